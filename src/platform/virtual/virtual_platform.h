@@ -1,0 +1,54 @@
+// Control surface of the virtual backends: tests and tools play the OS through these calls.
+// Not thread-safe against itself; the trace capture is safe to write from any thread.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/hid.h"
+
+namespace XPL::VIRTUAL {
+
+// Back to a fresh machine: no controller, no captured lines, no named events, default folders,
+// no interfaces, clock at 0. A registered trace provider stays registered.
+void ResetPlatform();
+
+// Trace: acts as a controller. Enabling before the provider registers is remembered and
+// delivered during registration, as the OS does for a waiting controller.
+void EnableTrace(uint8_t level, uint64_t keywords);
+void DisableTrace();
+void SendTraceControl(uint32_t controlCode, uint8_t level, uint64_t keywords);
+void SetTraceRegisterFails(bool fails);
+bool TraceProviderRegistered();
+
+struct TraceLine {
+    uint8_t level;
+    uint64_t keyword;
+    std::wstring text;
+};
+// Captured lines since the last call, oldest first.
+std::vector<TraceLine> TakeTraceLines();
+// Also called for each line as it is written, on the writing thread (empty function: none).
+void SetTraceListener(std::function<void(const TraceLine&)> listener);
+
+// Named events: which exist, and which were signalled (oldest first).
+void SetNamedEventExists(const std::wstring& name, bool exists);
+std::vector<std::wstring> TakeSignalledEvents();
+
+// Folders.
+void SetModuleFilePath(const std::wstring& path);
+// A non-zero failStatus makes the public documents look-up fail with it.
+void SetPublicDocumentsFolder(const std::wstring& folder, uint32_t failStatus = 0);
+
+// Present interfaces of a class, as ListInterfaces reports them.
+void SetInterfaceList(const PLATFORM::Guid& interfaceClass, const PLATFORM::InterfaceList& list);
+
+// Clock.
+void SetTickCount(uint32_t ms);
+void AdvanceClock(uint32_t ms);
+// How many threads are in a timed wait now (a test advances the clock once one waits).
+int TimedWaiters();
+
+}  // namespace XPL::VIRTUAL

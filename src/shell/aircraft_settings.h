@@ -1,0 +1,28 @@
+// The user aircraft's settings that no dataref gives: whether it is a helicopter and the bottoms
+// of its oil-pressure and engine-speed green arcs. One record for the module, rewritten each time
+// the simulator reports the user's aircraft loaded, read by the lamp panel's conditions.
+#pragma once
+
+#include <cstdint>
+
+namespace XPL {
+
+struct AircraftSettings {
+    uint32_t isHelicopter;      // 1 when the aircraft's path contains "helicopter" (any case)
+    float oilPressureGreenLow;  // psi; 15.0 when the file gives 0
+    float rpmGreenLow;          // 0.95 x the engine-speed green-arc bottom; helicopters only
+};
+
+// The module's one record; all fields 0 until the first load.
+AircraftSettings& GetAircraftSettings();
+
+// Refills the record from the user aircraft (simulator's thread only; the frame reads the record
+// on the same thread, so no lock). All fields are set to 0 first. The helicopter test looks at
+// the path alone. Then the aircraft file is read line by line; a line containing
+// "acf/_green_lo_oilP" (any aircraft) or "acf/_RSC_mingreen_ENGN" (helicopters) gives its third
+// blank-separated field as the value, and the last such line wins. A line whose third field is
+// missing or not a number changes nothing. A file that cannot be read leaves the zeros and the
+// helicopter flag; nothing is reported as a failure.
+void XPLAcfLoadSettings();
+
+}  // namespace XPL

@@ -1,0 +1,14 @@
+// The module's life as the OS reports it: load, thread start and end, unload. The Windows module
+// entry point calls these; host programs call them around their use of the plug-in.
+#pragma once
+
+namespace XPL {
+
+// Registers the trace provider, then writes "DLL_PROCESS_ATTACH".
+void ModuleProcessAttach();
+void ModuleThreadAttach();
+void ModuleThreadDetach();
+// Writes "DLL_PROCESS_DETACH", then unregisters the trace provider and resets its state.
+void ModuleProcessDetach();
+
+}  // namespace XPL

@@ -1,0 +1,103 @@
+#include "shell/plugin.h"
+
+#include "platform/service_events.h"
+#include "shell/aircraft_settings.h"
+#include "shell/trace.h"
+#include "sim/sim_registry.h"
+
+namespace XPL {
+
+namespace {
+
+CSkydeck g_skydeck;
+bool g_enabled = false;
+
+constexpr wchar_t kServicePauseEvent[] = L"Global\\{8D41F2A6-3E7B-4C19-A5D8-1F6B2C9E7034}";
+constexpr wchar_t kServiceResumeEvent[] = L"Global\\{E6A09C53-7B1D-4A82-9F34-C25D8B1E6A07}";
+
+// The simulator calls this every flight loop; -1.0 asks for the next one too.
+float XPlanePluginFlightLoopCB(float, float, int, void*) {
+    CTraceScope scope(TRACEKW::kShell, "`anonymous-namespace'::XPlanePluginFlightLoopCB");
+    if (g_enabled) {
+        g_skydeck.NotifyPanels();
+    }
+    return -1.0f;
+}
+
+}  // namespace
+
+CSkydeck& GetSkydeck() {
+    return g_skydeck;
+}
+
+bool IsPluginEnabled() {
+    return g_enabled;
+}
+
+void CopyIdentityText(char* destination, const char* text) {
+    constexpr size_t kMaxCharacters = 254;
+    size_t i = 0;
+    for (; i < kMaxCharacters && text[i] != '\0'; ++i) {
+        destination[i] = text[i];
+    }
+    destination[i] = '\0';
+}
+
+namespace UTILITY {
+
+void PauseResumeGlasslinkService(bool pause) {
+    CTraceScope scope(TRACEKW::kUtility, "XPL::UTILITY::PauseResumeGlasslinkService");
+    PLATFORM::SignalNamedEvent(pause ? kServicePauseEvent : kServiceResumeEvent);
+}
+
+}  // namespace UTILITY
+
+}  // namespace XPL
+
+using namespace XPL;
+
+extern "C" int XPluginStart(char* outName, char* outSignature, char* outDescription) {
+    CTraceScope scope(TRACEKW::kShell, "XPluginStart");
+    UTILITY::PauseResumeGlasslinkService(true);
+    CopyIdentityText(outName, kPluginName);
+    CopyIdentityText(outSignature, kPluginName);
+    CopyIdentityText(outDescription, kPluginDescription);
+    ResolveSimRegistry();
+    const uint32_t status = g_skydeck.Initialize();
+    if (status != 0) {
+        TraceWrite(kTraceFailure, TRACEKW::kShell, kTraceMessage,
+                   L"Failed in initializing the object XPL::CSkydeck due to %d", status);
+        return 0;
+    }
+    XPLMRegisterFlightLoopCallback(&XPlanePluginFlightLoopCB, -1.0f, nullptr);
+    return 1;
+}
+
+extern "C" void XPluginStop() {
+    CTraceScope scope(TRACEKW::kShell, "XPluginStop");
+    XPLMUnregisterFlightLoopCallback(&XPlanePluginFlightLoopCB, nullptr);
+    g_skydeck.Uninitialize();
+    UTILITY::PauseResumeGlasslinkService(false);
+}
+
+extern "C" int XPluginEnable() {
+    CTraceScope scope(TRACEKW::kShell, "XPluginEnable");
+    g_enabled = true;
+    return 1;
+}
+
+extern "C" void XPluginDisable() {
+    CTraceScope scope(TRACEKW::kShell, "XPluginDisable");
+    g_enabled = false;
+}
+
+extern "C" void XPluginReceiveMessage(XPLMPluginID inFrom, int inMessage, void* inParam) {
+    CTraceScope scope(TRACEKW::kShell, "XPluginReceiveMessage");
+    TraceWrite(kTraceDetail, TRACEKW::kShell, kTraceMessage,
+               L"PluginID: 0x%x, Message: %d, Param: 0x%p", inFrom, inMessage,
+               static_cast<const void*>(inParam));
+    if (inFrom == XPLM_PLUGIN_XPLANE && inMessage == XPLM_MSG_PLANE_LOADED && inParam == nullptr) {
+        TraceWrite(kTraceNotice, TRACEKW::kShell, kTraceMessage, L"Load the user aircraft file");
+        XPLAcfLoadSettings();
+    }
+}

@@ -1,0 +1,147 @@
+#include "sim/utility.h"
+
+#include <cstdio>
+
+#include "platform/folders.h"
+#include "shell/trace.h"
+
+namespace XPL::UTILITY {
+
+namespace {
+
+// Lower-cases 'A' to 'Z' only: the simulator may have changed the C locale, and device paths
+// and file names must compare alike whatever it is.
+template <class Char>
+std::basic_string<Char> LowerAscii(std::basic_string_view<Char> text) {
+    std::basic_string<Char> lower(text);
+    for (Char& c : lower) {
+        if (c >= Char('A') && c <= Char('Z')) {
+            c = static_cast<Char>(c - Char('A') + Char('a'));
+        }
+    }
+    return lower;
+}
+
+template <class Char>
+std::filesystem::path SlashPath(std::basic_string_view<Char> path) {
+    std::basic_string<Char> text(path);
+    for (Char& c : text) {
+        if (c == Char('\\')) {
+            c = Char('/');
+        }
+    }
+    return std::filesystem::path(text);
+}
+
+}  // namespace
+
+bool EnumDeviceInterface(const PLATFORM::Guid& interfaceClass, EnumDeviceInterfaceProc callback,
+                         void* context, const wchar_t* filterPath) {
+    CTraceScope scope(TRACEKW::kUtility, "XPL::UTILITY::EnumDeviceInterface");
+
+    const PLATFORM::InterfaceList list = PLATFORM::ListInterfaces(interfaceClass);
+    if (list.classError != 0) {
+        TraceWrite(kTraceFailure, TRACEKW::kUtility, kTraceMessage,
+                   L"Failed in calling SetupDiGetClassDevs due to %d",
+                   static_cast<int32_t>(list.classError));
+        return false;
+    }
+
+    for (const PLATFORM::InterfaceEntry& entry : list.entries) {
+        TraceWrite(kTraceDetail, TRACEKW::kUtility, kTraceMessage,
+                   L"The required byte size of the device path is %d",
+                   static_cast<int32_t>(entry.requiredDetailBytes));
+        if (entry.requiredDetailBytes == 0) {
+            continue;
+        }
+        if (entry.detailError != 0) {
+            TraceWrite(kTraceFailure, TRACEKW::kUtility, kTraceMessage,
+                       L"Failed in calling SetupDiGetDeviceInterfaceDetail due to %d",
+                       static_cast<int32_t>(entry.detailError));
+            return false;
+        }
+        const std::wstring devicePath = ConvertStringToLower(entry.path);
+        const std::wstring physicalName = ConvertStringToLower(entry.physicalName);
+        if (!callback(interfaceClass, devicePath, physicalName, context, filterPath)) {
+            break;
+        }
+    }
+    return true;
+}
+
+std::wstring ConvertStringToLower(std::wstring_view text) {
+    CTraceScope scope(TRACEKW::kUtility, "XPL::UTILITY::ConvertStringToLower");
+    return LowerAscii(text);
+}
+
+std::string ConvertStringToLower(std::string_view text) {
+    CTraceScope scope(TRACEKW::kUtility, "XPL::UTILITY::ConvertStringToLower");
+    return LowerAscii(text);
+}
+
+std::string ConvertIntValueToString(int32_t value, uint32_t format) {
+    CTraceScope scope(TRACEKW::kUtility, "XPL::UTILITY::ConvertIntValueToString");
+
+    constexpr char kDark = 0x7F;
+    // 6 characters at most and a terminator; snprintf's bound keeps the first characters.
+    char text[7] = {};
+    constexpr size_t kShort = 6;  // bound for 5 characters
+    constexpr size_t kLong = 7;   // bound for 6 characters
+    const int v = value;
+    switch (format) {
+        case 0:
+            std::snprintf(text, kShort, "%d", v);
+            break;
+        case 1:
+            std::snprintf(text, kShort, "%*d", 5, v);
+            break;
+        case 2:
+            std::snprintf(text, kShort, "%0*d", 5, v);
+            text[0] = kDark;
+            text[1] = kDark;
+            break;
+        case 3:
+            std::snprintf(text, kShort, "%0*d", 3, v);
+            break;
+        case 4:
+            std::snprintf(text, kShort, "%0*d", 5, v);
+            text[0] = kDark;
+            break;
+        case 5:
+            std::snprintf(text, kShort, "%0*d", 4, v);
+            break;
+        case 6:
+            std::snprintf(text, kLong, "%.2f", static_cast<double>(static_cast<float>(v) / 100.0f));
+            break;
+        case 7:
+            std::snprintf(text, kLong, "%0*.1f", 6,
+                          static_cast<double>(static_cast<float>(v) / 10.0f));
+            break;
+        default:
+            break;
+    }
+    return std::string(text);
+}
+
+std::wstring GetProfileFolder() {
+    CTraceScope scope(TRACEKW::kUtility, "XPL::UTILITY::GetProfileFolder");
+
+    std::wstring folder;
+    uint32_t status = 0;
+    if (!PLATFORM::GetPublicDocumentsFolder(folder, status)) {
+        TraceWrite(kTraceFailure, TRACEKW::kUtility, kTraceMessage,
+                   L"Failed in calling SHGetKnownFolderPath due to 0x%x", status);
+        return std::wstring();
+    }
+    return folder + L"\\Trellis Profiles";
+}
+
+std::filesystem::path MakeFilePath(std::string_view path) {
+    return SlashPath(path);
+}
+
+std::filesystem::path MakeFilePath(std::wstring_view path) {
+    return SlashPath(path);
+}
+
+}  // namespace XPL::UTILITY

@@ -1,0 +1,224 @@
+// Typed datarefs: the SDK's look-up, reads and writes, and the control functions that play the
+// simulator's side.
+#include <algorithm>
+
+#include "vsim/vsim_state.h"
+
+namespace XPL::VSIM {
+namespace {
+
+// Bounds what a plug-in's stray offset can make the simulator allocate.
+constexpr std::int64_t kMaxArrayLength = 65536;
+
+DataRefRecord& Ensure(SimState& state, std::string_view path) {
+    auto found = state.dataRefs.find(path);
+    if (found == state.dataRefs.end()) {
+        found = state.dataRefs
+                    .emplace(std::string(path), std::make_unique<DataRefRecord>(std::string(path)))
+                    .first;
+    }
+    return *found->second;
+}
+
+DataRefRecord* Find(SimState& state, std::string_view path) {
+    const auto found = state.dataRefs.find(path);
+    return found == state.dataRefs.end() ? nullptr : found->second.get();
+}
+
+// The control functions retype a dataref outright; stale values of the old type go.
+void Retype(DataRefRecord& record, DataType type) {
+    if (record.type != type) {
+        record.intValue = 0;
+        record.floatValue = 0.0f;
+        record.ints.clear();
+        record.floats.clear();
+        record.type = type;
+    }
+}
+
+// A plug-in write: an untyped dataref takes the type written; true when the type matches.
+bool Accepts(DataRefRecord* record, DataType type) {
+    if (record == nullptr) {
+        return false;
+    }
+    if (record->type == DataType::None) {
+        record->type = type;
+    }
+    return record->type == type;
+}
+
+template <typename T>
+int ReadArray(const std::vector<T>& values, T* out, int offset, int max) {
+    const auto size = static_cast<std::int64_t>(values.size());
+    if (out == nullptr) {
+        return static_cast<int>(size);
+    }
+    if (offset < 0 || max <= 0 || offset >= size) {
+        return 0;
+    }
+    const auto count = std::min<std::int64_t>(max, size - offset);
+    std::copy_n(values.begin() + offset, count, out);
+    return static_cast<int>(count);
+}
+
+void JournalWrite(std::unique_lock<std::mutex>& lock, const DataRefRecord* record,
+                  std::vector<double> values, DataType type) {
+    Event event{EventKind::DataWrite, record != nullptr ? record->path : std::string()};
+    event.values = std::move(values);
+    event.type = type;
+    AppendEvent(lock, std::move(event));
+}
+
+}  // namespace
+
+void SetInt(const std::string& path, int value) {
+    SimState& state = State();
+    const std::lock_guard lock(state.mutex);
+    DataRefRecord& record = Ensure(state, path);
+    Retype(record, DataType::Int);
+    record.intValue = value;
+}
+
+void SetFloat(const std::string& path, float value) {
+    SimState& state = State();
+    const std::lock_guard lock(state.mutex);
+    DataRefRecord& record = Ensure(state, path);
+    Retype(record, DataType::Float);
+    record.floatValue = value;
+}
+
+void SetInts(const std::string& path, const std::vector<int>& values) {
+    SimState& state = State();
+    const std::lock_guard lock(state.mutex);
+    DataRefRecord& record = Ensure(state, path);
+    Retype(record, DataType::IntArray);
+    record.ints = values;
+}
+
+void SetFloats(const std::string& path, const std::vector<float>& values) {
+    SimState& state = State();
+    const std::lock_guard lock(state.mutex);
+    DataRefRecord& record = Ensure(state, path);
+    Retype(record, DataType::FloatArray);
+    record.floats = values;
+}
+
+DataType TypeOf(const std::string& path) {
+    SimState& state = State();
+    const std::lock_guard lock(state.mutex);
+    const DataRefRecord* record = Find(state, path);
+    return record != nullptr ? record->type : DataType::None;
+}
+
+int GetInt(const std::string& path) {
+    SimState& state = State();
+    const std::lock_guard lock(state.mutex);
+    const DataRefRecord* record = Find(state, path);
+    return record != nullptr && record->type == DataType::Int ? record->intValue : 0;
+}
+
+float GetFloat(const std::string& path) {
+    SimState& state = State();
+    const std::lock_guard lock(state.mutex);
+    const DataRefRecord* record = Find(state, path);
+    return record != nullptr && record->type == DataType::Float ? record->floatValue : 0.0f;
+}
+
+std::vector<int> GetInts(const std::string& path) {
+    SimState& state = State();
+    const std::lock_guard lock(state.mutex);
+    const DataRefRecord* record = Find(state, path);
+    return record != nullptr && record->type == DataType::IntArray ? record->ints
+                                                                   : std::vector<int>();
+}
+
+std::vector<float> GetFloats(const std::string& path) {
+    SimState& state = State();
+    const std::lock_guard lock(state.mutex);
+    const DataRefRecord* record = Find(state, path);
+    return record != nullptr && record->type == DataType::FloatArray ? record->floats
+                                                                     : std::vector<float>();
+}
+
+}  // namespace XPL::VSIM
+
+using namespace XPL::VSIM;
+
+XPLMDataRef XPLMFindDataRef(const char* inDataRefName) {
+    const std::string_view path = inDataRefName != nullptr ? inDataRefName : "";
+    SimState& state = State();
+    const std::lock_guard lock(state.mutex);
+    state.lookedUpDataRefs.emplace_back(path);
+    if (!IsKnown(state, path)) {
+        return nullptr;
+    }
+    return static_cast<Record*>(&Ensure(state, path));
+}
+
+int XPLMGetDatai(XPLMDataRef inDataRef) {
+    const std::lock_guard lock(State().mutex);
+    const DataRefRecord* record = AsDataRef(inDataRef);
+    return record != nullptr && record->type == DataType::Int ? record->intValue : 0;
+}
+
+float XPLMGetDataf(XPLMDataRef inDataRef) {
+    const std::lock_guard lock(State().mutex);
+    const DataRefRecord* record = AsDataRef(inDataRef);
+    return record != nullptr && record->type == DataType::Float ? record->floatValue : 0.0f;
+}
+
+int XPLMGetDatavi(XPLMDataRef inDataRef, int* outValues, int inOffset, int inMax) {
+    const std::lock_guard lock(State().mutex);
+    const DataRefRecord* record = AsDataRef(inDataRef);
+    if (record == nullptr || record->type != DataType::IntArray) {
+        return 0;
+    }
+    return ReadArray(record->ints, outValues, inOffset, inMax);
+}
+
+int XPLMGetDatavf(XPLMDataRef inDataRef, float* outValues, int inOffset, int inMax) {
+    const std::lock_guard lock(State().mutex);
+    const DataRefRecord* record = AsDataRef(inDataRef);
+    if (record == nullptr || record->type != DataType::FloatArray) {
+        return 0;
+    }
+    return ReadArray(record->floats, outValues, inOffset, inMax);
+}
+
+void XPLMSetDatai(XPLMDataRef inDataRef, int inValue) {
+    std::unique_lock lock(State().mutex);
+    DataRefRecord* record = AsDataRef(inDataRef);
+    if (Accepts(record, DataType::Int)) {
+        record->intValue = inValue;
+    }
+    JournalWrite(lock, record, {static_cast<double>(inValue)}, DataType::Int);
+}
+
+void XPLMSetDataf(XPLMDataRef inDataRef, float inValue) {
+    std::unique_lock lock(State().mutex);
+    DataRefRecord* record = AsDataRef(inDataRef);
+    if (Accepts(record, DataType::Float)) {
+        record->floatValue = inValue;
+    }
+    JournalWrite(lock, record, {static_cast<double>(inValue)}, DataType::Float);
+}
+
+void XPLMSetDatavi(XPLMDataRef inDataRef, int* inValues, int inoffset, int inCount) {
+    std::unique_lock lock(State().mutex);
+    DataRefRecord* record = AsDataRef(inDataRef);
+    const std::int64_t end = static_cast<std::int64_t>(inoffset) + inCount;
+    const bool valid = inoffset >= 0 && inCount >= 0 && end <= kMaxArrayLength &&
+                       (inValues != nullptr || inCount == 0);
+    if (!valid) {
+        JournalWrite(lock, record, {}, DataType::IntArray);
+        return;
+    }
+    if (Accepts(record, DataType::IntArray) && inCount > 0) {
+        if (static_cast<std::int64_t>(record->ints.size()) < end) {
+            record->ints.resize(static_cast<std::size_t>(end));
+        }
+        std::copy_n(inValues, inCount, record->ints.begin() + inoffset);
+    }
+    JournalWrite(lock, record, std::vector<double>(inValues, inValues + inCount),
+                 DataType::IntArray);
+}

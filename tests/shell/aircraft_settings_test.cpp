@@ -1,0 +1,162 @@
+#include "shell/aircraft_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/virtual/virtual_platform.h"
+#include "shell/trace.h"
+#include "vsim/vsim.h"
+
+namespace XPL {
+namespace {
+
+namespace fs = std::filesystem;
+
+class AircraftSettingsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        VIRTUAL::ResetPlatform();
+        VSIM::Reset();
+        // Named by a hash of the test's name: unique when tests run as parallel processes, and
+        // free of words such as "helicopter" that the loader looks for in the path.
+        const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+        const size_t hash =
+            std::hash<std::string>{}(std::string(info->test_suite_name()) + "." + info->name());
+        root_ = fs::temp_directory_path() / ("xvs-acf-" + std::to_string(hash));
+        fs::remove_all(root_);
+        fs::create_directories(root_);
+    }
+    void TearDown() override {
+        fs::remove_all(root_);
+        VSIM::Reset();
+        VIRTUAL::ResetPlatform();
+    }
+
+    // Writes content (bytes as given) to root/relative and returns the file's full path.
+    std::string WriteAircraft(const std::string& relative, const std::string& content) {
+        const fs::path file = root_ / relative;
+        fs::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << content;
+        return file.string();
+    }
+
+    const AircraftSettings& Load(const std::string& path) {
+        VSIM::SetUserAircraft(fs::path(path).filename().string(), path);
+        XPLAcfLoadSettings();
+        return GetAircraftSettings();
+    }
+
+    fs::path root_;
+};
+
+struct FileCase {
+    const char* label;
+    const char* relative;
+    std::string content;
+    uint32_t isHelicopter;
+    float oilPressureGreenLow;
+    float rpmGreenLow;
+};
+
+void PrintTo(const FileCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
+class AircraftFileTest : public AircraftSettingsTest,
+                         public testing::WithParamInterface<FileCase> {};
+
+TEST_P(AircraftFileTest, ReadsTheGreenArcs) {
+    const FileCase& c = GetParam();
+    const AircraftSettings& settings = Load(WriteAircraft(c.relative, c.content));
+    EXPECT_EQ(settings.isHelicopter, c.isHelicopter);
+    EXPECT_FLOAT_EQ(settings.oilPressureGreenLow, c.oilPressureGreenLow);
+    EXPECT_FLOAT_EQ(settings.rpmGreenLow, c.rpmGreenLow);
+}
+
+const std::string kHeader = "I\n1000 Version\nACF\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, AircraftFileTest,
+    testing::Values(FileCase{"HelicopterWithCrlf", "Aircraft/HELICOPTERS/R22/R22.acf",
+                             "I\r\n1000 Version\r\nP acf/_RSC_mingreen_ENGN 300.000000\r\n"
+                             "P acf/_green_lo_oilP 25.000000\r\n",
+                             1, 25.0f, 285.0f},
+                    FileCase{"LastLineWithoutNewline", "Aircraft/Helicopters/S76/S76.acf",
+                             kHeader + "P acf/_green_lo_oilP 30.5\nP acf/_RSC_mingreen_ENGN 200", 1,
+                             30.5f, 190.0f},
+                    FileCase{"NotAHelicopterIgnoresRpm", "Aircraft/General Aviation/C172/C172.acf",
+                             kHeader + "P acf/_RSC_mingreen_ENGN 2100\nP acf/_green_lo_oilP 25\n",
+                             0, 25.0f, 0.0f},
+                    FileCase{"ZeroOilPressureMeans15", "Aircraft/Heavy/B744/B744.acf",
+                             kHeader + "P acf/_green_lo_oilP 0.000000\n", 0, 15.0f, 0.0f},
+                    FileCase{"LastMatchingLineWins", "Aircraft/helicopter-pack/Bell.acf",
+                             kHeader + "P acf/_green_lo_oilP 10\nP acf/_RSC_mingreen_ENGN 100\n"
+                                       "P acf/_green_lo_oilP 0\nP acf/_RSC_mingreen_ENGN 400\n",
+                             1, 15.0f, 380.0f},
+                    FileCase{"KeyAnywhereThirdFieldCounts", "Aircraft/Jet/Jet.acf",
+                             kHeader + "x\tprefix/acf/_green_lo_oilP[0]   \t 42.5 trailing\n", 0,
+                             42.5f, 0.0f},
+                    FileCase{"BadThirdFieldKeepsTheEarlierValue",
+                             "Aircraft/Helicopters/Bad/Bad.acf",
+                             kHeader + "P acf/_green_lo_oilP 20\nP acf/_green_lo_oilP\n"
+                                       "P acf/_green_lo_oilP abc\nP acf/_RSC_mingreen_ENGN 100\n"
+                                       "P acf/_RSC_mingreen_ENGN x\n",
+                             1, 20.0f, 95.0f},
+                    FileCase{"NeitherKey", "Aircraft/Glider/Glider.acf",
+                             kHeader + "P acf/_other 5\n", 0, 0.0f, 0.0f},
+                    FileCase{"EmptyFile", "Aircraft/Helicopter/Empty.acf", "", 1, 0.0f, 0.0f}),
+    [](const testing::TestParamInfo<FileCase>& info) { return std::string(info.param.label); });
+
+TEST_F(AircraftSettingsTest, AMissingFileLeavesZerosAndTheHelicopterFlag) {
+    Load(WriteAircraft("Aircraft/A/A.acf", "P acf/_green_lo_oilP 25\n"));
+    ASSERT_FLOAT_EQ(GetAircraftSettings().oilPressureGreenLow, 25.0f);
+
+    const AircraftSettings& settings =
+        Load((root_ / "Aircraft/Helicopters/Gone/Gone.acf").string());
+    EXPECT_EQ(settings.isHelicopter, 1u);
+    EXPECT_EQ(settings.oilPressureGreenLow, 0.0f);
+    EXPECT_EQ(settings.rpmGreenLow, 0.0f);
+
+    EXPECT_EQ(Load("").isHelicopter, 0u);  // no aircraft at all
+    EXPECT_EQ(GetAircraftSettings().oilPressureGreenLow, 0.0f);
+}
+
+TEST_F(AircraftSettingsTest, AHugeLineIsReadPast) {
+    std::string content = "P " + std::string(4 * 1024 * 1024, 'x') + " acf/_green_lo_oilP\n";
+    content += std::string(1024 * 1024, ' ') + "\nP acf/_green_lo_oilP 35\n";
+    const AircraftSettings& settings = Load(WriteAircraft("Aircraft/Big/Big.acf", content));
+    EXPECT_FLOAT_EQ(settings.oilPressureGreenLow, 35.0f);
+}
+
+TEST_F(AircraftSettingsTest, OpensAPathWrittenTheWindowsWay) {
+    WriteAircraft("Aircraft/Helicopters/EC135/EC135.acf", "P acf/_RSC_mingreen_ENGN 300\n");
+    const std::string windowsPath = root_.string() + "\\Aircraft\\Helicopters\\EC135\\EC135.acf";
+    EXPECT_FLOAT_EQ(Load(windowsPath).rpmGreenLow, 285.0f);
+}
+
+TEST_F(AircraftSettingsTest, TracesTheAircraftUnderItsKeyword) {
+    VIRTUAL::EnableTrace(3, 0xFFFF);
+    VSIM::SetUserAircraft("R22.acf", "C:\\X-Plane\\Aircraft\\R22.acf");
+    XPLAcfLoadSettings();
+
+    std::vector<std::wstring> texts;
+    for (const VIRTUAL::TraceLine& line : VIRTUAL::TakeTraceLines()) {
+        if (line.keyword == static_cast<uint64_t>(TRACEKW::kAircraft)) {
+            EXPECT_EQ(line.level, 3);
+            texts.push_back(line.text);
+        }
+    }
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[0], L">>XPLAcfLoadSettings");
+    EXPECT_EQ(texts[1], L"    The aircraft name: R22.acf, path: C:\\X-Plane\\Aircraft\\R22.acf");
+    EXPECT_EQ(texts[2], L"<<XPLAcfLoadSettings");
+}
+
+}  // namespace
+}  // namespace XPL

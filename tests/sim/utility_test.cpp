@@ -1,0 +1,297 @@
+#include "sim/utility.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <clocale>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/virtual/virtual_platform.h"
+#include "shell/trace.h"
+
+namespace XPL {
+namespace {
+
+using PLATFORM::Guid;
+using PLATFORM::InterfaceEntry;
+using PLATFORM::InterfaceList;
+
+// ---- ConvertIntValueToString ------------------------------------------------------------------
+
+struct FormatCase {
+    int32_t value;
+    uint32_t format;
+    std::string expected;
+};
+
+class ConvertIntValueToStringTest : public testing::TestWithParam<FormatCase> {};
+
+TEST_P(ConvertIntValueToStringTest, GivesTheDisplayText) {
+    const FormatCase& c = GetParam();
+    EXPECT_EQ(UTILITY::ConvertIntValueToString(c.value, c.format), c.expected)
+        << "value " << c.value << ", format " << c.format;
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, ConvertIntValueToStringTest,
+                         testing::Values(
+                             // 0: as is, cut to 5 characters
+                             FormatCase{0, 0, "0"}, FormatCase{-1234, 0, "-1234"},
+                             FormatCase{123456, 0, "12345"}, FormatCase{INT32_MIN, 0, "-2147"},
+                             // 1: right-aligned in 5
+                             FormatCase{42, 1, "   42"}, FormatCase{-7, 1, "   -7"},
+                             FormatCase{1234567, 1, "12345"},
+                             // 2: zero-padded 5, first two dark
+                             FormatCase{12345, 2,
+                                        "\x7F\x7F"
+                                        "345"},
+                             FormatCase{7, 2,
+                                        "\x7F\x7F"
+                                        "007"},
+                             FormatCase{123456, 2,
+                                        "\x7F\x7F"
+                                        "345"},
+                             // 3: zero-padded 3
+                             FormatCase{7, 3, "007"}, FormatCase{12345, 3, "12345"},
+                             FormatCase{123456, 3, "12345"}, FormatCase{-5, 3, "-05"},
+                             // 4: zero-padded 5, first dark
+                             FormatCase{123, 4,
+                                        "\x7F"
+                                        "0123"},
+                             FormatCase{98765, 4,
+                                        "\x7F"
+                                        "8765"},
+                             // 5: zero-padded 4
+                             FormatCase{999, 5, "0999"}, FormatCase{11800, 5, "11800"},
+                             // 6: hundredths
+                             FormatCase{12345, 6, "123.45"}, FormatCase{-5, 6, "-0.05"},
+                             FormatCase{0, 6, "0.00"}, FormatCase{2992, 6, "29.92"},
+                             FormatCase{1234567, 6, "12345."},
+                             // 7: tenths, zero-padded 6
+                             FormatCase{1234, 7, "0123.4"}, FormatCase{5, 7, "0000.5"},
+                             FormatCase{-15, 7, "-001.5"}, FormatCase{1234567, 7, "123456"},
+                             // no such format
+                             FormatCase{42, 8, ""}, FormatCase{42, UINT32_MAX, ""}));
+
+TEST(ConvertIntValueToString, NeverExceedsItsBound) {
+    const std::vector<int32_t> values = {INT32_MIN, -100000, -99999, -1,       0,
+                                         1,         99999,   100000, INT32_MAX};
+    for (uint32_t format = 0; format < 8; ++format) {
+        const size_t bound = format < 6 ? 5 : 6;
+        for (int32_t value : values) {
+            const std::string text = UTILITY::ConvertIntValueToString(value, format);
+            EXPECT_LE(text.size(), bound) << "value " << value << ", format " << format;
+            EXPECT_FALSE(text.empty()) << "value " << value << ", format " << format;
+        }
+    }
+}
+
+// ---- ConvertStringToLower ---------------------------------------------------------------------
+
+TEST(ConvertStringToLower, ChangesOnlyAsciiCapitals) {
+    // '@' and '[' sit right beside 'A' and 'Z'.
+    EXPECT_EQ(UTILITY::ConvertStringToLower(std::string("AZaz@[09\\?\xC4\xD6")),
+              std::string("azaz@[09\\?\xC4\xD6"));
+    EXPECT_EQ(UTILITY::ConvertStringToLower(std::wstring(L"\\\\?\\HID#VID_2C5D\u00C4\u0130")),
+              std::wstring(L"\\\\?\\hid#vid_2c5d\u00C4\u0130"));
+    EXPECT_EQ(UTILITY::ConvertStringToLower(std::string()), std::string());
+
+    // The simulator may set a locale in which towlower would lower more than ASCII.
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    if (std::setlocale(LC_ALL, "C.UTF-8") != nullptr) {
+        EXPECT_EQ(UTILITY::ConvertStringToLower(std::wstring(L"\u00C4B")),
+                  std::wstring(L"\u00C4b"));
+        std::setlocale(LC_ALL, previous.c_str());
+    }
+}
+
+// ---- EnumDeviceInterface ----------------------------------------------------------------------
+
+constexpr Guid kClass = PLATFORM::kHidInterfaceClass;
+constexpr Guid kOtherClass = {0x11111111, 0x2222, 0x3333, {1, 2, 3, 4, 5, 6, 7, 8}};
+
+struct Visit {
+    std::wstring path;
+    std::wstring name;
+    void* context;
+    const wchar_t* filter;
+    bool classMatches;
+};
+
+struct Recorder {
+    std::vector<Visit> visits;
+    size_t stopAfter = SIZE_MAX;  // returns false on this visit (1-based)
+};
+
+bool Record(const Guid& interfaceClass, const std::wstring& devicePath,
+            const std::wstring& physicalName, void* context, const wchar_t* filterPath) {
+    auto* recorder = static_cast<Recorder*>(context);
+    recorder->visits.push_back(
+        {devicePath, physicalName, context, filterPath, interfaceClass == kClass});
+    return recorder->visits.size() != recorder->stopAfter;
+}
+
+InterfaceEntry Entry(const std::wstring& path, const std::wstring& name, uint32_t bytes = 120,
+                     uint32_t detailError = 0) {
+    return InterfaceEntry{bytes, detailError, path, name};
+}
+
+// Message lines of the utility keyword without their indentation.
+std::vector<std::wstring> UtilityMessages() {
+    std::vector<std::wstring> texts;
+    for (const VIRTUAL::TraceLine& line : VIRTUAL::TakeTraceLines()) {
+        if (line.keyword != TRACEKW::kUtility) {
+            continue;
+        }
+        const size_t start = line.text.find_first_not_of(L' ');
+        const std::wstring text = start == std::wstring::npos ? L"" : line.text.substr(start);
+        if (text.rfind(L">>", 0) != 0 && text.rfind(L"<<", 0) != 0) {
+            texts.push_back(text);
+        }
+    }
+    return texts;
+}
+
+class UtilityTraceTest : public testing::Test {
+protected:
+    void SetUp() override {
+        VIRTUAL::ResetPlatform();
+        VIRTUAL::EnableTrace(3, 0xFFFF);
+    }
+    void TearDown() override { VIRTUAL::ResetPlatform(); }
+};
+
+TEST_F(UtilityTraceTest, HandsEachInterfaceLowerCasedInOrderAndSkipsEmptyRecords) {
+    VIRTUAL::SetInterfaceList(
+        kClass, InterfaceList{0,
+                              {Entry(L"\\\\?\\HID#VID_2C5D&PID_4A01#B", L"\\Device\\USBPDO-7"),
+                               Entry(L"\\\\?\\HID#SKIPPED", L"", 0),
+                               Entry(L"\\\\?\\HID#VID_2C5D&PID_4A02#A", L"")}});
+    VIRTUAL::SetInterfaceList(kOtherClass, InterfaceList{0, {Entry(L"OTHER", L"")}});
+    Recorder recorder;
+    const wchar_t* filter = L"\\\\?\\hid#vid_2c5d&pid_4a02#a";
+
+    EXPECT_TRUE(UTILITY::EnumDeviceInterface(kClass, Record, &recorder, filter));
+
+    ASSERT_EQ(recorder.visits.size(), 2u);
+    EXPECT_EQ(recorder.visits[0].path, L"\\\\?\\hid#vid_2c5d&pid_4a01#b");
+    EXPECT_EQ(recorder.visits[0].name, L"\\device\\usbpdo-7");
+    EXPECT_EQ(recorder.visits[1].path, L"\\\\?\\hid#vid_2c5d&pid_4a02#a");
+    EXPECT_EQ(recorder.visits[1].name, L"");
+    for (const Visit& visit : recorder.visits) {
+        EXPECT_EQ(visit.context, &recorder);
+        EXPECT_EQ(visit.filter, filter);
+        EXPECT_TRUE(visit.classMatches);
+    }
+    EXPECT_EQ(UtilityMessages(),
+              (std::vector<std::wstring>{L"The required byte size of the device path is 120",
+                                         L"The required byte size of the device path is 0",
+                                         L"The required byte size of the device path is 120"}));
+}
+
+TEST_F(UtilityTraceTest, StopsWhenTheCallbackSaysSo) {
+    VIRTUAL::SetInterfaceList(
+        kClass, InterfaceList{0, {Entry(L"A", L""), Entry(L"B", L""), Entry(L"C", L"")}});
+    Recorder recorder;
+    recorder.stopAfter = 2;
+
+    EXPECT_TRUE(UTILITY::EnumDeviceInterface(kClass, Record, &recorder, nullptr));
+
+    ASSERT_EQ(recorder.visits.size(), 2u);
+    EXPECT_EQ(recorder.visits[1].path, L"b");
+    EXPECT_EQ(recorder.visits[1].filter, nullptr);
+    EXPECT_EQ(UtilityMessages().size(), 2u);  // the third record is never asked for
+}
+
+TEST_F(UtilityTraceTest, AnUnlistableClassFailsWithoutCallingBack) {
+    VIRTUAL::SetInterfaceList(kClass, InterfaceList{13, {Entry(L"A", L"")}});
+    Recorder recorder;
+
+    EXPECT_FALSE(UTILITY::EnumDeviceInterface(kClass, Record, &recorder, nullptr));
+
+    EXPECT_TRUE(recorder.visits.empty());
+    const std::vector<VIRTUAL::TraceLine> lines = VIRTUAL::TakeTraceLines();
+    ASSERT_FALSE(lines.empty());
+    bool found = false;
+    for (const VIRTUAL::TraceLine& line : lines) {
+        if (line.text.find(L"Failed in calling SetupDiGetClassDevs due to 13") !=
+            std::wstring::npos) {
+            found = true;
+            EXPECT_EQ(line.level, 1);
+            EXPECT_EQ(line.keyword, static_cast<uint64_t>(TRACEKW::kUtility));
+        }
+    }
+    EXPECT_TRUE(found);
+}
+
+TEST_F(UtilityTraceTest, AnUnreadablePathRecordFailsAfterTheDevicesBeforeIt) {
+    VIRTUAL::SetInterfaceList(
+        kClass, InterfaceList{0, {Entry(L"A", L""), Entry(L"B", L"", 96, 122), Entry(L"C", L"")}});
+    Recorder recorder;
+
+    EXPECT_FALSE(UTILITY::EnumDeviceInterface(kClass, Record, &recorder, nullptr));
+
+    ASSERT_EQ(recorder.visits.size(), 1u);
+    EXPECT_EQ(recorder.visits[0].path, L"a");
+    EXPECT_EQ(UtilityMessages(),
+              (std::vector<std::wstring>{
+                  L"The required byte size of the device path is 120",
+                  L"The required byte size of the device path is 96",
+                  L"Failed in calling SetupDiGetDeviceInterfaceDetail due to 122"}));
+}
+
+TEST_F(UtilityTraceTest, EnumerationWritesBalancedEntryAndExitLines) {
+    VIRTUAL::SetInterfaceList(kClass, InterfaceList{13, {}});
+    Recorder recorder;
+    UTILITY::EnumDeviceInterface(kClass, Record, &recorder, nullptr);
+
+    const std::vector<VIRTUAL::TraceLine> lines = VIRTUAL::TakeTraceLines();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines.front().text, L">>XPL::UTILITY::EnumDeviceInterface");
+    EXPECT_EQ(lines.back().text, L"<<XPL::UTILITY::EnumDeviceInterface");
+    EXPECT_EQ(TraceDepth(), 0u);
+}
+
+// ---- GetProfileFolder -------------------------------------------------------------------------
+
+TEST_F(UtilityTraceTest, ProfileFolderIsPublicDocumentsPlusTrellisProfiles) {
+    VIRTUAL::SetPublicDocumentsFolder(L"C:\\Users\\Public\\Documents");
+    EXPECT_EQ(UTILITY::GetProfileFolder(), L"C:\\Users\\Public\\Documents\\Trellis Profiles");
+    EXPECT_TRUE(UtilityMessages().empty());
+}
+
+TEST_F(UtilityTraceTest, ProfileFolderLookUpFailureGivesEmptyPathAndStatus) {
+    VIRTUAL::SetPublicDocumentsFolder(L"C:\\Users\\Public\\Documents", 0x80070002u);
+    EXPECT_EQ(UTILITY::GetProfileFolder(), L"");
+    EXPECT_EQ(
+        UtilityMessages(),
+        (std::vector<std::wstring>{L"Failed in calling SHGetKnownFolderPath due to 0x80070002"}));
+}
+
+// ---- MakeFilePath -----------------------------------------------------------------------------
+
+TEST(MakeFilePath, OpensAFileNamedWithBackslashes) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / "xvs-utility-test" / "Sub Folder";
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "a.txt") << "found";
+
+    const std::string windowsStyle = (dir.parent_path().string() + "\\Sub Folder\\a.txt");
+    std::ifstream narrow(UTILITY::MakeFilePath(windowsStyle));
+    std::string text;
+    narrow >> text;
+    EXPECT_EQ(text, "found");
+
+    const std::wstring wideStyle = dir.parent_path().wstring() + L"\\Sub Folder\\a.txt";
+    EXPECT_TRUE(std::ifstream(UTILITY::MakeFilePath(wideStyle)).good());
+
+    EXPECT_EQ(UTILITY::MakeFilePath(std::string("C:\\X-Plane\\a.acf")).generic_string(),
+              "C:/X-Plane/a.acf");
+    std::filesystem::remove_all(dir.parent_path());
+}
+
+}  // namespace
+}  // namespace XPL

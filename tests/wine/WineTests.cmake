@@ -1,0 +1,36 @@
+# Windows test programs run under Wine in a private prefix below the build folder.
+find_program(XVS_WINE wine REQUIRED)
+find_program(XVS_WINEBOOT wineboot REQUIRED)
+set(XVS_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+
+add_test(NAME wine_prefix
+    COMMAND ${CMAKE_COMMAND} -DPREFIX=${XVS_WINEPREFIX} -DWINE=${XVS_WINE}
+            -DWINEBOOT=${XVS_WINEBOOT} -P ${CMAKE_CURRENT_LIST_DIR}/PrepareWinePrefix.cmake)
+set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine_prefix TIMEOUT 300)
+
+# Every test that runs under Wine: the private prefix, quiet, headless.
+function(xvs_wine_test name)
+    set_tests_properties(${name} PROPERTIES
+        FIXTURES_REQUIRED wine_prefix
+        ENVIRONMENT "WINEPREFIX=${XVS_WINEPREFIX};WINEARCH=win64;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml="
+        ENVIRONMENT_MODIFICATION "DISPLAY=unset:")
+endfunction()
+
+add_test(NAME xvs_tests COMMAND xvs_tests)
+xvs_wine_test(xvs_tests)
+
+# The shipped module's image: exports and imported DLLs (no Wine needed).
+add_test(NAME win_xpl_image
+    COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DMODULE=$<TARGET_FILE:win_xpl>
+            -P ${CMAKE_CURRENT_LIST_DIR}/CheckModuleImage.cmake)
+
+# A stand-in simulator that loads win.xpl and drives its entry points. It sits beside the
+# stand-in XPLM_64.dll so that the loader finds that DLL for win.xpl too.
+add_executable(plugin_host ${CMAKE_CURRENT_LIST_DIR}/plugin_host.cpp)
+target_link_libraries(plugin_host PRIVATE XPLM_64 xvs_options)
+target_link_options(plugin_host PRIVATE -static)
+set_target_properties(plugin_host PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/standin)
+add_dependencies(plugin_host win_xpl)
+add_test(NAME plugin_host COMMAND plugin_host $<TARGET_FILE:win_xpl>)
+xvs_wine_test(plugin_host)
