@@ -1,24 +1,121 @@
 // The device manager: one module-wide object that finds the attached devices at start, follows
-// hot-plug on its own thread and hands every simulator frame to each HID device.
+// hot-plug on its own watch thread and hands every simulator frame to each HID device.
+//
+// Threads: the simulator's thread runs Initialize (with the enumeration of present devices),
+// NotifyPanels and Uninitialize; the watch thread creates and removes devices that arrive and
+// leave afterwards. They meet only in panelLock and linkLock, which the frame and GetGlasslink
+// only try, so the simulator's thread never waits for the watch thread.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "platform/device_watch.h"
+#include "platform/hid.h"
 
 namespace XPL {
 
-class CSkydeck {
+class CPanel;
+class CGlasslink;
+
+// Device identification and interface classes.
+inline constexpr uint16_t kSkydeckVendorId = 0x2C5D;
+inline constexpr uint16_t kAutoflightProductId = 0x4A01;
+inline constexpr uint16_t kTunerProductId = 0x4A02;
+inline constexpr uint16_t kToggleProductId = 0x4A03;
+inline constexpr uint16_t kLampProductId = 0x4A04;
+inline constexpr uint16_t kScreenProductId = 0x4A05;
+inline constexpr uint16_t kHotasProductId = 0x4A06;
+
+inline constexpr PLATFORM::Guid kStickDisplayInterfaceClass = {
+    0x3F8C6D21, 0xB94E, 0x4E57, {0x8C, 0x1A, 0xD0, 0x4F, 0x7A, 0x2B, 0x9E, 0x63}};
+inline constexpr PLATFORM::Guid kScreenDisplayInterfaceClass = {
+    0xB7D25E48, 0x1C6A, 0x4F3D, {0x9E, 0x80, 0x5A, 0x3C, 0x71, 0xF4, 0xD2, 0xB9}};
+
+// The system's own status codes.
+inline constexpr uint32_t kStatusNoAttributes = 30;
+inline constexpr uint32_t kStatusWatchDidNotStart = 554;
+inline constexpr uint32_t kStatusUnsupportedDevice = 650;
+inline constexpr uint32_t kStatusInitializeFailed = 1117;
+
+class CSkydeck final : private PLATFORM::IDeviceWatchSink {
 public:
-    CSkydeck() = default;
-    ~CSkydeck() = default;
+    // Makes the panel object of one product (path: lower-case device path; physicalName: its
+    // physical device object name). Each panel kind registers its maker in the product table.
+    using PanelMaker = std::unique_ptr<CPanel> (*)(const std::wstring& devicePath,
+                                                   const std::wstring& physicalName,
+                                                   CSkydeck& skydeck);
+
+    CSkydeck();
+    ~CSkydeck();
     CSkydeck(const CSkydeck&) = delete;
     CSkydeck& operator=(const CSkydeck&) = delete;
 
-    // Starts the device manager; 0 on success, otherwise an error code.
+    // Starts the watch thread (waiting at most 5 s for its window), creates an object for every
+    // supported device present and registers for arrival and removal notices of the three
+    // interface classes. 0 on success; otherwise the OS error or kStatusWatchDidNotStart.
     uint32_t Initialize();
-    // Stops hot-plug and destroys every device object.
+    // Stops the watch thread (5 s, then it is terminated) and destroys every device object.
     void Uninitialize();
-    // Runs one frame on every HID device; never waits for a lock (skips the frame instead).
+    // One frame for every HID device in ascending device-path order. Skips the frame when the
+    // watch thread holds either lock.
     void NotifyPanels();
+    // The link filed under key (a screen's serial number or a stick's physical device object
+    // name), or null, also when the link lock is busy. The link stays alive while the caller
+    // holds it, even if its device is removed meanwhile.
+    std::shared_ptr<CGlasslink> GetGlasslink(const std::wstring& key);
+
+    // Enumeration callback: creates the device of one present interface (only the one matching
+    // filterPath, ignoring case, when a filter is given). True to go on enumerating.
+    static bool CreateDeviceEnumProc(const PLATFORM::Guid& interfaceClass,
+                                     const std::wstring& devicePath,
+                                     const std::wstring& physicalName, void* context,
+                                     const wchar_t* filterPath);
+    uint32_t CreatePanelDevice(const std::wstring& devicePath, const std::wstring& physicalName);
+    uint32_t CreateGlasslinkHotasDevice(const std::wstring& devicePath,
+                                        const std::wstring& physicalName);
+    uint32_t CreateGlasslinkScreenDevice(const std::wstring& devicePath);
+    void RemovePanelDevice(const std::wstring& devicePath);
+    void RemoveGlasslinkDevice(const std::wstring& devicePath);
+
+    // Sets the maker of a product and returns the one it replaces; null makes the product
+    // unsupported. Each panel kind is listed in the product table; tests may put their own.
+    static PanelMaker SetPanelMaker(uint16_t productId, PanelMaker maker);
+
+    // Counts of filed objects (take the locks; for tests and tools).
+    size_t PanelCount();
+    size_t LinkCount();
+
+private:
+    void OnWindowMessage(uint32_t message) override;
+    void OnWindowCreated(const void* window) override;
+    void OnMessageLoop(const void* window) override;
+    void OnDeviceChange(uint32_t event, const PLATFORM::Guid* interfaceClass,
+                        const wchar_t* name) override;
+
+    PLATFORM::DeviceNotification* RegisterDeviceInterfaceNotification(
+        const PLATFORM::Guid& interfaceClass);
+    void UnregisterNotifications();
+    void StopWatch();
+
+    const void* window = nullptr;
+    // The watch thread's start handshake.
+    std::mutex startMutex;
+    std::condition_variable startEvent;
+    bool windowCreated = false;
+    PLATFORM::DeviceWatch* messageThread = nullptr;
+    PLATFORM::DeviceNotification* hidNotification = nullptr;
+    PLATFORM::DeviceNotification* hotasNotification = nullptr;
+    PLATFORM::DeviceNotification* screenNotification = nullptr;
+    // Re-entrant for their owner: GetGlasslink may run inside NotifyPanels on the same thread.
+    std::recursive_mutex panelLock;
+    std::recursive_mutex linkLock;
+    std::map<std::wstring, std::unique_ptr<CPanel>> panels;
+    std::map<std::wstring, std::shared_ptr<CGlasslink>> links;
 };
 
 }  // namespace XPL

@@ -143,4 +143,7 @@ void VsimSetInt(const char* path, int value);
 void VsimSetFloat(const char* path, float value);
 int VsimGetInt(const char* path);
 float VsimGetFloat(const char* path);
+// How many times the plug-in asked for an aircraft model (XPLMGetNthAircraftModel) since the
+// simulator was loaded; Reset does not clear it, so callers compare two readings.
+int VsimAircraftQueryCount();
 }

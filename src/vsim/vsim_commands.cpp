@@ -95,6 +95,7 @@ void XPLMSpeakString(const char* inString) {
 }
 
 void XPLMGetNthAircraftModel(int inIndex, char* outFileName, char* outPath) {
+    CountAircraftQuery();
     SimState& state = State();
     const std::lock_guard lock(state.mutex);
     static const std::string empty;

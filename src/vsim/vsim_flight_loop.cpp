@@ -26,7 +26,7 @@ bool IsDue(const FlightLoop& loop) {
     return static_cast<double>(loop.framesSinceCall) >= needed;
 }
 
-// Refreshes what FlightLoops() shows and, outside a frame, erases the removed registrations.
+// Refreshes what FlightLoops() shows and, outside RunFrames, erases the removed registrations.
 // The vectors keep their capacity, so a steady frame allocates nothing.
 void Publish(SimState& state) {
     if (!state.running) {

@@ -83,4 +83,7 @@ void AppendEvent(std::unique_lock<std::mutex>& lock, Event event);
 // Drops every registration (marks them while frames run); the caller holds the lock.
 void ClearFlightLoops(SimState& state);
 
+// Counts one XPLMGetNthAircraftModel call (VsimAircraftQueryCount).
+void CountAircraftQuery();
+
 }  // namespace XPL::VSIM

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 #include <fstream>
-#include <ostream>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 

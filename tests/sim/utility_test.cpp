@@ -36,45 +36,36 @@ TEST_P(ConvertIntValueToStringTest, GivesTheDisplayText) {
         << "value " << c.value << ", format " << c.format;
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, ConvertIntValueToStringTest,
-                         testing::Values(
-                             // 0: as is, cut to 5 characters
-                             FormatCase{0, 0, "0"}, FormatCase{-1234, 0, "-1234"},
-                             FormatCase{123456, 0, "12345"}, FormatCase{INT32_MIN, 0, "-2147"},
-                             // 1: right-aligned in 5
-                             FormatCase{42, 1, "   42"}, FormatCase{-7, 1, "   -7"},
-                             FormatCase{1234567, 1, "12345"},
-                             // 2: zero-padded 5, first two dark
-                             FormatCase{12345, 2,
-                                        "\x7F\x7F"
-                                        "345"},
-                             FormatCase{7, 2,
-                                        "\x7F\x7F"
-                                        "007"},
-                             FormatCase{123456, 2,
-                                        "\x7F\x7F"
-                                        "345"},
-                             // 3: zero-padded 3
-                             FormatCase{7, 3, "007"}, FormatCase{12345, 3, "12345"},
-                             FormatCase{123456, 3, "12345"}, FormatCase{-5, 3, "-05"},
-                             // 4: zero-padded 5, first dark
-                             FormatCase{123, 4,
-                                        "\x7F"
-                                        "0123"},
-                             FormatCase{98765, 4,
-                                        "\x7F"
-                                        "8765"},
-                             // 5: zero-padded 4
-                             FormatCase{999, 5, "0999"}, FormatCase{11800, 5, "11800"},
-                             // 6: hundredths
-                             FormatCase{12345, 6, "123.45"}, FormatCase{-5, 6, "-0.05"},
-                             FormatCase{0, 6, "0.00"}, FormatCase{2992, 6, "29.92"},
-                             FormatCase{1234567, 6, "12345."},
-                             // 7: tenths, zero-padded 6
-                             FormatCase{1234, 7, "0123.4"}, FormatCase{5, 7, "0000.5"},
-                             FormatCase{-15, 7, "-001.5"}, FormatCase{1234567, 7, "123456"},
-                             // no such format
-                             FormatCase{42, 8, ""}, FormatCase{42, UINT32_MAX, ""}));
+// Dark digit positions.
+std::string Dark(size_t count) {
+    return std::string(count, '\x7F');
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, ConvertIntValueToStringTest,
+    testing::Values(
+        // 0: as is, cut to 5 characters
+        FormatCase{0, 0, "0"}, FormatCase{-1234, 0, "-1234"}, FormatCase{123456, 0, "12345"},
+        FormatCase{INT32_MIN, 0, "-2147"},
+        // 1: right-aligned in 5
+        FormatCase{42, 1, "   42"}, FormatCase{-7, 1, "   -7"}, FormatCase{1234567, 1, "12345"},
+        // 2: zero-padded 5, first two dark
+        FormatCase{12345, 2, Dark(2) + "345"}, FormatCase{7, 2, Dark(2) + "007"},
+        FormatCase{123456, 2, Dark(2) + "345"},
+        // 3: zero-padded 3
+        FormatCase{7, 3, "007"}, FormatCase{12345, 3, "12345"}, FormatCase{-5, 3, "-05"},
+        // 4: zero-padded 5, first dark
+        FormatCase{123, 4, Dark(1) + "0123"}, FormatCase{98765, 4, Dark(1) + "8765"},
+        // 5: zero-padded 4
+        FormatCase{999, 5, "0999"}, FormatCase{11800, 5, "11800"},
+        // 6: hundredths in single precision
+        FormatCase{12345, 6, "123.45"}, FormatCase{-5, 6, "-0.05"}, FormatCase{0, 6, "0.00"},
+        FormatCase{2992, 6, "29.92"}, FormatCase{1234567, 6, "12345."},
+        // 7: tenths, zero-padded 6
+        FormatCase{1234, 7, "0123.4"}, FormatCase{5, 7, "0000.5"}, FormatCase{-15, 7, "-001.5"},
+        FormatCase{1234567, 7, "123456"},
+        // no such format
+        FormatCase{42, 8, ""}, FormatCase{42, UINT32_MAX, ""}));
 
 TEST(ConvertIntValueToString, NeverExceedsItsBound) {
     const std::vector<int32_t> values = {INT32_MIN, -100000, -99999, -1,       0,
@@ -241,18 +232,6 @@ TEST_F(UtilityTraceTest, AnUnreadablePathRecordFailsAfterTheDevicesBeforeIt) {
                   L"The required byte size of the device path is 120",
                   L"The required byte size of the device path is 96",
                   L"Failed in calling SetupDiGetDeviceInterfaceDetail due to 122"}));
-}
-
-TEST_F(UtilityTraceTest, EnumerationWritesBalancedEntryAndExitLines) {
-    VIRTUAL::SetInterfaceList(kClass, InterfaceList{13, {}});
-    Recorder recorder;
-    UTILITY::EnumDeviceInterface(kClass, Record, &recorder, nullptr);
-
-    const std::vector<VIRTUAL::TraceLine> lines = VIRTUAL::TakeTraceLines();
-    ASSERT_GE(lines.size(), 3u);
-    EXPECT_EQ(lines.front().text, L">>XPL::UTILITY::EnumDeviceInterface");
-    EXPECT_EQ(lines.back().text, L"<<XPL::UTILITY::EnumDeviceInterface");
-    EXPECT_EQ(TraceDepth(), 0u);
 }
 
 // ---- GetProfileFolder -------------------------------------------------------------------------

@@ -8,16 +8,25 @@ add_test(NAME wine_prefix
             -DWINEBOOT=${XVS_WINEBOOT} -P ${CMAKE_CURRENT_LIST_DIR}/PrepareWinePrefix.cmake)
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine_prefix TIMEOUT 300)
 
-# Every test that runs under Wine: the private prefix, quiet, headless.
-function(xvs_wine_test name)
+# Every test that runs under Wine: the private prefix, quiet, headless, and a time limit well
+# below CTest's default so a hang shows within minutes.
+function(xvs_wine_test name timeout)
     set_tests_properties(${name} PROPERTIES
         FIXTURES_REQUIRED wine_prefix
+        TIMEOUT ${timeout}
         ENVIRONMENT "WINEPREFIX=${XVS_WINEPREFIX};WINEARCH=win64;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml="
         ENVIRONMENT_MODIFICATION "DISPLAY=unset:")
 endfunction()
 
 add_test(NAME xvs_tests COMMAND xvs_tests)
-xvs_wine_test(xvs_tests)
+xvs_wine_test(xvs_tests 600)
+
+# The Win32 backends against the OS.
+add_executable(xvs_win32_tests ${CMAKE_CURRENT_LIST_DIR}/win32_backend_test.cpp)
+target_link_libraries(xvs_win32_tests PRIVATE xvs_platform_win32 gtest_main)
+target_link_options(xvs_win32_tests PRIVATE -static)
+add_test(NAME xvs_win32_tests COMMAND xvs_win32_tests)
+xvs_wine_test(xvs_win32_tests 120)
 
 # The shipped module's image: exports and imported DLLs (no Wine needed).
 add_test(NAME win_xpl_image
@@ -33,4 +42,4 @@ set_target_properties(plugin_host PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/standin)
 add_dependencies(plugin_host win_xpl)
 add_test(NAME plugin_host COMMAND plugin_host $<TARGET_FILE:win_xpl>)
-xvs_wine_test(plugin_host)
+xvs_wine_test(plugin_host 120)

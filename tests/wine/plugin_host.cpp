@@ -126,14 +126,6 @@ void CheckFrames(const Plugin& plugin) {
 
 // Only the simulator's plane-loaded message for the user's own aircraft asks for the aircraft.
 void CheckMessages(const Plugin& plugin) {
-    using CountFn = int (*)();
-    HMODULE sim = ::GetModuleHandleW(L"XPLM_64.dll");
-    FARPROC address = sim != nullptr ? ::GetProcAddress(sim, "VsimAircraftQueryCount") : nullptr;
-    if (address == nullptr) {
-        Check(false, "XPLM_64.dll exports VsimAircraftQueryCount");
-        return;
-    }
-    const auto queries = reinterpret_cast<CountFn>(reinterpret_cast<void*>(address));
     VsimSetUserAircraft("Cessna_172SP.acf", "Aircraft/Cessna 172SP/Cessna_172SP.acf");
 
     struct Message {
@@ -150,9 +142,9 @@ void CheckMessages(const Plugin& plugin) {
         {0, 102, 0, 1, "plane loaded for the user aircraft"},
     };
     for (const Message& m : messages) {
-        const int before = queries();
+        const int before = VsimAircraftQueryCount();
         plugin.receiveMessage(m.from, m.message, reinterpret_cast<void*>(m.param));
-        const int asked = queries() - before;
+        const int asked = VsimAircraftQueryCount() - before;
         if (asked != m.queries) {
             std::printf("FAIL: %s: %d user aircraft queries, expected %d\n", m.what, asked,
                         m.queries);

@@ -12,7 +12,8 @@
 namespace XPL::VIRTUAL {
 
 // Back to a fresh machine: no controller, no captured lines, no named events, default folders,
-// no interfaces, clock at 0. A registered trace provider stays registered.
+// no interface lists, no devices on the bus (ResetDevices), clock at 0. A registered trace
+// provider stays registered.
 void ResetPlatform();
 
 // Trace: acts as a controller. Enabling before the provider registers is remembered and
@@ -42,10 +43,13 @@ void SetModuleFilePath(const std::wstring& path);
 // A non-zero failStatus makes the public documents look-up fail with it.
 void SetPublicDocumentsFolder(const std::wstring& folder, uint32_t failStatus = 0);
 
-// Present interfaces of a class, as ListInterfaces reports them.
+// Present interfaces of a class, as ListInterfaces reports them. A list set for a class replaces
+// the devices attached to the bus for that class until ResetPlatform.
 void SetInterfaceList(const PLATFORM::Guid& interfaceClass, const PLATFORM::InterfaceList& list);
 
-// Clock.
+// Clock. PLATFORM::TimedWait ends only when the clock moves on by its time-out, never in real
+// time. Setting or advancing the clock wakes every timed wait; it briefly takes each waiter's
+// mutex, so it must not be called while holding a mutex that a timed wait uses.
 void SetTickCount(uint32_t ms);
 void AdvanceClock(uint32_t ms);
 // How many threads are in a timed wait now (a test advances the clock once one waits).

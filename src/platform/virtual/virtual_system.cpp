@@ -5,11 +5,14 @@
 #include <map>
 #include <mutex>
 #include <set>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/folders.h"
 #include "platform/hid.h"
 #include "platform/service_events.h"
+#include "platform/virtual/virtual_bus.h"
+#include "platform/virtual/virtual_devices.h"
 #include "platform/virtual/virtual_platform.h"
 
 namespace XPL::VIRTUAL {
@@ -30,6 +33,12 @@ const wchar_t kDefaultModulePath[] =
     L"C:\\X-Plane\\Resources\\plugins\\XVarlenSkydeck\\64\\win.xpl";
 const wchar_t kDefaultDocuments[] = L"C:\\Users\\Public\\Documents";
 
+// A thread in TimedWait: the caller's mutex and condition, so a clock change can wake it.
+struct TimedWaiter {
+    std::mutex* mutex;
+    std::condition_variable* condition;
+};
+
 struct Machine {
     std::mutex mutex;
     std::set<std::wstring> existingEvents;
@@ -39,7 +48,9 @@ struct Machine {
     uint32_t documentsFailure = 0;
     std::map<PLATFORM::Guid, PLATFORM::InterfaceList, GuidLess> interfaces;
     std::atomic<uint32_t> ticks{0};
-    std::atomic<int> waiters{0};
+    // Guards the waiters and orders clock changes. Taken before a waiter's mutex, never after.
+    std::mutex clockMutex;
+    std::vector<TimedWaiter*> waiters;
 };
 
 Machine& TheMachine() {
@@ -51,6 +62,7 @@ Machine& TheMachine() {
 
 void ResetPlatform() {
     ResetTraceCapture();
+    ResetDevices();
     Machine& m = TheMachine();
     std::lock_guard lock(m.mutex);
     m.existingEvents.clear();
@@ -96,12 +108,37 @@ void SetInterfaceList(const PLATFORM::Guid& interfaceClass, const PLATFORM::Inte
     TheMachine().interfaces[interfaceClass] = list;
 }
 
+namespace {
+
+// Wakes every timed wait after a clock change (clock mutex held). Taking each waiter's mutex
+// once orders the change after a waiter's last look at the clock, so none misses it.
+void WakeTimedWaiters(Machine& m) {
+    for (TimedWaiter* waiter : m.waiters) {
+        { std::lock_guard hold(*waiter->mutex); }
+        waiter->condition->notify_all();
+    }
+}
+
+}  // namespace
+
 void SetTickCount(uint32_t ms) {
-    TheMachine().ticks = ms;
+    Machine& m = TheMachine();
+    std::lock_guard lock(m.clockMutex);
+    m.ticks = ms;
+    WakeTimedWaiters(m);
 }
 
 void AdvanceClock(uint32_t ms) {
-    TheMachine().ticks += ms;
+    Machine& m = TheMachine();
+    std::lock_guard lock(m.clockMutex);
+    m.ticks += ms;
+    WakeTimedWaiters(m);
+}
+
+int TimedWaiters() {
+    Machine& m = TheMachine();
+    std::lock_guard lock(m.clockMutex);
+    return static_cast<int>(m.waiters.size());
 }
 
 }  // namespace XPL::VIRTUAL
@@ -137,15 +174,53 @@ bool GetPublicDocumentsFolder(std::wstring& folder, uint32_t& status) {
     return true;
 }
 
+// A list set for the class wins; otherwise the devices attached to the bus.
 InterfaceList ListInterfaces(const Guid& interfaceClass) {
-    auto& m = TheMachine();
-    std::lock_guard lock(m.mutex);
-    auto found = m.interfaces.find(interfaceClass);
-    return found == m.interfaces.end() ? InterfaceList{} : found->second;
+    {
+        auto& m = TheMachine();
+        std::lock_guard lock(m.mutex);
+        auto found = m.interfaces.find(interfaceClass);
+        if (found != m.interfaces.end()) {
+            return found->second;
+        }
+    }
+    return VIRTUAL::ListBusInterfaces(interfaceClass);
 }
 
 uint32_t GetTickCount() {
     return TheMachine().ticks.load();
+}
+
+// Waits on the virtual clock: only SetTickCount and AdvanceClock end the time, never real time.
+// The waiter is registered with the caller's mutex released, so the clock mutex is never taken
+// while a waiter's mutex is held and a clock change can take the waiter's mutex in turn.
+bool TimedWait(std::unique_lock<std::mutex>& lock, std::condition_variable& condition,
+               uint32_t timeoutMs, bool (*ready)(void* context), void* context) {
+    if (ready(context)) {
+        return true;
+    }
+    if (timeoutMs == 0) {
+        return false;
+    }
+    auto& m = TheMachine();
+    const uint32_t start = m.ticks.load();
+    VIRTUAL::TimedWaiter waiter{lock.mutex(), &condition};
+    lock.unlock();
+    {
+        std::lock_guard clock(m.clockMutex);
+        m.waiters.push_back(&waiter);
+    }
+    lock.lock();
+    while (!ready(context) && static_cast<uint32_t>(m.ticks.load() - start) < timeoutMs) {
+        condition.wait(lock);
+    }
+    lock.unlock();
+    {
+        std::lock_guard clock(m.clockMutex);
+        m.waiters.erase(std::find(m.waiters.begin(), m.waiters.end(), &waiter));
+    }
+    lock.lock();
+    return ready(context);
 }
 
 }  // namespace XPL::PLATFORM

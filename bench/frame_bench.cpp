@@ -1,0 +1,109 @@
+// One steady-state frame of the device manager with idle panels: each panel polls its pending
+// read and rebuilds a digit-display report from datarefs, sending nothing because nothing
+// changed. Target: no heap allocation per frame.
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "devices/panel.h"
+#include "devices/skydeck.h"
+#include "platform/virtual/virtual_devices.h"
+#include "platform/virtual/virtual_platform.h"
+#include "sim/sim_registry.h"
+#include "sim/utility.h"
+#include "vsim/vsim.h"
+
+namespace {
+
+std::atomic<long> g_allocations{0};
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    ++g_allocations;
+    if (void* p = std::malloc(size == 0 ? 1 : size)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+namespace {
+
+class CIdlePanel : public XPL::CPanel {
+public:
+    using CPanel::CPanel;
+
+protected:
+    void OnInitialize() override {
+        for (uint16_t usage = 1; usage <= 24; ++usage) {
+            RegisterButton(usage);
+        }
+    }
+    void OnNotify() override {
+        uint8_t report[13] = {};
+        const int altitude =
+            static_cast<int>(XPLMGetDataf(registry->ref.cockpit_autopilot_altitude));
+        const std::string text = XPL::UTILITY::ConvertIntValueToString(altitude, 1);
+        std::memcpy(report + 1, text.data(), text.size());
+        if (std::memcmp(report, lastSent_, sizeof(report)) != 0) {
+            std::memcpy(lastSent_, report, sizeof(report));
+            SendReport(report, sizeof(report));
+        }
+    }
+
+private:
+    uint8_t lastSent_[13] = {};
+};
+
+std::unique_ptr<XPL::CPanel> MakeIdlePanel(const std::wstring& path, const std::wstring&,
+                                           XPL::CSkydeck&) {
+    return std::make_unique<CIdlePanel>(path);
+}
+
+void BM_SteadyFrame(benchmark::State& state) {
+    XPL::VIRTUAL::ResetPlatform();
+    XPL::VIRTUAL::ResetDevices();
+    XPL::VSIM::Reset();
+    XPL::ResolveSimRegistry();
+    XPL::VSIM::SetFloat("sim/cockpit/autopilot/altitude", 12000.0f);
+    const auto previous = XPL::CSkydeck::SetPanelMaker(XPL::kAutoflightProductId, &MakeIdlePanel);
+    for (int i = 0; i < state.range(0); ++i) {
+        XPL::VIRTUAL::DeviceSpec spec;
+        spec.path = L"\\\\?\\hid#vid_2c5d&pid_4a01#bench" + std::to_wstring(i);
+        spec.vendorId = XPL::kSkydeckVendorId;
+        spec.productId = XPL::kAutoflightProductId;
+        spec.buttonCount = 24;
+        spec.inputReportLength = 4;
+        spec.featureReportLength = 13;
+        XPL::VIRTUAL::AttachDevice(spec);
+    }
+    auto skydeck = std::make_unique<XPL::CSkydeck>();
+    skydeck->Initialize();
+    for (int i = 0; i < 3; ++i) {
+        skydeck->NotifyPanels();  // first reports sent, reads pending: steady state from here
+    }
+    const long before = g_allocations.load();
+    for (auto _ : state) {
+        skydeck->NotifyPanels();
+    }
+    state.counters["allocs/frame"] =
+        benchmark::Counter(static_cast<double>(g_allocations.load() - before) /
+                           static_cast<double>(state.iterations()));
+    skydeck->Uninitialize();
+    XPL::CSkydeck::SetPanelMaker(XPL::kAutoflightProductId, previous);
+    XPL::VIRTUAL::ResetDevices();
+}
+BENCHMARK(BM_SteadyFrame)->Arg(4)->Arg(16);
+
+}  // namespace

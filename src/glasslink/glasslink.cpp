@@ -1,0 +1,38 @@
+#include "glasslink/glasslink.h"
+
+#include "platform/folders.h"
+#include "shell/trace.h"
+
+namespace XPL {
+
+namespace {
+
+// Drops the last component of a Windows-style path, as PathRemoveFileSpecW does: "a\b\c" gives
+// "a\b", "a\b\" gives "a\b", a lone component gives "".
+void RemoveFileSpec(std::wstring& path) {
+    const size_t separator = path.find_last_of(L"\\/");
+    if (separator == std::wstring::npos) {
+        path.clear();
+    } else if (separator == 0 || (separator == 2 && path[1] == L':')) {
+        path.resize(separator + 1);  // keep the root ("\" or "C:\")
+    } else {
+        path.resize(separator);
+    }
+}
+
+}  // namespace
+
+CGlasslink::CGlasslink(const std::wstring& path) : devicePath(path) {
+    CTraceScope scope(TRACEKW::kGlasslink, "XPL::CGlasslink::CGlasslink");
+}
+
+bool CGlasslink::GetConfigureFilePath(std::wstring& folder) {
+    CTraceScope scope(TRACEKW::kGlasslink, "XPL::CGlasslink::GetConfigureFilePath");
+    folder = PLATFORM::GetModuleFilePath();
+    RemoveFileSpec(folder);  // the module file
+    RemoveFileSpec(folder);  // the "64" folder that holds it
+    folder += L"\\data\\";
+    return true;
+}
+
+}  // namespace XPL

@@ -1,0 +1,32 @@
+// Base of the two display links: holds a display-driver device open by its interface path. The
+// device manager creates a link per display-driver device, files it under a key and hands it to
+// the panel that owns the other half of the physical device.
+#pragma once
+
+#include <string>
+
+namespace XPL {
+
+class CGlasslink {
+public:
+    explicit CGlasslink(const std::wstring& devicePath);
+    virtual ~CGlasslink() = default;
+    CGlasslink(const CGlasslink&) = delete;
+    CGlasslink& operator=(const CGlasslink&) = delete;
+
+    // Opens the device; true on success. The base opens nothing.
+    virtual bool Initialize() { return true; }
+    // Ends the link's work before the device goes; the device stays open until destruction.
+    virtual void Uninitialize() {}
+
+    std::wstring GetDevicePath() const { return devicePath; }
+
+    // The plug-in's data folder with a trailing backslash: the folder above the one holding the
+    // module file, plus "data\". Never fails.
+    static bool GetConfigureFilePath(std::wstring& folder);
+
+protected:
+    const std::wstring devicePath;
+};
+
+}  // namespace XPL

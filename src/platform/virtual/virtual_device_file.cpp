@@ -1,0 +1,413 @@
+// Device files and overlapped requests on the virtual bus.
+//
+// A request either completes when it starts, or stays in flight until its data is there (a
+// queued HID input report, a screen reply), it is cancelled, its file is closed or its device is
+// pulled out. A pending read's data is copied into the caller's buffer only by the thread that
+// collects the result (GetIoResult), never by the thread that queued the data; a request that is
+// cancelled, closed or detached is ended without touching its buffer. The files of either kind
+// (overlapped or not) behave alike.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/clock.h"
+#include "platform/device_file.h"
+#include "platform/virtual/virtual_bus.h"
+
+namespace XPL::PLATFORM {
+
+namespace {
+
+using VIRTUAL::Bus;
+using VIRTUAL::Device;
+using VIRTUAL::DeviceKind;
+using VIRTUAL::Fault;
+using VIRTUAL::FaultOn;
+using VIRTUAL::TheBus;
+
+constexpr uint32_t kWaitFailed = 0xFFFFFFFF;
+
+void Unlink(IoRequest& request) {
+    if (request.file != nullptr) {
+        auto& inFlight = request.file->inFlight;
+        inFlight.erase(std::remove(inFlight.begin(), inFlight.end(), &request), inFlight.end());
+    }
+}
+
+// Ends the request with its outcome and signals its event. Bus mutex held.
+void Complete(Bus& bus, IoRequest& request, uint32_t error, uint32_t bytes) {
+    Unlink(request);
+    request.pending = false;
+    request.error = error;
+    request.bytes = bytes;
+    request.file = nullptr;
+    request.buffer = nullptr;
+    request.signalled = true;
+    bus.changed.notify_all();
+}
+
+IoStart Refuse(IoRequest* request, uint32_t code, uint32_t& error) {
+    if (request != nullptr) {
+        request->error = code;
+    }
+    error = code;
+    return IoStart::Failed;
+}
+
+IoStart Pend(DeviceFile* file, IoRequest* request, uint32_t& error) {
+    request->pending = true;
+    request->file = file;
+    request->starter = std::this_thread::get_id();
+    file->inFlight.push_back(request);
+    error = kErrorIoPending;
+    return IoStart::Pending;
+}
+
+// The checks every start makes; resets the request's event. Bus mutex held.
+bool Begin(DeviceFile* file, IoRequest* request, IoKind kind, uint32_t& error) {
+    if (file == nullptr || request == nullptr) {
+        Refuse(request, VIRTUAL::kErrorInvalidHandle, error);
+        return false;
+    }
+    if (request->pending) {  // still in flight: the OS would corrupt it; the bus refuses
+        error = VIRTUAL::kErrorInvalidParameter;
+        return false;
+    }
+    request->signalled = false;
+    request->kind = kind;
+    request->error = 0;
+    request->bytes = 0;
+    request->buffer = nullptr;
+    request->length = 0;
+    if (!file->device->attached) {
+        Refuse(request, VIRTUAL::kErrorDeviceNotConnected, error);
+        return false;
+    }
+    return true;
+}
+
+// Whether reads of the device get no data at all.
+bool ReadsWithheld(const Bus& bus, const Device& device) {
+    return FaultOn(bus, device, Fault::PendingRead) ||
+           (device.spec.kind == DeviceKind::ScreenDisplay && FaultOn(bus, device, Fault::Reply));
+}
+
+// True when a pending read can end now: its data is queued, or its result is to fail.
+bool ReadCanEnd(const Bus& bus, const IoRequest& request) {
+    if (!request.pending || request.kind != IoKind::Read || request.file == nullptr) {
+        return false;
+    }
+    const Device& device = *request.file->device;
+    return FaultOn(bus, device, Fault::ReadResult) ||
+           (!ReadsWithheld(bus, device) && !device.inbox.empty());
+}
+
+// Moves the oldest queued data into buffer; the byte count.
+uint32_t TakeData(Device& device, uint8_t* buffer, uint32_t length) {
+    const std::vector<uint8_t>& data = device.inbox.front();
+    const uint32_t bytes = std::min(length, static_cast<uint32_t>(data.size()));
+    if (bytes != 0) {
+        std::memcpy(buffer, data.data(), bytes);
+    }
+    device.inbox.pop_front();
+    return bytes;
+}
+
+// Ends a pending read that ReadCanEnd allowed, on the collecting thread. Bus mutex held.
+void EndRead(Bus& bus, IoRequest& request) {
+    Device& device = *request.file->device;
+    if (FaultOn(bus, device, Fault::ReadResult)) {
+        Complete(bus, request, VIRTUAL::kErrorGenFailure, 0);
+        return;
+    }
+    const uint32_t bytes = TakeData(device, request.buffer, request.length);
+    Complete(bus, request, 0, bytes);
+}
+
+struct WaitContext {
+    Bus* bus;
+    IoRequest* request;
+};
+
+bool RequestSignalled(void* context) {
+    const auto* wait = static_cast<WaitContext*>(context);
+    return wait->request->signalled || ReadCanEnd(*wait->bus, *wait->request);
+}
+
+}  // namespace
+
+DeviceFile* OpenDevice(const std::wstring& path, bool overlapped, uint32_t& error) {
+    Bus& bus = TheBus();
+    std::lock_guard lock(bus.mutex);
+    std::shared_ptr<Device> device = VIRTUAL::FindDevice(bus, path);
+    if (device == nullptr) {
+        error = VIRTUAL::kErrorFileNotFound;
+        return nullptr;
+    }
+    if (FaultOn(bus, *device, Fault::Open) ||
+        (overlapped && FaultOn(bus, *device, Fault::OpenOverlapped))) {
+        error = VIRTUAL::kErrorAccessDenied;
+        return nullptr;
+    }
+    auto* file = new DeviceFile{std::move(device), overlapped, {}};
+    bus.files.insert(file);
+    error = 0;
+    return file;
+}
+
+void CloseDevice(DeviceFile* file) {
+    if (file == nullptr) {
+        return;
+    }
+    Bus& bus = TheBus();
+    {
+        std::lock_guard lock(bus.mutex);
+        VIRTUAL::EndRequestsOfFile(bus, *file, VIRTUAL::kErrorOperationAborted);
+        bus.files.erase(file);
+    }
+    delete file;
+}
+
+IoRequest* CreateIoRequest(bool manualReset, uint32_t& error) {
+    Bus& bus = TheBus();
+    std::lock_guard lock(bus.mutex);
+    if (bus.ioRequestFails) {
+        error = VIRTUAL::kErrorNotEnoughMemory;
+        return nullptr;
+    }
+    auto* request = new IoRequest;
+    request->manualReset = manualReset;
+    error = 0;
+    return request;
+}
+
+void DestroyIoRequest(IoRequest* request) {
+    if (request == nullptr) {
+        return;
+    }
+    {
+        // Still in flight is a caller's error; the bus forgets the request rather than keep a
+        // dangling pointer to it.
+        std::lock_guard lock(TheBus().mutex);
+        Unlink(*request);
+    }
+    delete request;
+}
+
+IoStart StartRead(DeviceFile* file, IoRequest* request, uint8_t* buffer, uint32_t length,
+                  uint32_t& error) {
+    Bus& bus = TheBus();
+    std::lock_guard lock(bus.mutex);
+    if (!Begin(file, request, IoKind::Read, error)) {
+        return IoStart::Failed;
+    }
+    Device& device = *file->device;
+    if (device.spec.kind == DeviceKind::StickDisplay) {
+        return Refuse(request, VIRTUAL::kErrorInvalidFunction, error);
+    }
+    if (FaultOn(bus, device, Fault::ReadStart)) {
+        return Refuse(request, VIRTUAL::kErrorGenFailure, error);
+    }
+    if (length != 0 && buffer == nullptr) {
+        return Refuse(request, VIRTUAL::kErrorInvalidParameter, error);
+    }
+    request->buffer = buffer;
+    request->length = length;
+    // A read whose result is to fail is accepted first and fails when collected.
+    if (FaultOn(bus, device, Fault::ReadResult) || ReadsWithheld(bus, device) ||
+        device.inbox.empty()) {
+        return Pend(file, request, error);
+    }
+    Complete(bus, *request, 0, TakeData(device, buffer, length));
+    error = 0;
+    return IoStart::Completed;
+}
+
+IoStart StartWrite(DeviceFile* file, IoRequest* request, const uint8_t* data, uint32_t length,
+                   uint32_t& error) {
+    Bus& bus = TheBus();
+    std::lock_guard lock(bus.mutex);
+    if (!Begin(file, request, IoKind::Write, error)) {
+        return IoStart::Failed;
+    }
+    Device& device = *file->device;
+    if (device.spec.kind != DeviceKind::ScreenDisplay) {
+        return Refuse(request, VIRTUAL::kErrorInvalidFunction, error);
+    }
+    if (FaultOn(bus, device, Fault::Write)) {
+        return Refuse(request, VIRTUAL::kErrorGenFailure, error);
+    }
+    if (length != 0 && data == nullptr) {
+        return Refuse(request, VIRTUAL::kErrorInvalidParameter, error);
+    }
+    device.displayRequests.Append(std::vector<uint8_t>(data, data + length));
+    // Every request header is answered by a reply header that counts no further bytes.
+    if (length == VIRTUAL::kScreenHeaderBytes && !FaultOn(bus, device, Fault::Reply)) {
+        device.inbox.emplace_back(VIRTUAL::kScreenHeaderBytes, 0);
+    }
+    Complete(bus, *request, 0, length);
+    error = 0;
+    return IoStart::Completed;
+}
+
+IoStart StartDeviceControl(DeviceFile* file, IoRequest* request, uint32_t code, const void* input,
+                           uint32_t inputLength, uint32_t& error) {
+    Bus& bus = TheBus();
+    std::lock_guard lock(bus.mutex);
+    if (!Begin(file, request, IoKind::Control, error)) {
+        return IoStart::Failed;
+    }
+    Device& device = *file->device;
+    if (device.spec.kind != DeviceKind::StickDisplay) {
+        return Refuse(request, VIRTUAL::kErrorInvalidFunction, error);
+    }
+    if (FaultOn(bus, device, Fault::Ioctl)) {
+        return Refuse(request, VIRTUAL::kErrorGenFailure, error);
+    }
+    if (inputLength != 0 && input == nullptr) {
+        return Refuse(request, VIRTUAL::kErrorInvalidParameter, error);
+    }
+    // The input is copied now, as buffered device control does.
+    std::vector<uint8_t> logged = {static_cast<uint8_t>(code), static_cast<uint8_t>(code >> 8),
+                                   static_cast<uint8_t>(code >> 16),
+                                   static_cast<uint8_t>(code >> 24)};
+    const auto* bytes = static_cast<const uint8_t*>(input);
+    logged.insert(logged.end(), bytes, bytes + inputLength);
+    device.displayRequests.Append(std::move(logged));
+    if (FaultOn(bus, device, Fault::IoctlPending)) {
+        return Pend(file, request, error);
+    }
+    Complete(bus, *request, 0, 0);
+    error = 0;
+    return IoStart::Completed;
+}
+
+bool GetIoResult(DeviceFile* /*file*/, IoRequest* request, bool wait, uint32_t& bytes,
+                 uint32_t& error) {
+    bytes = 0;
+    if (request == nullptr) {
+        error = VIRTUAL::kErrorInvalidHandle;
+        return false;
+    }
+    Bus& bus = TheBus();
+    std::unique_lock lock(bus.mutex);
+    while (request->pending) {
+        if (ReadCanEnd(bus, *request)) {
+            EndRead(bus, *request);
+            break;
+        }
+        if (!wait) {
+            error = kErrorIoIncomplete;
+            return false;
+        }
+        // Like the OS, waits as long as the request is in flight: until its data arrives, or
+        // it is cancelled, closed or its device pulled out.
+        bus.changed.wait(lock);
+    }
+    if (request->error != 0) {
+        error = request->error;
+        return false;
+    }
+    bytes = request->bytes;
+    error = 0;
+    return true;
+}
+
+uint32_t WaitIoRequest(IoRequest* request, uint32_t timeoutMs) {
+    if (request == nullptr) {
+        return kWaitFailed;
+    }
+    Bus& bus = TheBus();
+    std::unique_lock lock(bus.mutex);
+    WaitContext context{&bus, request};
+    if (!TimedWait(lock, bus.changed, timeoutMs, &RequestSignalled, &context)) {
+        return kWaitTimeout;
+    }
+    if (request->signalled && !request->manualReset) {
+        request->signalled = false;
+    }
+    return 0;
+}
+
+bool IsIoRequestPending(const IoRequest* request) {
+    if (request == nullptr) {
+        return false;
+    }
+    std::lock_guard lock(TheBus().mutex);
+    return request->pending;
+}
+
+void CancelIo(DeviceFile* file) {
+    if (file == nullptr) {
+        return;
+    }
+    Bus& bus = TheBus();
+    std::lock_guard lock(bus.mutex);
+    const std::thread::id self = std::this_thread::get_id();
+    // Complete unlinks the request, so walk from the back.
+    for (size_t i = file->inFlight.size(); i-- > 0;) {
+        IoRequest* request = file->inFlight[i];
+        if (request->starter == self) {
+            Complete(bus, *request, VIRTUAL::kErrorOperationAborted, 0);
+        }
+    }
+}
+
+bool CancelIoRequest(DeviceFile* file, IoRequest* request) {
+    if (file == nullptr || request == nullptr) {
+        return false;
+    }
+    Bus& bus = TheBus();
+    std::lock_guard lock(bus.mutex);
+    if (!request->pending || request->file != file) {
+        return false;  // ERROR_NOT_FOUND: nothing to cancel
+    }
+    Complete(bus, *request, VIRTUAL::kErrorOperationAborted, 0);
+    return true;
+}
+
+bool DeviceControl(DeviceFile* file, uint32_t code, const void* /*input*/, uint32_t /*inputLength*/,
+                   void* output, uint32_t outputLength, uint32_t& bytes, uint32_t& error) {
+    bytes = 0;
+    if (file == nullptr) {
+        error = VIRTUAL::kErrorInvalidHandle;
+        return false;
+    }
+    Bus& bus = TheBus();
+    std::lock_guard lock(bus.mutex);
+    const Device& device = *file->device;
+    if (!device.attached) {
+        error = VIRTUAL::kErrorDeviceNotConnected;
+        return false;
+    }
+    if (device.spec.kind != DeviceKind::ScreenDisplay || code != VIRTUAL::kSerialNumberControl) {
+        error = VIRTUAL::kErrorInvalidFunction;
+        return false;
+    }
+    if (FaultOn(bus, device, Fault::Serial)) {
+        error = VIRTUAL::kErrorGenFailure;
+        return false;
+    }
+    // The serial number as UTF-16LE (BMP characters only), terminated when there is room.
+    const std::wstring& serial = device.spec.serial;
+    const uint64_t textBytes = 2 * uint64_t{serial.size()};
+    if (textBytes > outputLength || (textBytes != 0 && output == nullptr)) {
+        error = VIRTUAL::kErrorMoreData;
+        return false;
+    }
+    auto* out = static_cast<uint8_t*>(output);
+    for (size_t i = 0; i < serial.size(); ++i) {
+        const auto unit = static_cast<uint16_t>(serial[i]);
+        out[2 * i] = static_cast<uint8_t>(unit);
+        out[2 * i + 1] = static_cast<uint8_t>(unit >> 8);
+    }
+    bytes = static_cast<uint32_t>(textBytes);
+    if (textBytes + 2 <= outputLength) {
+        out[textBytes] = 0;
+        out[textBytes + 1] = 0;
+        bytes += 2;
+    }
+    error = 0;
+    return true;
+}
+
+}  // namespace XPL::PLATFORM

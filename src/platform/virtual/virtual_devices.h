@@ -1,0 +1,128 @@
+// Control surface of the virtual device bus: tests and tools attach and detach devices of the
+// three interface classes, feed HID input reports, read back what the system sent and switch
+// faults on and off. The bus implements the hid, device file and device watch seams.
+// Every call is safe from any thread; attach and detach return once the system handled them.
+//
+// How the devices behave, as the OS and the display driver would:
+// - Paths compare ignoring ASCII letter case; enumeration and notices give the path as attached.
+// - A HID input report is inputReportLength bytes: report id 0, then usage u as bit (u-1)%8 of
+//   byte 1+(u-1)/8. A read completes when it starts if a report is queued; otherwise it stays
+//   pending and takes the next report queued when its result is collected (GetIoResult, or after
+//   WaitIoRequest signals). Data is copied into a read's buffer only on the collecting thread.
+// - CancelIo ends only the requests the calling thread started on the file, as the OS's does;
+//   CancelIoRequest ends one request whatever thread started it; closing a file ends all of its
+//   requests. Ended requests fail with ERROR_OPERATION_ABORTED (995) and their buffers are no
+//   longer touched. GetIoResult with wait blocks while a request is in flight, as the OS does.
+// - Screen display: the serial-number request 0x220004 answers the serial as UTF-16LE (BMP),
+//   terminated when there is room; writes are logged, and every 44-byte write (a request header)
+//   queues one 44-byte zero reply for the next read.
+// - Stick display: control requests are logged (code, then input) and complete at once.
+// - Other combinations (a read on the stick, a write on a HID device, ...) fail with
+//   ERROR_INVALID_FUNCTION (1).
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/hid.h"
+
+namespace XPL::VIRTUAL {
+
+// The display driver's interface classes.
+inline constexpr PLATFORM::Guid kStickDisplayClass = {
+    0x3F8C6D21, 0xB94E, 0x4E57, {0x8C, 0x1A, 0xD0, 0x4F, 0x7A, 0x2B, 0x9E, 0x63}};
+inline constexpr PLATFORM::Guid kScreenDisplayClass = {
+    0xB7D25E48, 0x1C6A, 0x4F3D, {0x9E, 0x80, 0x5A, 0x3C, 0x71, 0xF4, 0xD2, 0xB9}};
+
+enum class DeviceKind { Hid, StickDisplay, ScreenDisplay };
+
+struct DeviceSpec {
+    DeviceKind kind = DeviceKind::Hid;
+    std::wstring path;          // interface path as the OS spells it (any letter case)
+    std::wstring physicalName;  // physical device object name
+    std::wstring serial;        // HID serial number; a screen display answers it too
+    // HID only.
+    uint16_t vendorId = 0;
+    uint16_t productId = 0;
+    uint16_t inputReportLength = 0;  // with report id byte; buttons are bits from byte 1
+    uint16_t featureReportLength = 0;
+    uint16_t buttonCount = 0;  // Button-page usages 1..buttonCount
+};
+
+// What a virtual device can be made to refuse.
+enum class Fault {
+    Open,            // opening the device fails (ERROR_ACCESS_DENIED)
+    OpenOverlapped,  // only overlapped opens fail (ERROR_ACCESS_DENIED)
+    Attributes,      // HidD_GetAttributes fails
+    PreparsedData,   // HidD_GetPreparsedData fails
+    Caps,            // HidP_GetCaps answers an error status
+    PendingRead,     // reads stay pending: no report is ever delivered
+    ReadStart,       // starting a read fails (ERROR_GEN_FAILURE)
+    ReadResult,      // collecting a read's result fails (ERROR_GEN_FAILURE)
+    Usages,          // HidP_GetUsages answers an error status
+    Feature,         // HidD_SetFeature fails
+    Serial,          // HidD_GetSerialNumberString fails; a screen display's serial request fails
+    Write,           // display writes are refused
+    Reply,           // a screen display never answers (reads stay pending until cancelled)
+    Ioctl,           // stick display control requests are refused
+    IoctlPending,    // stick display control requests stay pending until cancelled
+};
+
+// Attaches a device. Without a running watch it is simply present (found by enumeration);
+// with one registered for the device's class, its arrival notice is delivered on the watch
+// thread and this returns once it was handled. Attaching a path already attached replaces that
+// device as if it had been pulled out unannounced.
+void AttachDevice(const DeviceSpec& device);
+// Removes a device: requests in flight on its files end and every later call on them fails
+// with ERROR_DEVICE_NOT_CONNECTED (1167) (closing works); opening the path fails with
+// ERROR_FILE_NOT_FOUND. A running watch registered for its class is then delivered
+// query-remove, remove-pending and remove-complete; returns once all three were handled.
+// Its logs stay readable until the path is attached again.
+void DetachDevice(const std::wstring& path);
+// Delivers one device-change notice for an interface path (in the letter case given) on every
+// running watch, registered for the class or not, and returns once handled; false when no watch
+// runs.
+//
+// Notices wait their turn while the watch thread handles another. Raised from inside a notice
+// on the watch thread itself, a notice is handed to the sink at once by a nested call, as a
+// message sent from a window's own thread reaches its window procedure.
+bool DeliverDeviceNotice(uint32_t event, const PLATFORM::Guid& interfaceClass,
+                         const std::wstring& path);
+// Removes every device, fault and watch fault, silently (no notices); files still open fail
+// from now on and no longer count. ResetPlatform calls it too.
+void ResetDevices();
+
+void SetFault(const std::wstring& path, Fault fault, bool on);
+
+// HID input: queues one input report in which exactly these usages are on.
+void QueueInputReport(const std::wstring& path, const std::set<uint16_t>& usagesOn);
+// Reports queued and not yet read.
+size_t PendingInputReports(const std::wstring& path);
+
+// Every feature report a HID device accepted, oldest first.
+std::vector<std::vector<uint8_t>> FeatureReports(const std::wstring& path);
+// Every request a display device accepted: writes (screen) or control requests (stick, with
+// the code in the first four bytes, little-endian), oldest first.
+// Each log keeps its newest 4096 entries and at most 64 MiB, so long runs stay bounded.
+std::vector<std::vector<uint8_t>> DisplayRequests(const std::wstring& path);
+
+// Files opened on the bus and not yet closed (a leak check for tests).
+int OpenFileCount();
+int OpenFileCount(const std::wstring& path);
+
+// Watch faults: the watch thread cannot start (error 8); its window cannot be created (the
+// thread ends at once, calling nothing on the sink); it ignores the quit request (stopping
+// answers false at once; the virtual thread cannot really hang, so it is still stopped and
+// joined); registering notifications fails (error 13).
+void SetWatchThreadFails(bool fails);
+void SetWatchWindowFails(bool fails);
+void SetWatchHangs(bool hangs);
+void SetNotificationFails(bool fails);
+// Creating overlapped requests (their events) fails with ERROR_NOT_ENOUGH_MEMORY (8).
+void SetIoRequestFails(bool fails);
+// True while a watch thread serves notices (its window exists).
+bool WatchRunning();
+
+}  // namespace XPL::VIRTUAL

@@ -1,0 +1,280 @@
+// The HID panel base over the virtual bus: opening, the non-blocking read, button changes and
+// their order, feature reports, serial numbers, and every failure path.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "devices/panel.h"
+#include "test_support.h"
+
+using namespace XPL;
+using namespace XPL::TEST;
+
+namespace {
+
+const std::wstring kPath = L"\\\\?\\hid#vid_2c5d&pid_4a01#7&1a2b3c4d&0&0000#{4d1e55b2}";
+
+// Registers a few buttons and records what the base hands it.
+class CRecordingPanel : public CPanel {
+public:
+    using CPanel::CPanel;
+
+    struct Change {
+        uint16_t usage;
+        uint32_t state;
+        uint32_t storedState;  // the map's state while OnButton runs
+        friend bool operator==(const Change&, const Change&) = default;
+    };
+
+    std::vector<Change> changes;
+    int notifies = 0;
+    int initializes = 0;
+    int uninitializes = 0;
+
+    void SendBytes(std::vector<uint8_t> bytes) {
+        SendReport(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    }
+
+protected:
+    void OnInitialize() override {
+        ++initializes;
+        for (uint16_t usage : {1, 2, 3, 9, 17}) {
+            RegisterButton(usage);
+        }
+    }
+    void OnUninitialize() override { ++uninitializes; }
+    void OnNotify() override { ++notifies; }
+    void OnButton(uint16_t usage, uint32_t state) override {
+        changes.push_back({usage, state, buttonMap.at(usage)});
+    }
+};
+
+class PanelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        VIRTUAL::ResetPlatform();
+        VIRTUAL::ResetDevices();
+        VIRTUAL::EnableTrace(3, 0x4);
+    }
+    void TearDown() override {
+        panel_.reset();
+        EXPECT_EQ(VIRTUAL::OpenFileCount(), 0) << "a device file was left open";
+        VIRTUAL::ResetDevices();
+        VIRTUAL::ResetPlatform();
+    }
+    CRecordingPanel& Attach(VIRTUAL::DeviceSpec spec = HidDevice(kPath, 0x4A01)) {
+        VIRTUAL::AttachDevice(spec);
+        panel_ = std::make_unique<CRecordingPanel>(kPath);
+        return *panel_;
+    }
+    CRecordingPanel& Ready(VIRTUAL::DeviceSpec spec = HidDevice(kPath, 0x4A01)) {
+        CRecordingPanel& panel = Attach(std::move(spec));
+        EXPECT_TRUE(panel.Initialize());
+        VIRTUAL::TakeTraceLines();
+        return panel;
+    }
+
+    std::unique_ptr<CRecordingPanel> panel_;
+};
+
+struct InitializeFailure {
+    const char* name;
+    VIRTUAL::Fault fault;
+    const wchar_t* message;
+};
+
+class PanelInitializeFailureTest : public PanelTest,
+                                   public ::testing::WithParamInterface<InitializeFailure> {};
+
+TEST_P(PanelInitializeFailureTest, ReportsTheStepAndLeavesNoFileOpenAfterDestruction) {
+    CRecordingPanel& panel = Attach();
+    VIRTUAL::SetFault(kPath, GetParam().fault, true);
+    EXPECT_FALSE(panel.Initialize());
+    EXPECT_TRUE(HasLineStartingWith(TakeTraceTexts(1), GetParam().message));
+    EXPECT_EQ(panel.initializes, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, PanelInitializeFailureTest,
+    ::testing::Values(
+        InitializeFailure{"Open", VIRTUAL::Fault::Open,
+                          L"Failed in creating the non overlapped device \\\\?\\hid#vid_2c5d"},
+        InitializeFailure{"OpenOverlapped", VIRTUAL::Fault::OpenOverlapped,
+                          L"Failed in creating the overlapped device \\\\?\\hid#vid_2c5d"},
+        InitializeFailure{"PreparsedData", VIRTUAL::Fault::PreparsedData,
+                          L"Failed in retrieving HID report descriptor due to: "},
+        InitializeFailure{"Caps", VIRTUAL::Fault::Caps,
+                          L"Failed in calling HidP_GetCaps due to 0x"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(PanelTest, ReadRequestThatCannotBeCreatedFailsInitialize) {
+    CRecordingPanel& panel = Attach();
+    VIRTUAL::SetIoRequestFails(true);
+    EXPECT_FALSE(panel.Initialize());
+    VIRTUAL::SetIoRequestFails(false);
+    EXPECT_EQ(
+        TakeTraceTexts(1),
+        std::vector<std::wstring>{L"Failed in creating the event for overlapped reading due to 8"});
+}
+
+TEST_F(PanelTest, ChangesArriveInAscendingUsageOrderWithTheStateAlreadyStored) {
+    CRecordingPanel& panel = Ready();
+    VIRTUAL::QueueInputReport(kPath, {17, 3, 1, 7});  // 7 is not registered
+    panel.Notify();
+    using C = CRecordingPanel::Change;
+    EXPECT_EQ(panel.changes, (std::vector<C>{{1, 1, 1}, {3, 1, 1}, {17, 1, 1}}));
+
+    panel.changes.clear();
+    VIRTUAL::QueueInputReport(kPath, {2, 3, 17});
+    panel.Notify();
+    EXPECT_EQ(panel.changes, (std::vector<C>{{1, 0, 0}, {2, 1, 1}}));
+}
+
+TEST_F(PanelTest, AHeldButtonIsReportedOnceUntilReleased) {
+    CRecordingPanel& panel = Ready();
+    for (int i = 0; i < 5; ++i) {
+        VIRTUAL::QueueInputReport(kPath, {9});
+        panel.Notify();
+    }
+    VIRTUAL::QueueInputReport(kPath, {});
+    panel.Notify();
+    using C = CRecordingPanel::Change;
+    EXPECT_EQ(panel.changes, (std::vector<C>{{9, 1, 1}, {9, 0, 0}}));
+}
+
+TEST_F(PanelTest, OneReportPerFrameAndOnNotifyEveryFrame) {
+    CRecordingPanel& panel = Ready();
+    VIRTUAL::QueueInputReport(kPath, {1});
+    VIRTUAL::QueueInputReport(kPath, {});
+    VIRTUAL::QueueInputReport(kPath, {1});
+    panel.Notify();
+    EXPECT_EQ(VIRTUAL::PendingInputReports(kPath), 2u);
+    panel.Notify();
+    panel.Notify();
+    panel.Notify();  // nothing left: the read stays pending
+    panel.Notify();
+    EXPECT_EQ(panel.changes.size(), 3u);
+    EXPECT_EQ(panel.notifies, 5);
+
+    VIRTUAL::QueueInputReport(kPath, {2});  // completes the read pending since two frames
+    panel.Notify();
+    EXPECT_EQ(panel.changes.back(), (CRecordingPanel::Change{2, 1, 1}));
+}
+
+TEST_F(PanelTest, EveryParsedReportIsHexDumped) {
+    CRecordingPanel& panel = Ready();
+    VIRTUAL::EnableTrace(2, 0x4);
+    VIRTUAL::QueueInputReport(kPath, {1, 3, 9});
+    panel.Notify();
+    panel.Notify();  // no report: no dump
+    EXPECT_EQ(TakeTraceTexts(), std::vector<std::wstring>{L"The data is 00 05 01 00 "});
+}
+
+TEST_F(PanelTest, DeviceWithoutInputReportsIsNeverRead) {
+    VIRTUAL::DeviceSpec spec = HidDevice(kPath, 0x4A04);
+    spec.inputReportLength = 0;
+    CRecordingPanel& panel = Ready(spec);
+    VIRTUAL::SetFault(kPath, VIRTUAL::Fault::ReadStart, true);  // would be traced if read
+    for (int i = 0; i < 3; ++i) {
+        panel.Notify();
+    }
+    EXPECT_EQ(panel.notifies, 3);
+    EXPECT_TRUE(TakeTraceTexts(1).empty());
+}
+
+struct ReadFailure {
+    const char* name;
+    VIRTUAL::Fault fault;
+    const wchar_t* message;
+};
+
+class PanelReadFailureTest : public PanelTest, public ::testing::WithParamInterface<ReadFailure> {};
+
+TEST_P(PanelReadFailureTest, FailedReadIsCancelledAndTheNextFrameStartsAnew) {
+    CRecordingPanel& panel = Ready();
+    VIRTUAL::QueueInputReport(kPath, {1});
+    VIRTUAL::SetFault(kPath, GetParam().fault, true);
+    panel.Notify();
+    EXPECT_EQ(TakeTraceTexts(1), std::vector<std::wstring>{GetParam().message});
+    EXPECT_TRUE(panel.changes.empty());
+    EXPECT_EQ(panel.notifies, 1);
+
+    VIRTUAL::SetFault(kPath, GetParam().fault, false);
+    VIRTUAL::QueueInputReport(kPath, {1});
+    panel.Notify();
+    panel.Notify();
+    ASSERT_FALSE(panel.changes.empty());
+    EXPECT_EQ(panel.changes[0], (CRecordingPanel::Change{1, 1, 1}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, PanelReadFailureTest,
+    ::testing::Values(ReadFailure{"Start", VIRTUAL::Fault::ReadStart,
+                                  L"Failed in reading the data from the panel due to 31"},
+                      ReadFailure{"Result", VIRTUAL::Fault::ReadResult,
+                                  L"Failed in calling GetOverlappedResult due to 31"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(PanelTest, UndecodableReportChangesNothing) {
+    CRecordingPanel& panel = Ready();
+    VIRTUAL::SetFault(kPath, VIRTUAL::Fault::Usages, true);
+    VIRTUAL::QueueInputReport(kPath, {1, 2});
+    panel.Notify();
+    EXPECT_TRUE(panel.changes.empty());
+    EXPECT_TRUE(
+        HasLineStartingWith(TakeTraceTexts(1), L"Failed in getting the buttons on list due to 0x"));
+}
+
+TEST_F(PanelTest, DeviceRemovedMidReadFailsTheReadWithoutHarm) {
+    CRecordingPanel& panel = Ready();
+    panel.Notify();  // read pending
+    VIRTUAL::DetachDevice(kPath);
+    panel.Notify();
+    panel.Notify();
+    EXPECT_EQ(panel.notifies, 3);
+    const auto failures = TakeTraceTexts(1);
+    ASSERT_FALSE(failures.empty());
+    EXPECT_TRUE(
+        HasLineStartingWith(failures, L"Failed in calling GetOverlappedResult due to 1167"));
+    panel.Uninitialize();
+}
+
+TEST_F(PanelTest, FeatureReportsAreSentAsGivenAndFailuresOnlyTraced) {
+    CRecordingPanel& panel = Ready();
+    panel.SendBytes({0x00, 0x11, 0x22});
+    VIRTUAL::SetFault(kPath, VIRTUAL::Fault::Feature, true);
+    panel.SendBytes({0x00, 0x33});
+    EXPECT_EQ(VIRTUAL::FeatureReports(kPath),
+              (std::vector<std::vector<uint8_t>>{{0x00, 0x11, 0x22}}));
+    EXPECT_EQ(TakeTraceTexts(1),
+              std::vector<std::wstring>{L"Failed in sending the SET_FEATURE due to 31"});
+}
+
+TEST_F(PanelTest, SerialNumberOrEmptyWhenTheDeviceRefuses) {
+    VIRTUAL::DeviceSpec spec = HidDevice(kPath, 0x4A01);
+    spec.serial = L"SN-0000";
+    CRecordingPanel& panel = Ready(spec);
+    EXPECT_EQ(panel.GetSerialNumberString(), L"SN-0000");
+    EXPECT_EQ(CountLines(TakeTraceTexts(2), L"The serial number string associated with the panel " +
+                                                kPath + L" is SN-0000"),
+              1u);
+    VIRTUAL::SetFault(kPath, VIRTUAL::Fault::Serial, true);
+    EXPECT_EQ(panel.GetSerialNumberString(), L"");
+    EXPECT_TRUE(HasLineStartingWith(TakeTraceTexts(1),
+                                    L"Failed in retrieving HID serial number string due to: "));
+}
+
+TEST_F(PanelTest, UninitializeEndsThePendingReadAndKeepsTheFilesUntilDestruction) {
+    CRecordingPanel& panel = Ready();
+    panel.Notify();  // leaves a read pending
+    panel.Uninitialize();
+    EXPECT_EQ(panel.uninitializes, 1);
+    EXPECT_EQ(VIRTUAL::OpenFileCount(kPath), 2);
+    panel.Notify();  // after uninitialise a frame does nothing harmful
+    panel_.reset();
+    EXPECT_EQ(VIRTUAL::OpenFileCount(kPath), 0);
+}
+
+}  // namespace

@@ -1,0 +1,291 @@
+// The device manager over the virtual bus and its watch thread: identification, filing, hot-plug,
+// the frame's try-locks, shared ownership of links, start-up and stop failures.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "devices/panel.h"
+#include "devices/skydeck.h"
+#include "glasslink/glasslink.h"
+#include "sim/utility.h"
+#include "test_support.h"
+
+using namespace XPL;
+using namespace XPL::TEST;
+
+namespace {
+
+// Remembers the order in which panels were notified; can hold its removal on the watch thread.
+std::mutex g_noteMutex;
+std::vector<std::wstring> g_notified;
+std::atomic<bool> g_holdRemoval{false};
+std::atomic<bool> g_removalHeld{false};
+
+class CNotedPanel : public CPanel {
+public:
+    using CPanel::CPanel;
+
+protected:
+    void OnNotify() override {
+        std::lock_guard lock(g_noteMutex);
+        g_notified.push_back(GetDevicePath());
+    }
+    void OnUninitialize() override {
+        if (g_holdRemoval) {
+            g_removalHeld = true;
+            while (g_holdRemoval) {
+                std::this_thread::yield();
+            }
+            g_removalHeld = false;
+        }
+    }
+};
+
+std::unique_ptr<CPanel> MakeNotedPanel(const std::wstring& path, const std::wstring&, CSkydeck&) {
+    return std::make_unique<CNotedPanel>(path);
+}
+
+const std::wstring kPanelA = L"\\\\?\\hid#vid_2c5d&pid_4a01#a";
+const std::wstring kPanelB = L"\\\\?\\hid#vid_2c5d&pid_4a01#b";
+const std::wstring kKeyboard = L"\\\\?\\hid#vid_046d&pid_c31c#k";
+const std::wstring kUnsupported = L"\\\\?\\hid#vid_2c5d&pid_4a7f#u";
+const std::wstring kStick = L"\\\\?\\glasslink#stick#1";
+const std::wstring kScreen = L"\\\\?\\glasslink#screen#1";
+
+class SkydeckTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        VIRTUAL::ResetPlatform();
+        VIRTUAL::ResetDevices();
+        previousMaker_ = CSkydeck::SetPanelMaker(kAutoflightProductId, &MakeNotedPanel);
+        g_notified.clear();
+        VIRTUAL::EnableTrace(3, 0x2);
+    }
+    void TearDown() override {
+        skydeck_.Uninitialize();
+        EXPECT_EQ(VIRTUAL::OpenFileCount(), 0) << "a device file was left open";
+        CSkydeck::SetPanelMaker(kAutoflightProductId, previousMaker_);
+        VIRTUAL::ResetDevices();
+        VIRTUAL::ResetPlatform();
+    }
+    std::vector<std::wstring> Notified() {
+        std::lock_guard lock(g_noteMutex);
+        return std::exchange(g_notified, {});
+    }
+
+    CSkydeck skydeck_;
+    CSkydeck::PanelMaker previousMaker_ = nullptr;
+};
+
+TEST_F(SkydeckTest, StartCreatesTheSupportedDevicesPresentAndFilesTheLinks) {
+    VIRTUAL::AttachDevice(HidDevice(kPanelB, kAutoflightProductId));
+    VIRTUAL::AttachDevice(HidDevice(kKeyboard, 0xC31C, 8, 0x046D));
+    VIRTUAL::AttachDevice(HidDevice(kUnsupported, 0x4A7F));
+    VIRTUAL::AttachDevice(HidDevice(kPanelA, kAutoflightProductId));
+    VIRTUAL::AttachDevice(
+        DisplayDevice(VIRTUAL::DeviceKind::StickDisplay, kStick, L"\\device\\stick", L""));
+    VIRTUAL::AttachDevice(
+        DisplayDevice(VIRTUAL::DeviceKind::ScreenDisplay, kScreen, L"\\device\\screen", L"SCR-7"));
+
+    ASSERT_EQ(skydeck_.Initialize(), 0u);
+    EXPECT_EQ(skydeck_.PanelCount(), 2u);
+    EXPECT_EQ(skydeck_.LinkCount(), 2u);
+    ASSERT_NE(skydeck_.GetGlasslink(L"SCR-7"), nullptr);
+    EXPECT_EQ(skydeck_.GetGlasslink(L"SCR-7")->GetDevicePath(), kScreen);
+    ASSERT_NE(skydeck_.GetGlasslink(L"\\device\\stick"), nullptr);
+    EXPECT_EQ(skydeck_.GetGlasslink(L"scr-7"), nullptr);  // keys compare exactly
+
+    const auto texts = TakeTraceTexts();
+    EXPECT_EQ(CountLines(texts, L"It's not Brisko product: " + kKeyboard), 1u);
+    EXPECT_EQ(CountLines(texts,
+                         L"It is the Brisko product but not the supported panel device of the "
+                         L"Skydeck: " +
+                             kUnsupported),
+              1u);
+    EXPECT_EQ(CountLines(texts, L"The autoflight panel of the Skydeck is attached: " + kPanelA),
+              1u);
+
+    // Frames reach the panels in ascending device-path order, whatever the arrival order.
+    skydeck_.NotifyPanels();
+    EXPECT_EQ(Notified(), (std::vector<std::wstring>{kPanelA, kPanelB}));
+}
+
+TEST_F(SkydeckTest, ArrivalInAnotherLetterCaseCreatesTheDeviceAndRemovalHappensOnce) {
+    ASSERT_EQ(skydeck_.Initialize(), 0u);
+    VIRTUAL::AttachDevice(HidDevice(kPanelA, kAutoflightProductId));
+    EXPECT_EQ(skydeck_.PanelCount(), 1u);
+
+    VIRTUAL::DeliverDeviceNotice(0x8000, PLATFORM::kHidInterfaceClass,
+                                 L"\\\\?\\HID#VID_2C5D&PID_4A01#A");  // again, upper case
+    EXPECT_EQ(skydeck_.PanelCount(), 1u);
+    TakeTraceTexts();
+
+    VIRTUAL::DetachDevice(kPanelA);
+    EXPECT_EQ(skydeck_.PanelCount(), 0u);
+    const auto texts = TakeTraceTexts();
+    EXPECT_EQ(CountLines(texts, L"The panel: " + kPanelA + L" has been removed"), 3u);
+    EXPECT_EQ(CountLines(texts, L"Remove[0x8001] - " + kPanelA), 1u);
+    EXPECT_EQ(CountLines(texts, L"Remove[0x8004] - " + kPanelA), 1u);
+    EXPECT_EQ(CountLines(texts, L"The message is 0x219"), 3u);
+}
+
+TEST_F(SkydeckTest, RemovalOfAForeignDeviceChangesNothing) {
+    VIRTUAL::AttachDevice(HidDevice(kPanelA, kAutoflightProductId));
+    VIRTUAL::AttachDevice(HidDevice(kKeyboard, 0xC31C, 8, 0x046D));
+    ASSERT_EQ(skydeck_.Initialize(), 0u);
+    TakeTraceTexts();
+    VIRTUAL::DetachDevice(kKeyboard);
+    EXPECT_EQ(skydeck_.PanelCount(), 1u);
+    EXPECT_EQ(CountLines(TakeTraceTexts(), L"The panel: " + kKeyboard + L" has been removed"), 3u);
+}
+
+TEST_F(SkydeckTest, LinksArriveAndLeaveWithTheirDevicesButLiveOnWhileHeld) {
+    ASSERT_EQ(skydeck_.Initialize(), 0u);
+    VIRTUAL::AttachDevice(
+        DisplayDevice(VIRTUAL::DeviceKind::ScreenDisplay, kScreen, L"\\device\\s", L"SCR-1"));
+    std::shared_ptr<CGlasslink> held = skydeck_.GetGlasslink(L"SCR-1");
+    ASSERT_NE(held, nullptr);
+
+    VIRTUAL::DetachDevice(kScreen);
+    EXPECT_EQ(skydeck_.LinkCount(), 0u);
+    EXPECT_EQ(skydeck_.GetGlasslink(L"SCR-1"), nullptr);
+    EXPECT_EQ(held->GetDevicePath(), kScreen);  // still a whole object
+    EXPECT_EQ(VIRTUAL::OpenFileCount(kScreen), 1);
+    held.reset();
+    EXPECT_EQ(VIRTUAL::OpenFileCount(kScreen), 0);
+}
+
+struct CreateFailure {
+    const char* name;
+    VIRTUAL::DeviceSpec device;
+    VIRTUAL::Fault fault;
+    const wchar_t* message;
+};
+
+class SkydeckCreateFailureTest : public SkydeckTest,
+                                 public ::testing::WithParamInterface<CreateFailure> {};
+
+TEST_P(SkydeckCreateFailureTest, DeviceIsReportedAndNotFiled) {
+    const CreateFailure& c = GetParam();
+    VIRTUAL::AttachDevice(c.device);
+    VIRTUAL::SetFault(c.device.path, c.fault, true);
+    ASSERT_EQ(skydeck_.Initialize(), 0u);
+    EXPECT_EQ(skydeck_.PanelCount() + skydeck_.LinkCount(), 0u);
+    EXPECT_TRUE(HasLineStartingWith(TakeTraceTexts(1), c.message));
+    EXPECT_EQ(VIRTUAL::OpenFileCount(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Devices, SkydeckCreateFailureTest,
+    ::testing::Values(
+        CreateFailure{"Open", HidDevice(kPanelA, kAutoflightProductId), VIRTUAL::Fault::Open,
+                      L"Failed in creating the non overlapped device \\\\?\\hid#vid_2c5d"},
+        CreateFailure{"Attributes", HidDevice(kPanelA, kAutoflightProductId),
+                      VIRTUAL::Fault::Attributes,
+                      L"Failed in retrieving the attribution of the device"},
+        CreateFailure{"PanelInitialize", HidDevice(kPanelA, kAutoflightProductId),
+                      VIRTUAL::Fault::Caps, L"Failed in initializing the panel object"},
+        CreateFailure{"StickLink",
+                      DisplayDevice(VIRTUAL::DeviceKind::StickDisplay, kStick, L"\\d\\s", L""),
+                      VIRTUAL::Fault::Open, L"Failed in initializing the Glasslink Hotas object"},
+        CreateFailure{"ScreenLink",
+                      DisplayDevice(VIRTUAL::DeviceKind::ScreenDisplay, kScreen, L"\\d\\c", L"S"),
+                      VIRTUAL::Fault::Open, L"Failed in initializing the Glasslink Screen object"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SkydeckTest, ScreenLinkWithoutSerialIsFiledUnderTheEmptyKey) {
+    VIRTUAL::AttachDevice(
+        DisplayDevice(VIRTUAL::DeviceKind::ScreenDisplay, kScreen, L"\\device\\s", L"SCR-1"));
+    VIRTUAL::SetFault(kScreen, VIRTUAL::Fault::Serial, true);
+    VIRTUAL::EnableTrace(3, 0x202);
+    ASSERT_EQ(skydeck_.Initialize(), 0u);
+    EXPECT_NE(skydeck_.GetGlasslink(L""), nullptr);
+    EXPECT_TRUE(HasLineStartingWith(TakeTraceTexts(1),
+                                    L"Failed in getting the serial number from the device"));
+}
+
+TEST_F(SkydeckTest, FrameIsSkippedWhileTheWatchThreadHoldsThePanels) {
+    VIRTUAL::AttachDevice(HidDevice(kPanelA, kAutoflightProductId));
+    VIRTUAL::AttachDevice(HidDevice(kPanelB, kAutoflightProductId));
+    ASSERT_EQ(skydeck_.Initialize(), 0u);
+
+    g_holdRemoval = true;
+    std::thread remover([] { VIRTUAL::DetachDevice(kPanelB); });
+    while (!g_removalHeld) {
+        std::this_thread::yield();
+    }
+    skydeck_.NotifyPanels();  // must return at once without touching the panels
+    EXPECT_TRUE(Notified().empty());
+    g_holdRemoval = false;
+    remover.join();
+
+    skydeck_.NotifyPanels();
+    EXPECT_EQ(Notified(), std::vector<std::wstring>{kPanelA});
+}
+
+TEST_F(SkydeckTest, WatchThreadThatCannotStartFailsTheStart) {
+    VIRTUAL::SetWatchThreadFails(true);
+    EXPECT_EQ(skydeck_.Initialize(), 8u);
+    VIRTUAL::SetWatchThreadFails(false);
+    EXPECT_EQ(TakeTraceTexts(1),
+              std::vector<std::wstring>{L"Failed in calling creating the message thread due to 8"});
+}
+
+TEST_F(SkydeckTest, WindowThatNeverComesUpFailsTheStartAfterFiveSeconds) {
+    VIRTUAL::SetWatchWindowFails(true);
+    std::atomic<uint32_t> status{1};
+    std::thread starter([&] { status = skydeck_.Initialize(); });
+    while (VIRTUAL::TimedWaiters() == 0) {
+        std::this_thread::yield();
+    }
+    VIRTUAL::AdvanceClock(4999);
+    EXPECT_EQ(status.load(), 1u);  // still waiting
+    VIRTUAL::AdvanceClock(1);
+    starter.join();
+    VIRTUAL::SetWatchWindowFails(false);
+    EXPECT_EQ(status.load(), kStatusWatchDidNotStart);
+    EXPECT_EQ(TakeTraceTexts(1),
+              std::vector<std::wstring>{
+                  L"Failed in waiting for the event signalled by the message window thread"});
+}
+
+TEST_F(SkydeckTest, FailedNotificationRegistrationIsReportedButStartSucceeds) {
+    VIRTUAL::SetNotificationFails(true);
+    EXPECT_EQ(skydeck_.Initialize(), 0u);
+    VIRTUAL::SetNotificationFails(false);
+    EXPECT_EQ(CountLines(TakeTraceTexts(1), L"Failed in registering HID notification due to 0xd"),
+              3u);
+}
+
+TEST_F(SkydeckTest, HangingWatchThreadIsTerminatedAtStop) {
+    VIRTUAL::AttachDevice(HidDevice(kPanelA, kAutoflightProductId));
+    ASSERT_EQ(skydeck_.Initialize(), 0u);
+    VIRTUAL::SetWatchHangs(true);
+    skydeck_.Uninitialize();
+    VIRTUAL::SetWatchHangs(false);
+    EXPECT_EQ(skydeck_.PanelCount(), 0u);
+    EXPECT_EQ(CountLines(TakeTraceTexts(2),
+                         L"Calling WaitForSingleObject against the message thread returns with "
+                         L"time out, terminate the thread instead"),
+              1u);
+}
+
+TEST_F(SkydeckTest, StopDestroysEveryDeviceAndASecondStartFindsThemAgain) {
+    VIRTUAL::AttachDevice(HidDevice(kPanelA, kAutoflightProductId));
+    VIRTUAL::AttachDevice(
+        DisplayDevice(VIRTUAL::DeviceKind::StickDisplay, kStick, L"\\device\\stick", L""));
+    ASSERT_EQ(skydeck_.Initialize(), 0u);
+    skydeck_.Uninitialize();
+    EXPECT_EQ(skydeck_.PanelCount() + skydeck_.LinkCount(), 0u);
+    EXPECT_EQ(VIRTUAL::OpenFileCount(), 0);
+    EXPECT_FALSE(VIRTUAL::WatchRunning());
+    ASSERT_EQ(skydeck_.Initialize(), 0u);
+    EXPECT_EQ(skydeck_.PanelCount() + skydeck_.LinkCount(), 2u);
+}
+
+}  // namespace

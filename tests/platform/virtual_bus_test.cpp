@@ -1,0 +1,618 @@
+// The virtual device bus as the device manager, the HID panel base and the display links rely on
+// it: report layout, the overlapped read rules, detaching, file counting, enumeration, the watch
+// thread's notices, and the two display devices' requests.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/device_file.h"
+#include "platform/device_watch.h"
+#include "platform/hid.h"
+#include "test_support.h"
+
+using namespace XPL;
+using namespace XPL::PLATFORM;
+using namespace XPL::TEST;
+
+namespace {
+
+const std::wstring kPanel = L"\\\\?\\HID#VID_2C5D&PID_4A01#7&1a2b#{4d1e55b2}";
+const std::wstring kOther = L"\\\\?\\hid#vid_2c5d&pid_4a02#2";
+const std::wstring kStick = L"\\\\?\\glasslink#stick#1";
+const std::wstring kScreen = L"\\\\?\\glasslink#screen#1";
+
+constexpr uint32_t kNotConnected = 1167;
+constexpr uint32_t kAborted = 995;
+constexpr uint32_t kGenFailure = 31;
+
+std::wstring Lower(std::wstring text) {
+    for (wchar_t& c : text) {
+        c = static_cast<wchar_t>(c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c);
+    }
+    return text;
+}
+
+void Spin(const std::function<bool()>& done) {
+    while (!done()) {
+        std::this_thread::yield();
+    }
+}
+
+class VirtualBusTest : public ::testing::Test {
+protected:
+    void SetUp() override { VIRTUAL::ResetPlatform(); }
+    void TearDown() override {
+        for (IoRequest* request : requests_) {
+            DestroyIoRequest(request);
+        }
+        for (DeviceFile* file : files_) {
+            CloseDevice(file);
+        }
+        EXPECT_EQ(VIRTUAL::OpenFileCount(), 0);
+        VIRTUAL::ResetPlatform();
+    }
+    DeviceFile* Open(const std::wstring& path, bool overlapped = true) {
+        uint32_t error = 0;
+        DeviceFile* file = OpenDevice(path, overlapped, error);
+        EXPECT_NE(file, nullptr) << "error " << error;
+        files_.push_back(file);
+        return file;
+    }
+    void Close(DeviceFile* file) {
+        std::erase(files_, file);
+        CloseDevice(file);
+    }
+    IoRequest* Request(bool manualReset = true) {
+        uint32_t error = 0;
+        requests_.push_back(CreateIoRequest(manualReset, error));
+        return requests_.back();
+    }
+
+    std::vector<DeviceFile*> files_;
+    std::vector<IoRequest*> requests_;
+};
+
+// --- HID reports ---------------------------------------------------------------------------
+
+class ReportRoundTripTest : public VirtualBusTest,
+                            public ::testing::WithParamInterface<std::set<uint16_t>> {};
+
+TEST_P(ReportRoundTripTest, QueuedUsagesComeBackInAscendingOrder) {
+    VIRTUAL::AttachDevice(HidDevice(kPanel, 0x4A01, 20));  // 20 buttons: 4-byte reports
+    DeviceFile* file = Open(kPanel);
+    uint32_t error = 0;
+    HidPreparsedData* data = HidGetPreparsedData(file, error);
+    ASSERT_NE(data, nullptr);
+    ASSERT_EQ(HidMaxButtonUsages(data), 20u);
+
+    VIRTUAL::QueueInputReport(kPanel, GetParam());
+    uint8_t report[4];
+    ASSERT_EQ(StartRead(file, Request(), report, sizeof(report), error), IoStart::Completed);
+    uint16_t usages[20];
+    uint32_t count = 20;
+    EXPECT_EQ(HidGetButtonUsages(data, report, sizeof(report), usages, count), kHidpStatusSuccess);
+
+    std::vector<uint16_t> expected;
+    for (uint16_t usage : GetParam()) {
+        if (usage >= 1 && usage <= 20) {  // others cannot be expressed and are left out
+            expected.push_back(usage);
+        }
+    }
+    EXPECT_EQ(std::vector<uint16_t>(usages, usages + count), expected);
+    HidFreePreparsedData(data);
+}
+
+INSTANTIATE_TEST_SUITE_P(UsageSets, ReportRoundTripTest,
+                         ::testing::Values(std::set<uint16_t>{}, std::set<uint16_t>{1},
+                                           std::set<uint16_t>{8, 9}, std::set<uint16_t>{20, 3, 17},
+                                           std::set<uint16_t>{0, 2, 21, 40}));
+
+TEST_F(VirtualBusTest, ReportLayoutAndDecodingErrors) {
+    VIRTUAL::AttachDevice(HidDevice(kPanel, 0x4A01, 24));
+    DeviceFile* file = Open(kPanel);
+    uint32_t error = 0;
+    HidPreparsedData* data = HidGetPreparsedData(file, error);
+    HidCaps caps;
+    ASSERT_EQ(HidGetCaps(data, caps), kHidpStatusSuccess);
+    EXPECT_EQ(caps.inputReportLength, 4);
+    EXPECT_EQ(caps.featureReportLength, 25);
+
+    VIRTUAL::QueueInputReport(kPanel, {1, 3, 9, 24});
+    uint8_t report[4];
+    StartRead(file, Request(), report, sizeof(report), error);
+    EXPECT_EQ(std::vector<uint8_t>(report, report + 4),
+              (std::vector<uint8_t>{0, 0x05, 0x01, 0x80}));
+
+    uint16_t usages[4];
+    uint32_t count = 3;  // one short: the count tells how many there are
+    EXPECT_EQ(HidGetButtonUsages(data, report, 4, usages, count), 0xC0110007u);
+    EXPECT_EQ(count, 4u);
+    count = 4;
+    EXPECT_NE(HidGetButtonUsages(data, report, 3, usages, count), kHidpStatusSuccess);
+    VIRTUAL::SetFault(kPanel, VIRTUAL::Fault::Usages, true);
+    count = 4;
+    EXPECT_NE(HidGetButtonUsages(data, report, 4, usages, count), kHidpStatusSuccess);
+    VIRTUAL::SetFault(kPanel, VIRTUAL::Fault::Caps, true);
+    EXPECT_NE(HidGetCaps(data, caps), kHidpStatusSuccess);
+    HidFreePreparsedData(data);
+}
+
+// --- overlapped reads ----------------------------------------------------------------------
+
+TEST_F(VirtualBusTest, PendingReadCompletesIntoItsBufferWhenTheCallerCollectsIt) {
+    VIRTUAL::AttachDevice(HidDevice(kPanel, 0x4A01, 8));
+    DeviceFile* file = Open(kPanel);
+    IoRequest* read = Request();
+    uint8_t buffer[2] = {0xAA, 0xAA};
+    uint32_t error = 0;
+    uint32_t bytes = 0;
+    ASSERT_EQ(StartRead(file, read, buffer, 2, error), IoStart::Pending);
+    EXPECT_EQ(error, kErrorIoPending);
+    EXPECT_FALSE(GetIoResult(file, read, false, bytes, error));
+    EXPECT_EQ(error, kErrorIoIncomplete);
+    EXPECT_TRUE(IsIoRequestPending(read));
+
+    VIRTUAL::QueueInputReport(kPanel, {2});
+    EXPECT_EQ(buffer[1], 0xAA) << "the buffer is written only when the result is collected";
+    ASSERT_TRUE(GetIoResult(file, read, false, bytes, error));
+    EXPECT_EQ(bytes, 2u);
+    EXPECT_EQ(buffer[1], 0x02);
+    EXPECT_FALSE(IsIoRequestPending(read));
+    EXPECT_EQ(VIRTUAL::PendingInputReports(kPanel), 0u);
+}
+
+TEST_F(VirtualBusTest, ReadFaults) {
+    VIRTUAL::AttachDevice(HidDevice(kPanel, 0x4A01, 8));
+    DeviceFile* file = Open(kPanel);
+    IoRequest* read = Request();
+    uint8_t buffer[2] = {};
+    uint32_t error = 0;
+    uint32_t bytes = 0;
+    VIRTUAL::QueueInputReport(kPanel, {1});
+
+    VIRTUAL::SetFault(kPanel, VIRTUAL::Fault::ReadStart, true);
+    EXPECT_EQ(StartRead(file, read, buffer, 2, error), IoStart::Failed);
+    EXPECT_EQ(error, kGenFailure);
+    VIRTUAL::SetFault(kPanel, VIRTUAL::Fault::ReadStart, false);
+
+    // Accepted, then failing when collected; the queued report is not consumed.
+    VIRTUAL::SetFault(kPanel, VIRTUAL::Fault::ReadResult, true);
+    EXPECT_EQ(StartRead(file, read, buffer, 2, error), IoStart::Pending);
+    EXPECT_FALSE(GetIoResult(file, read, false, bytes, error));
+    EXPECT_EQ(error, kGenFailure);
+    VIRTUAL::SetFault(kPanel, VIRTUAL::Fault::ReadResult, false);
+
+    VIRTUAL::SetFault(kPanel, VIRTUAL::Fault::PendingRead, true);
+    EXPECT_EQ(StartRead(file, read, buffer, 2, error), IoStart::Pending);
+    EXPECT_FALSE(GetIoResult(file, read, false, bytes, error));
+    EXPECT_EQ(error, kErrorIoIncomplete);
+    EXPECT_EQ(VIRTUAL::PendingInputReports(kPanel), 1u);
+    VIRTUAL::SetFault(kPanel, VIRTUAL::Fault::PendingRead, false);
+    EXPECT_TRUE(GetIoResult(file, read, false, bytes, error));
+    EXPECT_EQ(buffer[1], 0x01);
+}
+
+TEST_F(VirtualBusTest, CancelAndCloseEndAPendingReadWithoutTouchingItsBuffer) {
+    VIRTUAL::AttachDevice(HidDevice(kPanel, 0x4A01, 8));
+    DeviceFile* file = Open(kPanel);
+    IoRequest* read = Request();
+    uint8_t buffer[2] = {0xAA, 0xAA};
+    uint32_t error = 0;
+    uint32_t bytes = 0;
+
+    ASSERT_EQ(StartRead(file, read, buffer, 2, error), IoStart::Pending);
+    // Only the thread that started a request cancels it with CancelIo.
+    std::thread([file] { CancelIo(file); }).join();
+    EXPECT_TRUE(IsIoRequestPending(read));
+    CancelIo(file);
+    EXPECT_FALSE(GetIoResult(file, read, true, bytes, error));  // ended: returns at once
+    EXPECT_EQ(error, kAborted);
+
+    ASSERT_EQ(StartRead(file, read, buffer, 2, error), IoStart::Pending);
+    Close(file);
+    EXPECT_FALSE(IsIoRequestPending(read));
+    VIRTUAL::QueueInputReport(kPanel, {1});
+    EXPECT_EQ(buffer[1], 0xAA);
+    EXPECT_EQ(VIRTUAL::PendingInputReports(kPanel), 1u);
+}
+
+TEST_F(VirtualBusTest, WaitingForAReadEndsWithItsDataOrOnTheVirtualClock) {
+    VIRTUAL::AttachDevice(HidDevice(kPanel, 0x4A01, 8));
+    DeviceFile* file = Open(kPanel);
+    IoRequest* read = Request();
+    uint8_t buffer[2] = {};
+    uint32_t error = 0;
+    StartRead(file, read, buffer, 2, error);
+
+    std::atomic<uint32_t> waited{1};
+    std::thread waiter([&] { waited = WaitIoRequest(read, 500); });
+    Spin([] { return VIRTUAL::TimedWaiters() == 1; });
+    VIRTUAL::QueueInputReport(kPanel, {3});
+    waiter.join();
+    EXPECT_EQ(waited.load(), 0u);
+    uint32_t bytes = 0;
+    EXPECT_TRUE(GetIoResult(file, read, false, bytes, error));
+
+    StartRead(file, read, buffer, 2, error);
+    waited = 1;
+    waiter = std::thread([&] { waited = WaitIoRequest(read, 500); });
+    Spin([] { return VIRTUAL::TimedWaiters() == 1; });
+    VIRTUAL::AdvanceClock(499);
+    EXPECT_EQ(waited.load(), 1u) << "still waiting";
+    VIRTUAL::AdvanceClock(1);
+    waiter.join();
+    EXPECT_EQ(waited.load(), kWaitTimeout);
+    CancelIo(file);
+}
+
+// --- detaching, opening, enumeration -------------------------------------------------------
+
+TEST_F(VirtualBusTest, DetachedDeviceFailsEveryCallOnItsFilesButClosingWorks) {
+    VIRTUAL::AttachDevice(HidDevice(kPanel, 0x4A01, 8));
+    DeviceFile* file = Open(kPanel, false);
+    DeviceFile* reader = Open(kPanel);
+    IoRequest* read = Request();
+    uint8_t buffer[2] = {0xAA, 0xAA};
+    uint32_t error = 0;
+    uint32_t bytes = 0;
+    ASSERT_EQ(StartRead(reader, read, buffer, 2, error), IoStart::Pending);
+
+    VIRTUAL::DetachDevice(Lower(kPanel));
+    EXPECT_FALSE(GetIoResult(reader, read, true, bytes, error));
+    EXPECT_EQ(error, kNotConnected);
+    EXPECT_EQ(buffer[0], 0xAA);
+
+    const std::vector<std::pair<const char*, std::function<uint32_t()>>> calls = {
+        {"read",
+         [&] {
+             StartRead(reader, read, buffer, 2, error);
+             return error;
+         }},
+        {"feature",
+         [&] {
+             HidSetFeature(file, buffer, 2, error);
+             return error;
+         }},
+        {"serial",
+         [&] {
+             std::wstring serial;
+             HidGetSerialNumber(file, serial, error);
+             return error;
+         }},
+        {"preparsed",
+         [&] {
+             HidGetPreparsedData(file, error);
+             return error;
+         }},
+    };
+    for (const auto& [name, call] : calls) {
+        EXPECT_EQ(call(), kNotConnected) << name;
+    }
+    HidAttributes attributes;
+    EXPECT_FALSE(HidGetAttributes(file, attributes));
+    EXPECT_EQ(OpenDevice(kPanel, false, error), nullptr);
+    EXPECT_EQ(error, 2u);
+    EXPECT_EQ(VIRTUAL::OpenFileCount(kPanel), 2);
+    Close(file);
+    Close(reader);
+    EXPECT_EQ(VIRTUAL::OpenFileCount(kPanel), 0);
+}
+
+TEST_F(VirtualBusTest, OpeningAndCountingIgnoreLetterCase) {
+    VIRTUAL::AttachDevice(HidDevice(kPanel, 0x4A01));
+    VIRTUAL::AttachDevice(HidDevice(kOther, 0x4A02));
+    uint32_t error = 0;
+    EXPECT_EQ(OpenDevice(L"\\\\?\\hid#nothing", false, error), nullptr);
+    EXPECT_EQ(error, 2u);
+
+    Open(Lower(kPanel), false);
+    Open(kPanel, true);
+    Open(kOther);
+    EXPECT_EQ(VIRTUAL::OpenFileCount(Lower(kPanel)), 2);
+    EXPECT_EQ(VIRTUAL::OpenFileCount(), 3);
+
+    VIRTUAL::SetFault(kPanel, VIRTUAL::Fault::OpenOverlapped, true);
+    EXPECT_NE(Open(kPanel, false), nullptr);
+    EXPECT_EQ(OpenDevice(kPanel, true, error), nullptr);
+    EXPECT_EQ(error, 5u);
+    VIRTUAL::SetFault(Lower(kPanel), VIRTUAL::Fault::Open, true);
+    EXPECT_EQ(OpenDevice(kPanel, false, error), nullptr);
+    EXPECT_EQ(error, 5u);
+    EXPECT_EQ(VIRTUAL::OpenFileCount(), 4);
+}
+
+TEST_F(VirtualBusTest, EnumerationListsEachClassInAttachOrderUnlessAListWasSet) {
+    VIRTUAL::AttachDevice(HidDevice(kOther, 0x4A02));
+    VIRTUAL::AttachDevice(DisplayDevice(VIRTUAL::DeviceKind::StickDisplay, kStick, L"\\d\\s", L""));
+    VIRTUAL::AttachDevice(HidDevice(kPanel, 0x4A01));
+
+    const InterfaceList hid = ListInterfaces(kHidInterfaceClass);
+    ASSERT_EQ(hid.entries.size(), 2u);
+    EXPECT_EQ(hid.entries[0].path, kOther);
+    EXPECT_EQ(hid.entries[1].path, kPanel);  // as given, not lower-cased
+    EXPECT_EQ(hid.entries[1].physicalName, HidDevice(kPanel, 0x4A01).physicalName);
+    EXPECT_GT(hid.entries[1].requiredDetailBytes, 2 * kPanel.size());
+    ASSERT_EQ(ListInterfaces(VIRTUAL::kStickDisplayClass).entries.size(), 1u);
+    EXPECT_TRUE(ListInterfaces(VIRTUAL::kScreenDisplayClass).entries.empty());
+
+    VIRTUAL::SetInterfaceList(kHidInterfaceClass, InterfaceList{13, {}});
+    EXPECT_EQ(ListInterfaces(kHidInterfaceClass).classError, 13u);
+    VIRTUAL::DetachDevice(kStick);
+    EXPECT_TRUE(ListInterfaces(VIRTUAL::kStickDisplayClass).entries.empty());
+}
+
+// --- the watch thread ----------------------------------------------------------------------
+
+class CRecordingSink : public IDeviceWatchSink {
+public:
+    // Runs on the watch thread for every device-change notice, after it was recorded.
+    std::function<void(uint32_t event, const std::wstring& path)> onChange;
+
+    std::vector<std::wstring> Events() {
+        std::lock_guard lock(mutex_);
+        return events_;
+    }
+    bool Saw(const std::wstring& event) {
+        const auto events = Events();
+        return std::find(events.begin(), events.end(), event) != events.end();
+    }
+
+    void OnWindowMessage(uint32_t message) override { Add(L"msg " + std::to_wstring(message)); }
+    void OnWindowCreated(const void* window) override {
+        Add(window != nullptr ? L"created" : L"created null");
+    }
+    void OnMessageLoop(const void*) override { Add(L"loop"); }
+    void OnDeviceChange(uint32_t event, const Guid* interfaceClass, const wchar_t* name) override {
+        const wchar_t* kind = *interfaceClass == kHidInterfaceClass ? L" hid " : L" display ";
+        Add(std::to_wstring(event) + kind + name);
+        if (onChange) {
+            onChange(event, name);
+        }
+    }
+
+private:
+    void Add(std::wstring event) {
+        std::lock_guard lock(mutex_);
+        events_.push_back(std::move(event));
+    }
+    std::mutex mutex_;
+    std::vector<std::wstring> events_;
+};
+
+class DeviceWatchTest : public VirtualBusTest {
+protected:
+    void TearDown() override {
+        Stop();
+        VirtualBusTest::TearDown();
+    }
+    void Start() {
+        uint32_t error = 0;
+        watch_ = StartDeviceWatch(&sink_, error);
+        ASSERT_NE(watch_, nullptr);
+        Spin([this] { return sink_.Saw(L"loop"); });
+    }
+    void Register(const Guid& interfaceClass) {
+        uint32_t error = 0;
+        notifications_.push_back(RegisterDeviceNotification(watch_, interfaceClass, error));
+        ASSERT_NE(notifications_.back(), nullptr);
+    }
+    bool Stop() {
+        for (DeviceNotification* notification : notifications_) {
+            UnregisterDeviceNotification(notification);
+        }
+        notifications_.clear();
+        const bool stopped = StopDeviceWatch(watch_, 5000);
+        watch_ = nullptr;
+        return stopped;
+    }
+
+    CRecordingSink sink_;
+    DeviceWatch* watch_ = nullptr;
+    std::vector<DeviceNotification*> notifications_;
+};
+
+TEST_F(DeviceWatchTest, NoticesAreHandledInOrderBeforeAttachAndDetachReturn) {
+    Start();
+    Register(kHidInterfaceClass);
+    EXPECT_TRUE(VIRTUAL::WatchRunning());
+    VIRTUAL::AttachDevice(HidDevice(kPanel, 0x4A01));
+    VIRTUAL::AttachDevice(DisplayDevice(VIRTUAL::DeviceKind::StickDisplay, kStick, L"\\d", L""));
+    EXPECT_EQ(sink_.Events(), (std::vector<std::wstring>{L"msg 1", L"created", L"loop", L"msg 537",
+                                                         L"32768 hid " + kPanel}))
+        << "no arrival for a class without a registration";
+
+    VIRTUAL::DetachDevice(Lower(kPanel));
+    const auto events = sink_.Events();
+    const std::vector<std::wstring> removal(events.end() - 6, events.end());
+    EXPECT_EQ(removal, (std::vector<std::wstring>{L"msg 537", L"32769 hid " + kPanel, L"msg 537",
+                                                  L"32771 hid " + kPanel, L"msg 537",
+                                                  L"32772 hid " + kPanel}));
+
+    EXPECT_TRUE(VIRTUAL::DeliverDeviceNotice(0x8000, VIRTUAL::kScreenDisplayClass, L"\\\\X"));
+    EXPECT_EQ(sink_.Events().back(), L"32768 display \\\\X");
+    EXPECT_TRUE(Stop());
+    EXPECT_FALSE(VIRTUAL::WatchRunning());
+    EXPECT_FALSE(VIRTUAL::DeliverDeviceNotice(0x8000, kHidInterfaceClass, kPanel));
+}
+
+TEST_F(DeviceWatchTest, SinkMayCallBackIntoTheBusAndRaiseNoticesItself) {
+    Start();
+    Register(kHidInterfaceClass);
+    std::atomic<int> opened{0};
+    sink_.onChange = [&](uint32_t event, const std::wstring& path) {
+        if (event != kDeviceArrival) {
+            return;
+        }
+        for (const InterfaceEntry& entry : ListInterfaces(kHidInterfaceClass).entries) {
+            uint32_t error = 0;
+            if (DeviceFile* file = OpenDevice(entry.path, false, error)) {
+                ++opened;
+                CloseDevice(file);
+            }
+        }
+        // Raised on the watch thread: handed over at once instead of waiting for itself.
+        VIRTUAL::DeliverDeviceNotice(0x8006, kHidInterfaceClass, path + L"#nested");
+    };
+    VIRTUAL::AttachDevice(HidDevice(kPanel, 0x4A01));
+    EXPECT_EQ(opened.load(), 1);
+    EXPECT_EQ(sink_.Events().back(), L"32774 hid " + kPanel + L"#nested");
+}
+
+TEST_F(DeviceWatchTest, WatchFaults) {
+    uint32_t error = 0;
+    VIRTUAL::SetWatchThreadFails(true);
+    EXPECT_EQ(StartDeviceWatch(&sink_, error), nullptr);
+    EXPECT_EQ(error, 8u);
+    VIRTUAL::SetWatchThreadFails(false);
+
+    VIRTUAL::SetWatchWindowFails(true);
+    watch_ = StartDeviceWatch(&sink_, error);
+    ASSERT_NE(watch_, nullptr);
+    EXPECT_TRUE(Stop());
+    EXPECT_TRUE(sink_.Events().empty());
+    VIRTUAL::SetWatchWindowFails(false);
+
+    Start();
+    VIRTUAL::SetNotificationFails(true);
+    EXPECT_EQ(RegisterDeviceNotification(watch_, kHidInterfaceClass, error), nullptr);
+    EXPECT_EQ(error, 13u);
+    VIRTUAL::SetWatchHangs(true);
+    EXPECT_FALSE(Stop());
+    EXPECT_FALSE(VIRTUAL::WatchRunning());
+}
+
+// --- display devices -----------------------------------------------------------------------
+
+TEST_F(VirtualBusTest, ScreenAnswersItsSerialAndEveryRequestHeader) {
+    VIRTUAL::AttachDevice(
+        DisplayDevice(VIRTUAL::DeviceKind::ScreenDisplay, kScreen, L"\\d\\c", L"SCR-7"));
+    DeviceFile* file = Open(kScreen);
+    uint8_t serial[128];
+    std::memset(serial, 0xFF, sizeof(serial));
+    uint32_t bytes = 0;
+    uint32_t error = 0;
+    ASSERT_TRUE(DeviceControl(file, 0x220004, nullptr, 0, serial, sizeof(serial), bytes, error));
+    EXPECT_EQ(std::vector<uint8_t>(serial, serial + 12),
+              (std::vector<uint8_t>{'S', 0, 'C', 0, 'R', 0, '-', 0, '7', 0, 0, 0}));
+
+    IoRequest* request = Request();
+    const std::vector<uint8_t> header(44, 0x01);
+    const std::vector<uint8_t> payload(100, 0x02);
+    EXPECT_EQ(StartWrite(file, request, header.data(), 44, error), IoStart::Completed);
+    EXPECT_EQ(StartWrite(file, request, payload.data(), 100, error), IoStart::Completed);
+    EXPECT_EQ(VIRTUAL::DisplayRequests(kScreen),
+              (std::vector<std::vector<uint8_t>>{header, payload}));
+    uint8_t reply[44];
+    std::memset(reply, 0xFF, sizeof(reply));
+    ASSERT_EQ(StartRead(file, request, reply, 44, error), IoStart::Completed);
+    EXPECT_TRUE(GetIoResult(file, request, false, bytes, error));
+    EXPECT_EQ(bytes, 44u);
+    EXPECT_EQ(std::vector<uint8_t>(reply, reply + 44), std::vector<uint8_t>(44, 0));
+    EXPECT_EQ(StartRead(file, request, reply, 44, error), IoStart::Pending) << "one reply a header";
+    CancelIo(file);
+
+    VIRTUAL::SetFault(kScreen, VIRTUAL::Fault::Serial, true);
+    EXPECT_FALSE(DeviceControl(file, 0x220004, nullptr, 0, serial, sizeof(serial), bytes, error));
+    VIRTUAL::SetFault(kScreen, VIRTUAL::Fault::Write, true);
+    EXPECT_EQ(StartWrite(file, request, header.data(), 44, error), IoStart::Failed);
+    EXPECT_EQ(VIRTUAL::DisplayRequests(kScreen).size(), 2u);
+}
+
+TEST_F(VirtualBusTest, ScreenThatNeverRepliesKeepsTheReadPendingUntilCancelled) {
+    VIRTUAL::AttachDevice(
+        DisplayDevice(VIRTUAL::DeviceKind::ScreenDisplay, kScreen, L"\\d\\c", L"SCR-7"));
+    VIRTUAL::SetFault(kScreen, VIRTUAL::Fault::Reply, true);
+    DeviceFile* file = Open(kScreen);
+    IoRequest* request = Request();
+    const std::vector<uint8_t> header(44, 0);
+    uint8_t reply[44];
+    uint32_t error = 0;
+    uint32_t bytes = 0;
+    StartWrite(file, request, header.data(), 44, error);
+    ASSERT_EQ(StartRead(file, request, reply, 44, error), IoStart::Pending);
+    EXPECT_EQ(WaitIoRequest(request, 0), kWaitTimeout);
+    CancelIo(file);
+    EXPECT_FALSE(GetIoResult(file, request, true, bytes, error));
+    EXPECT_EQ(error, kAborted);
+}
+
+TEST_F(VirtualBusTest, StickRecordsControlRequestsAndHoldsThemPendingOnRequest) {
+    VIRTUAL::AttachDevice(DisplayDevice(VIRTUAL::DeviceKind::StickDisplay, kStick, L"\\d", L""));
+    DeviceFile* file = Open(kStick);
+    IoRequest* request = Request(false);
+    const uint8_t line[4] = {0xD9, 0, 0, 0};
+    uint32_t error = 0;
+    EXPECT_EQ(StartDeviceControl(file, request, 0x223004, line, 4, error), IoStart::Completed);
+    EXPECT_EQ(WaitIoRequest(request, 0), 0u);
+    EXPECT_EQ(VIRTUAL::DisplayRequests(kStick),
+              (std::vector<std::vector<uint8_t>>{{0x04, 0x30, 0x22, 0x00, 0xD9, 0, 0, 0}}));
+
+    VIRTUAL::SetFault(kStick, VIRTUAL::Fault::Ioctl, true);
+    EXPECT_EQ(StartDeviceControl(file, request, 0x223004, line, 4, error), IoStart::Failed);
+    EXPECT_EQ(error, kGenFailure);
+    VIRTUAL::SetFault(kStick, VIRTUAL::Fault::Ioctl, false);
+
+    VIRTUAL::SetFault(kStick, VIRTUAL::Fault::IoctlPending, true);
+    EXPECT_EQ(StartDeviceControl(file, request, 0x223084, line, 4, error), IoStart::Pending);
+    EXPECT_TRUE(IsIoRequestPending(request));
+    EXPECT_EQ(WaitIoRequest(request, 0), kWaitTimeout);
+    EXPECT_TRUE(CancelIoRequest(file, request));
+    EXPECT_FALSE(CancelIoRequest(file, request));
+    EXPECT_FALSE(IsIoRequestPending(request));
+    uint32_t bytes = 0;
+    EXPECT_FALSE(GetIoResult(file, request, true, bytes, error));
+    EXPECT_EQ(error, kAborted);
+    EXPECT_EQ(VIRTUAL::DisplayRequests(kStick).size(), 2u);
+}
+
+// --- threads -------------------------------------------------------------------------------
+
+// A reader polls the way a frame does while devices are attached, fed and pulled out on
+// another thread (run under the tsan preset).
+TEST_F(VirtualBusTest, ReaderAndHotPlugOnTwoThreads) {
+    std::atomic<bool> done{false};
+    std::atomic<long> reports{0};
+    std::thread reader([&] {
+        uint32_t error = 0;
+        IoRequest* read = CreateIoRequest(true, error);
+        uint8_t buffer[2];
+        while (!done) {
+            DeviceFile* file = OpenDevice(kPanel, true, error);
+            if (file == nullptr) {
+                continue;
+            }
+            for (int frame = 0; frame < 20; ++frame) {
+                uint32_t bytes = 0;
+                if (!IsIoRequestPending(read) &&
+                    StartRead(file, read, buffer, 2, error) == IoStart::Failed) {
+                    break;
+                }
+                if (GetIoResult(file, read, false, bytes, error)) {
+                    ++reports;
+                } else if (error != kErrorIoIncomplete) {
+                    break;
+                }
+            }
+            CancelIo(file);
+            CloseDevice(file);
+        }
+        DestroyIoRequest(read);
+    });
+    for (int i = 0; i < 300; ++i) {
+        VIRTUAL::AttachDevice(HidDevice(kPanel, 0x4A01, 8));
+        VIRTUAL::QueueInputReport(kPanel, {static_cast<uint16_t>(1 + i % 8)});
+        VIRTUAL::DetachDevice(kPanel);
+    }
+    done = true;
+    reader.join();
+    EXPECT_EQ(VIRTUAL::OpenFileCount(), 0);
+}
+
+}  // namespace
