@@ -2,14 +2,23 @@
 // hands the OS's answer back unchanged.
 #include <windows.h>
 
+#include <dbt.h>
+
+// <windows.h> maps this name onto its A/W forms; the seam's function keeps its own name.
+#undef RegisterDeviceNotification
+
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/clock.h"
+#include "platform/device_file.h"
+#include "platform/device_watch.h"
 #include "platform/folders.h"
 #include "platform/hid.h"
 #include "platform/service_events.h"
@@ -97,6 +106,178 @@ TEST(Win32TraceSink, RegistersWritesAndUnregisters) {
     ASSERT_NE(registration, 0u);
     PLATFORM::TraceSinkWrite(registration, 3, 0x1, L">>XPluginStart");
     PLATFORM::TraceSinkUnregister(registration);
+}
+
+std::wstring TempPath(const wchar_t* name) {
+    wchar_t folder[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, folder);
+    return std::wstring(folder) + name;
+}
+
+TEST(Win32DeviceFile, OpenReportsTheOsErrorForAMissingPath) {
+    uint32_t error = 0;
+    EXPECT_EQ(PLATFORM::OpenDevice(TempPath(L"xvs-no-such-device"), true, error), nullptr);
+    EXPECT_EQ(error, static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
+    PLATFORM::CloseDevice(nullptr);
+}
+
+TEST(Win32DeviceFile, OverlappedWriteAndReadCompleteWithTheirByteCounts) {
+    const std::wstring path = TempPath(L"xvs-device-file-test.bin");
+    HANDLE created = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(created, INVALID_HANDLE_VALUE);
+    ::CloseHandle(created);
+
+    uint32_t error = 0;
+    PLATFORM::DeviceFile* file = PLATFORM::OpenDevice(path, true, error);
+    ASSERT_NE(file, nullptr) << error;
+    PLATFORM::IoRequest* request = PLATFORM::CreateIoRequest(true, error);
+    ASSERT_NE(request, nullptr) << error;
+
+    const uint8_t data[5] = {'h', 'e', 'l', 'l', 'o'};
+    uint32_t bytes = 0;
+    EXPECT_NE(PLATFORM::StartWrite(file, request, data, 5, error), PLATFORM::IoStart::Failed);
+    EXPECT_TRUE(PLATFORM::GetIoResult(file, request, true, bytes, error)) << error;
+    EXPECT_EQ(bytes, 5u);
+    EXPECT_EQ(PLATFORM::WaitIoRequest(request, 0), 0u);
+    EXPECT_FALSE(PLATFORM::IsIoRequestPending(request));
+    EXPECT_FALSE(PLATFORM::CancelIoRequest(file, request)) << "nothing is in flight";
+
+    // The record still holds offset 0, so the read gets back what was written.
+    uint8_t buffer[8] = {};
+    EXPECT_NE(PLATFORM::StartRead(file, request, buffer, sizeof(buffer), error),
+              PLATFORM::IoStart::Failed);
+    EXPECT_TRUE(PLATFORM::GetIoResult(file, request, true, bytes, error)) << error;
+    EXPECT_EQ(bytes, 5u);
+    EXPECT_EQ(std::memcmp(buffer, data, 5), 0);
+
+    PLATFORM::DestroyIoRequest(request);
+    PLATFORM::CloseDevice(file);
+    ::DeleteFileW(path.c_str());
+}
+
+TEST(Win32DeviceFile, ReadWithoutDataPendsUntilCancelledOrAnswered) {
+    const std::wstring path = L"\\\\.\\pipe\\xvs-win32-backend-test";
+    HANDLE server =
+        ::CreateNamedPipeW(path.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 1, 64, 64, 0, nullptr);
+    ASSERT_NE(server, INVALID_HANDLE_VALUE);
+    uint32_t error = 0;
+    PLATFORM::DeviceFile* file = PLATFORM::OpenDevice(path, true, error);
+    ASSERT_NE(file, nullptr) << error;
+    PLATFORM::IoRequest* request = PLATFORM::CreateIoRequest(false, error);
+    ASSERT_NE(request, nullptr) << error;
+
+    uint8_t buffer[4] = {};
+    uint32_t bytes = 0;
+    ASSERT_EQ(PLATFORM::StartRead(file, request, buffer, sizeof(buffer), error),
+              PLATFORM::IoStart::Pending);
+    EXPECT_EQ(error, PLATFORM::kErrorIoPending);
+    EXPECT_TRUE(PLATFORM::IsIoRequestPending(request));
+    EXPECT_EQ(PLATFORM::WaitIoRequest(request, 0), PLATFORM::kWaitTimeout);
+    EXPECT_FALSE(PLATFORM::GetIoResult(file, request, false, bytes, error));
+    EXPECT_EQ(error, PLATFORM::kErrorIoIncomplete);
+    EXPECT_TRUE(PLATFORM::CancelIoRequest(file, request));
+    EXPECT_FALSE(PLATFORM::GetIoResult(file, request, true, bytes, error));
+    EXPECT_EQ(error, static_cast<uint32_t>(ERROR_OPERATION_ABORTED));
+    EXPECT_FALSE(PLATFORM::IsIoRequestPending(request));
+
+    ASSERT_EQ(PLATFORM::StartRead(file, request, buffer, sizeof(buffer), error),
+              PLATFORM::IoStart::Pending);
+    DWORD written = 0;
+    ASSERT_TRUE(::WriteFile(server, "x", 1, &written, nullptr));
+    EXPECT_EQ(PLATFORM::WaitIoRequest(request, 60000), 0u);
+    EXPECT_TRUE(PLATFORM::GetIoResult(file, request, true, bytes, error)) << error;
+    EXPECT_EQ(bytes, 1u);
+    EXPECT_EQ(buffer[0], 'x');
+
+    PLATFORM::DestroyIoRequest(request);
+    PLATFORM::CloseDevice(file);
+    ::CloseHandle(server);
+}
+
+class RecordingSink : public PLATFORM::IDeviceWatchSink {
+public:
+    struct Change {
+        uint32_t event;
+        bool hasClass;
+        PLATFORM::Guid interfaceClass;
+        std::wstring name;
+    };
+
+    void OnWindowMessage(uint32_t message) override {
+        const std::lock_guard lock(mutex);
+        messages.push_back(message);
+    }
+    void OnWindowCreated(const void* created) override {
+        const std::lock_guard lock(mutex);
+        window = static_cast<HWND>(const_cast<void*>(created));
+        condition.notify_all();
+    }
+    void OnMessageLoop(const void* /*window*/) override {
+        const std::lock_guard lock(mutex);
+        loopRuns = true;
+        condition.notify_all();
+    }
+    void OnDeviceChange(uint32_t event, const PLATFORM::Guid* interfaceClass,
+                        const wchar_t* name) override {
+        const std::lock_guard lock(mutex);
+        changes.push_back({event, interfaceClass != nullptr,
+                           interfaceClass != nullptr ? *interfaceClass : PLATFORM::Guid{},
+                           name != nullptr ? name : L"(null)"});
+    }
+
+    std::mutex mutex;
+    std::condition_variable condition;
+    HWND window = nullptr;
+    bool loopRuns = false;
+    std::vector<uint32_t> messages;
+    std::vector<Change> changes;
+};
+
+TEST(Win32DeviceWatch, WindowReportsCreationAndDeviceChanges) {
+    RecordingSink sink;
+    uint32_t error = 0;
+    PLATFORM::DeviceWatch* watch = PLATFORM::StartDeviceWatch(&sink, error);
+    ASSERT_NE(watch, nullptr) << error;
+    HWND window = nullptr;
+    {
+        std::unique_lock lock(sink.mutex);
+        // A safety net only: the thread reports long before.
+        ASSERT_TRUE(
+            sink.condition.wait_for(lock, std::chrono::seconds(60), [&] { return sink.loopRuns; }));
+        window = sink.window;
+    }
+    ASSERT_NE(window, nullptr);
+
+    PLATFORM::DeviceNotification* notification =
+        PLATFORM::RegisterDeviceNotification(watch, PLATFORM::kHidInterfaceClass, error);
+    EXPECT_NE(notification, nullptr) << error;
+
+    // Sent from this thread, each is handled on the watch thread before SendMessageW returns.
+    std::vector<uint8_t> storage(sizeof(DEV_BROADCAST_DEVICEINTERFACE_W) + 64 * sizeof(wchar_t));
+    auto* broadcast = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_W*>(storage.data());
+    broadcast->dbcc_size = static_cast<DWORD>(storage.size());
+    broadcast->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    broadcast->dbcc_classguid = {
+        0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
+    std::wcscpy(broadcast->dbcc_name, L"\\\\?\\HID#VID_1234&PID_5678#1");
+    ::SendMessageW(window, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(broadcast));
+    ::SendMessageW(window, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+
+    PLATFORM::UnregisterDeviceNotification(notification);
+    PLATFORM::UnregisterDeviceNotification(nullptr);
+    EXPECT_TRUE(PLATFORM::StopDeviceWatch(watch, 60000));
+
+    ASSERT_FALSE(sink.messages.empty());
+    EXPECT_EQ(sink.messages.front(), PLATFORM::kMessageCreate);
+    ASSERT_EQ(sink.changes.size(), 2u);
+    EXPECT_EQ(sink.changes[0].event, PLATFORM::kDeviceArrival);
+    EXPECT_TRUE(sink.changes[0].hasClass);
+    EXPECT_EQ(sink.changes[0].interfaceClass, PLATFORM::kHidInterfaceClass);
+    EXPECT_EQ(sink.changes[0].name, L"\\\\?\\HID#VID_1234&PID_5678#1");
+    EXPECT_EQ(sink.changes[1].event, static_cast<uint32_t>(DBT_DEVNODES_CHANGED));
+    EXPECT_FALSE(sink.changes[1].hasClass);
+    EXPECT_EQ(sink.changes[1].name, L"(null)");
 }
 
 }  // namespace

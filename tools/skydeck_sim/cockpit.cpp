@@ -1,0 +1,581 @@
+#include "cockpit.h"
+
+#include <stdlib.h>
+
+#include <cmath>
+#include <cstdio>
+#include <system_error>
+
+#include "devices/skydeck.h"
+#include "platform/virtual/virtual_devices.h"
+#include "platform/virtual/virtual_platform.h"
+#include "shell/module.h"
+#include "shell/plugin.h"
+#include "vsim/vsim.h"
+
+namespace XPL::SIMTOOL {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kPlaneLoaded = 102;
+constexpr uint16_t kUnsupportedProductId = 0x4A7F;
+constexpr uint16_t kForeignVendorId = 0x1209;
+constexpr uint16_t kForeignProductId = 0x0001;
+
+// Paths handed to the plug-in are byte-widened: the tool's own names are ASCII.
+std::wstring Widen(const std::string& text) {
+    std::wstring out;
+    for (const char c : text) {
+        out += static_cast<wchar_t>(static_cast<unsigned char>(c));
+    }
+    return out;
+}
+
+// Trace text as a journal word sequence: indentation dropped, other bytes escaped as \xHH.
+std::string TraceText(const std::wstring& text) {
+    std::string out;
+    const size_t start = text.find_first_not_of(L' ');
+    for (size_t i = start == std::wstring::npos ? text.size() : start; i < text.size(); ++i) {
+        const auto c = static_cast<uint32_t>(text[i]);
+        if (c >= 0x20 && c < 0x7F && c != '\\') {
+            out += static_cast<char>(c);
+        } else if (c == '\\') {
+            out += '\\';
+        } else {
+            char hex[16];
+            std::snprintf(hex, sizeof(hex), c < 0x100 ? "\\x%02X" : "\\u%04X", c);
+            out += hex;
+        }
+    }
+    return out;
+}
+
+std::string HexBytes(const std::vector<uint8_t>& bytes) {
+    std::string out;
+    char hex[4];
+    for (const uint8_t b : bytes) {
+        std::snprintf(hex, sizeof(hex), " %02X", b);
+        out += hex;
+    }
+    return out;
+}
+
+std::string JoinArgs(const std::vector<Token>& args, size_t from) {
+    std::string out;
+    for (size_t i = from; i < args.size(); ++i) {
+        out += (i == from ? "" : " ") + (args[i].quoted ? QuoteWord(args[i].text) : args[i].text);
+    }
+    return out;
+}
+
+std::optional<VIRTUAL::Fault> FaultNamed(const std::string& name) {
+    static const std::map<std::string, VIRTUAL::Fault> kFaults = {
+        {"open", VIRTUAL::Fault::Open},
+        {"overlapped", VIRTUAL::Fault::OpenOverlapped},
+        {"attributes", VIRTUAL::Fault::Attributes},
+        {"preparsed", VIRTUAL::Fault::PreparsedData},
+        {"caps", VIRTUAL::Fault::Caps},
+        {"pending", VIRTUAL::Fault::PendingRead},
+        {"readstart", VIRTUAL::Fault::ReadStart},
+        {"read", VIRTUAL::Fault::ReadResult},
+        {"usages", VIRTUAL::Fault::Usages},
+        {"feature", VIRTUAL::Fault::Feature},
+        {"serial", VIRTUAL::Fault::Serial},
+        {"write", VIRTUAL::Fault::Write},
+        {"reply", VIRTUAL::Fault::Reply},
+        {"ioctl", VIRTUAL::Fault::Ioctl},
+        {"ioctlpending", VIRTUAL::Fault::IoctlPending},
+    };
+    const auto found = kFaults.find(name);
+    if (found == kFaults.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
+bool SameValue(double expected, double actual) {
+    return static_cast<float>(expected) == static_cast<float>(actual) ||
+           std::fabs(expected - actual) <= 1e-6 * std::max(1.0, std::fabs(expected));
+}
+
+std::string FormatValues(const std::vector<double>& values, bool integers) {
+    std::string out;
+    char text[32];
+    for (const double v : values) {
+        std::snprintf(text, sizeof(text), integers ? "%.0f" : "%g", v);
+        out += (out.empty() ? "" : " ") + std::string(text);
+    }
+    return out.empty() ? "(no value)" : out;
+}
+
+}  // namespace
+
+CCockpit::CCockpit(const CockpitOptions& options) : options(options), journal(options.quiet) {}
+
+CCockpit::~CCockpit() {
+    Finish();
+}
+
+bool CCockpit::Setup(std::string& message) {
+    std::error_code error;
+    std::string pattern = (fs::temp_directory_path(error) / "skydeck-sim-XXXXXX").string();
+    if (error || mkdtemp(pattern.data()) == nullptr) {
+        message = "cannot make a scratch folder in the temporary folder";
+        return false;
+    }
+    scratch = pattern;
+    // The plug-in finds its data folder beside the "64" folder that holds the module, and the
+    // lens programming file in "Trellis Profiles" of the public documents: both are links here.
+    const fs::path plugin = scratch / "XVarlenSkydeck";
+    const fs::path documents = scratch / "Documents";
+    fs::create_directories(plugin / "64", error);
+    fs::create_directories(documents, error);
+    fs::create_directory_symlink(fs::absolute(options.dataFolder), plugin / "data", error);
+    if (error) {
+        message = "cannot link the data folder " + options.dataFolder.string();
+        return false;
+    }
+    if (options.profileFolder.empty()) {
+        fs::create_directories(documents / "Trellis Profiles", error);
+    } else {
+        fs::create_directory_symlink(fs::absolute(options.profileFolder),
+                                     documents / "Trellis Profiles", error);
+    }
+    if (error) {
+        message = "cannot make the profile folder";
+        return false;
+    }
+    VIRTUAL::ResetPlatform();
+    VSIM::Reset();
+    VIRTUAL::SetModuleFilePath(Widen((plugin / "64" / "win.xpl").string()));
+    VIRTUAL::SetPublicDocumentsFolder(Widen(documents.string()));
+    VIRTUAL::SetTraceListener([this](const VIRTUAL::TraceLine& line) {
+        const std::string text = TraceText(line.text);
+        char head[64];
+        std::snprintf(head, sizeof(head), "trace %u 0x%llX ", static_cast<unsigned>(line.level),
+                      static_cast<unsigned long long>(line.keyword));
+        journal.Add(head + text, text);
+    });
+    VSIM::SetJournalListener(
+        [this](const VSIM::Event& event) { journal.Add(VSIM::FormatEvent(event)); });
+    if (options.trace) {
+        VIRTUAL::EnableTrace(options.traceLevel, options.traceKeywords);
+    }
+    ModuleProcessAttach();
+    loaded = true;
+    return true;
+}
+
+void CCockpit::Finish() {
+    if (loaded) {
+        StopPlugin();
+        ModuleProcessDetach();
+        VIRTUAL::SetTraceListener({});
+        VSIM::SetJournalListener({});
+        VIRTUAL::ResetPlatform();
+        loaded = false;
+    }
+    if (!scratch.empty()) {
+        std::error_code error;
+        fs::remove_all(scratch, error);  // removes the links, not what they point at
+        scratch.clear();
+    }
+}
+
+int CCockpit::Run(const std::vector<Command>& commands, const std::string& fileName,
+                  const fs::path& baseFolder) {
+    for (const Command& command : commands) {
+        const Outcome outcome = Execute(command, baseFolder);
+        PollFeatures();
+        if (outcome.status != kPassed) {
+            std::fprintf(stderr, "%s:%d: %s\n", fileName.c_str(), command.line,
+                         outcome.message.c_str());
+            StopPlugin();
+            return outcome.status;
+        }
+    }
+    StopPlugin();
+    return kPassed;
+}
+
+CCockpit::Outcome CCockpit::Execute(const Command& command, const fs::path& baseFolder) {
+    const std::string& v = command.verb;
+    const auto& a = command.args;
+    if (v == "attach") {
+        return Attach(command);
+    }
+    if (v == "detach") {
+        return Detach(command);
+    }
+    if (v == "fault") {
+        return Fault(command);
+    }
+    if (v == "on" || v == "off" || v == "report" || v == "press") {
+        return Input(command);
+    }
+    if (v == "expect") {
+        return Expect(command);
+    }
+    if (v == "int") {
+        VSIM::SetInt(a[0].text, static_cast<int>(*ParseInteger(a[1].text)));
+    } else if (v == "float") {
+        VSIM::SetFloat(a[0].text, static_cast<float>(*ParseReal(a[1].text)));
+    } else if (v == "ints" || v == "floats") {
+        std::vector<int> ints;
+        std::vector<float> floats;
+        for (size_t i = 1; i < a.size(); ++i) {
+            ints.push_back(static_cast<int>(v == "ints" ? *ParseInteger(a[i].text) : 0));
+            floats.push_back(static_cast<float>(*ParseReal(a[i].text)));
+        }
+        if (v == "ints") {
+            VSIM::SetInts(a[0].text, ints);
+        } else {
+            VSIM::SetFloats(a[0].text, floats);
+        }
+    } else if (v == "unknown") {
+        VSIM::SetPathKnown(a[0].text, false);
+    } else if (v == "aircraft") {
+        const fs::path file = (baseFolder / a[0].text).lexically_normal();
+        VSIM::SetUserAircraft(file.filename().string(), file.string());
+        XPluginReceiveMessage(0, kPlaneLoaded, nullptr);
+    } else if (v == "model") {
+        model = a[0].text == "on";
+    } else if (v == "start") {
+        StartPlugin();
+    } else if (v == "stop") {
+        StopPlugin();
+    } else if (v == "enable") {
+        if (started && !enabled) {
+            enabled = XPluginEnable() == 1;
+        }
+    } else if (v == "disable") {
+        if (enabled) {
+            XPluginDisable();
+            enabled = false;
+        }
+    } else if (v == "frames") {
+        RunFrames(*ParseInteger(a[0].text));
+    } else if (v == "wait") {
+        VIRTUAL::AdvanceClock(static_cast<uint32_t>(*ParseInteger(a[0].text)));
+    } else if (v == "trace") {
+        const auto level = static_cast<uint8_t>(*ParseInteger(a[0].text));
+        const auto keywords = static_cast<uint64_t>(*ParseInteger(a[1].text));
+        if (level == 0 && keywords == 0) {
+            VIRTUAL::DisableTrace();
+        } else {
+            VIRTUAL::EnableTrace(level, keywords);
+        }
+    } else if (v == "forget") {
+        PollFeatures();
+        journal.Forget();
+    }
+    return {};
+}
+
+void CCockpit::StartPlugin() {
+    if (started) {
+        return;
+    }
+    char name[256] = {};
+    char signature[256] = {};
+    char description[256] = {};
+    started = XPluginStart(name, signature, description) == 1;
+    if (started) {
+        enabled = XPluginEnable() == 1;
+    }
+}
+
+void CCockpit::StopPlugin() {
+    if (enabled) {
+        XPluginDisable();
+        enabled = false;
+    }
+    if (started) {
+        XPluginStop();
+        started = false;
+    }
+    PollFeatures();
+}
+
+void CCockpit::RunFrames(int64_t count) {
+    for (int64_t i = 0; i < count; ++i) {
+        VSIM::RunFrames(1);
+        PollFeatures();
+    }
+}
+
+void CCockpit::PollFeatures() {
+    for (auto& [name, device] : devices) {
+        if (device->hidPath.empty()) {
+            continue;
+        }
+        const auto reports = VIRTUAL::FeatureReports(device->hidPath);
+        for (size_t i = device->featuresSeen; i < reports.size(); ++i) {
+            journal.Add("feature " + name + HexBytes(reports[i]));
+        }
+        device->featuresSeen = reports.size();
+    }
+}
+
+CCockpit::Device* CCockpit::Find(const std::string& name) {
+    const auto found = devices.find(name);
+    return found == devices.end() ? nullptr : found->second.get();
+}
+
+CCockpit::Outcome CCockpit::Attach(const Command& command) {
+    const auto& a = command.args;
+    auto device = std::make_unique<Device>();
+    device->kind = a[0].text;
+    device->name = device->kind;
+    std::string serial;
+    std::string pdo;
+    for (size_t i = 1; i < a.size(); ++i) {
+        const std::string& t = a[i].text;
+        if (!a[i].quoted && t.rfind("serial=", 0) == 0) {
+            serial = t.substr(7);
+        } else if (!a[i].quoted && t.rfind("pdo=", 0) == 0) {
+            pdo = t.substr(4);
+        } else {
+            device->name = t;
+        }
+    }
+    if (const Device* old = Find(device->name); old != nullptr && old->attached) {
+        return {kScenarioError, "a device named \"" + device->name + "\" is attached already"};
+    }
+    static const std::map<std::string, uint16_t> kProducts = {
+        {"autoflight", kAutoflightProductId},   {"tuner", kTunerProductId},
+        {"toggle", kToggleProductId},           {"lamp", kLampProductId},
+        {"screen", kScreenProductId},           {"hotas", kHotasProductId},
+        {"unsupported", kUnsupportedProductId}, {"foreign", kForeignProductId}};
+    VIRTUAL::DeviceSpec hid;
+    hid.kind = VIRTUAL::DeviceKind::Hid;
+    hid.vendorId = device->kind == "foreign" ? kForeignVendorId : kSkydeckVendorId;
+    hid.productId = kProducts.at(device->kind);
+    char ids[64];
+    std::snprintf(ids, sizeof(ids), "\\\\?\\HID#VID_%04X&PID_%04X#", hid.vendorId, hid.productId);
+    hid.path = Widen(ids + device->name + "#{4d1e55b2-f16f-11cf-88cb-001111000030}");
+    hid.physicalName =
+        Widen(pdo.empty() ? "\\Device\\USBPDO-" + std::to_string(++pdoCounter) : pdo);
+    hid.serial = Widen(serial.empty() ? "SKY-" + device->name : serial);
+    device->buttonCount = device->kind == "hotas" ? 128 : 64;
+    hid.buttonCount = device->buttonCount;
+    hid.inputReportLength = static_cast<uint16_t>(1 + device->buttonCount / 8);
+    hid.featureReportLength = 25;
+    device->hidPath = hid.path;
+
+    VIRTUAL::DeviceSpec display;
+    if (device->kind == "screen" || device->kind == "hotas") {
+        const bool screen = device->kind == "screen";
+        display.kind =
+            screen ? VIRTUAL::DeviceKind::ScreenDisplay : VIRTUAL::DeviceKind::StickDisplay;
+        display.path =
+            Widen("\\\\?\\GLASSLINK#" + std::string(screen ? "SCREEN#" : "STICK#") + device->name +
+                  (screen ? "#{b7d25e48-1c6a-4f3d-9e80-5a3c71f4d2b9}"
+                          : "#{3f8c6d21-b94e-4e57-8c1a-d04f7a2b9e63}"));
+        // The screen link answers with the HID serial; the stick link carries the HID
+        // interface's physical device object name.
+        display.physicalName = hid.physicalName;
+        display.serial = hid.serial;
+        device->displayPath = display.path;
+    }
+    device->attached = true;
+    Device& added = *device;
+    devices[device->name] = std::move(device);
+    journal.Add("attached " + added.name);
+    if (!added.displayPath.empty()) {
+        VIRTUAL::AttachDevice(display);
+    }
+    VIRTUAL::AttachDevice(hid);
+    PollFeatures();
+    return {};
+}
+
+CCockpit::Outcome CCockpit::Detach(const Command& command) {
+    Device* device = Find(command.args[0].text);
+    if (device == nullptr || !device->attached) {
+        return {kScenarioError, "no attached device named \"" + command.args[0].text + "\""};
+    }
+    PollFeatures();
+    journal.Add("removed " + device->name);
+    device->attached = false;
+    VIRTUAL::DetachDevice(device->hidPath);
+    if (!device->displayPath.empty()) {
+        VIRTUAL::DetachDevice(device->displayPath);
+    }
+    return {};
+}
+
+CCockpit::Outcome CCockpit::Fault(const Command& command) {
+    const auto& a = command.args;
+    Device* device = Find(a[0].text);
+    if (device == nullptr) {
+        return {kScenarioError, "no device named \"" + a[0].text + "\""};
+    }
+    std::string what = a[1].text;
+    bool toHid = true;
+    bool toDisplay = true;
+    if (what.rfind("hid.", 0) == 0) {
+        toDisplay = false;
+        what = what.substr(4);
+    } else if (what.rfind("link.", 0) == 0) {
+        toHid = false;
+        what = what.substr(5);
+    }
+    const VIRTUAL::Fault fault = *FaultNamed(what);
+    const bool on = a[2].text == "on";
+    if (toHid) {
+        VIRTUAL::SetFault(device->hidPath, fault, on);
+    }
+    if (toDisplay && !device->displayPath.empty()) {
+        VIRTUAL::SetFault(device->displayPath, fault, on);
+    }
+    return {};
+}
+
+CCockpit::Outcome CCockpit::Input(const Command& command) {
+    const auto& a = command.args;
+    Device* device = Find(a[0].text);
+    if (device == nullptr || !device->attached) {
+        return {kScenarioError, "no attached device named \"" + a[0].text + "\""};
+    }
+    std::set<uint16_t> usages;
+    for (size_t i = 1; i < a.size(); ++i) {
+        const auto usage = static_cast<uint16_t>(*ParseInteger(a[i].text));
+        if (usage > device->buttonCount) {
+            return {kScenarioError, "usage " + a[i].text + " is not a button of " + device->name +
+                                        " (1 to " + std::to_string(device->buttonCount) + ")"};
+        }
+        usages.insert(usage);
+    }
+    const std::string& v = command.verb;
+    if (v == "report") {
+        device->usagesOn = usages;
+        VIRTUAL::QueueInputReport(device->hidPath, device->usagesOn);
+        return {};
+    }
+    if (v == "on" || v == "press") {
+        device->usagesOn.insert(usages.begin(), usages.end());
+    } else {
+        for (const uint16_t usage : usages) {
+            device->usagesOn.erase(usage);
+        }
+    }
+    VIRTUAL::QueueInputReport(device->hidPath, device->usagesOn);
+    if (v == "press") {
+        RunFrames(1);
+        device->usagesOn.erase(*usages.begin());
+        VIRTUAL::QueueInputReport(device->hidPath, device->usagesOn);
+        RunFrames(1);
+    }
+    return {};
+}
+
+CCockpit::Outcome CCockpit::Expect(const Command& command) {
+    const auto& a = command.args;
+    const std::string& what = a[0].text;
+    std::string got;
+    if (what == "no" || what == "count") {
+        const bool count = what == "count";
+        const size_t kindWords = a.size() - (count ? 2 : 1);
+        std::string kind = a[1].text + (kindWords == 2 ? " " + a[2].text : "");
+        const size_t wanted = count ? static_cast<size_t>(*ParseInteger(a.back().text)) : 0;
+        const size_t found = journal.CountUnmatched(kind, got);
+        if (found != wanted) {
+            return {kExpectationFailed, "expected " + std::to_string(wanted) + " unmatched \"" +
+                                            kind + "\" lines, got " + std::to_string(found) +
+                                            " (first: " + got + ")"};
+        }
+        return {};
+    }
+    if (what == "report") {
+        return ExpectReport(command);
+    }
+    if (what == "dataref") {
+        return ExpectDataRef(command);
+    }
+    if (what == "trace" && a.size() == 2) {
+        if (!journal.ExpectTrace(a[1].text, got)) {
+            return {kExpectationFailed, "expected trace \"" + a[1].text + "\", got " + got};
+        }
+        return {};
+    }
+    // A trace line's text is written bare in the journal; other quoted words keep their quotes.
+    const std::string event = what == "trace" ? [&] {
+        std::string line = "trace " + a[1].text + " " + a[2].text;
+        for (size_t i = 3; i < a.size(); ++i) {
+            line += " " + a[i].text;
+        }
+        return line;
+    }()
+                                              : JoinArgs(a, 0);
+    if (!journal.ExpectEvent(event, got)) {
+        return {kExpectationFailed, "expected \"" + event + "\", got " + got};
+    }
+    return {};
+}
+
+CCockpit::Outcome CCockpit::ExpectReport(const Command& command) {
+    const auto& a = command.args;
+    const Device* device = Find(a[1].text);
+    if (device == nullptr) {
+        return {kScenarioError, "no device named \"" + a[1].text + "\""};
+    }
+    std::vector<uint8_t> wanted;
+    for (size_t i = 2; i < a.size(); ++i) {
+        wanted.push_back(static_cast<uint8_t>(std::stoul(a[i].text, nullptr, 16)));
+    }
+    const auto reports = VIRTUAL::FeatureReports(device->hidPath);
+    if (reports.empty() || reports.back() != wanted) {
+        return {
+            kExpectationFailed,
+            "expected report" + HexBytes(wanted) + " to " + device->name + ", got " +
+                (reports.empty() ? std::string("no report") : "report" + HexBytes(reports.back()))};
+    }
+    return {};
+}
+
+CCockpit::Outcome CCockpit::ExpectDataRef(const Command& command) {
+    const auto& a = command.args;
+    const std::string& path = a[1].text;
+    std::vector<double> actual;
+    bool integers = false;
+    switch (VSIM::TypeOf(path)) {
+        case VSIM::DataType::Int:
+            actual.push_back(VSIM::GetInt(path));
+            integers = true;
+            break;
+        case VSIM::DataType::Float:
+            actual.push_back(VSIM::GetFloat(path));
+            break;
+        case VSIM::DataType::IntArray:
+            for (const int v : VSIM::GetInts(path)) {
+                actual.push_back(v);
+            }
+            integers = true;
+            break;
+        case VSIM::DataType::FloatArray:
+            for (const float v : VSIM::GetFloats(path)) {
+                actual.push_back(v);
+            }
+            break;
+        case VSIM::DataType::None:
+            break;
+    }
+    std::vector<double> wanted;
+    for (size_t i = 2; i < a.size(); ++i) {
+        wanted.push_back(*ParseReal(a[i].text));
+    }
+    bool same = wanted.size() == actual.size();
+    for (size_t i = 0; same && i < wanted.size(); ++i) {
+        same = SameValue(wanted[i], actual[i]);
+    }
+    if (!same) {
+        return {kExpectationFailed, "expected dataref " + path + " " + JoinArgs(a, 2) + ", got " +
+                                        FormatValues(actual, integers)};
+    }
+    return {};
+}
+
+}  // namespace XPL::SIMTOOL

@@ -1,0 +1,93 @@
+// The virtual cockpit: plays the simulator, the OS and the user around the real plug-in entry
+// points, one scenario command at a time, and checks expectations against the journal.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "scenario.h"
+#include "sim_journal.h"
+
+namespace XPL::SIMTOOL {
+
+struct CockpitOptions {
+    std::filesystem::path dataFolder;     // the plug-in's data folder
+    std::filesystem::path profileFolder;  // empty: a fresh empty folder
+    bool trace = false;
+    uint8_t traceLevel = 0;
+    uint64_t traceKeywords = 0;
+    bool quiet = false;
+};
+
+// Exit statuses of a run.
+inline constexpr int kPassed = 0;
+inline constexpr int kExpectationFailed = 1;
+inline constexpr int kScenarioError = 2;
+
+class CCockpit {
+public:
+    explicit CCockpit(const CockpitOptions& options);
+    ~CCockpit();
+    CCockpit(const CCockpit&) = delete;
+    CCockpit& operator=(const CCockpit&) = delete;
+
+    // Lays out the module and profile folders, loads the module and hooks the journal; false
+    // with message when the folders cannot be made.
+    bool Setup(std::string& message);
+    // Runs the commands of fileName (relative paths inside are taken from baseFolder); stops a
+    // started plug-in at the end. Returns kPassed, kExpectationFailed or kScenarioError after
+    // printing "FILE:LINE: ..." on standard error.
+    int Run(const std::vector<Command>& commands, const std::string& fileName,
+            const std::filesystem::path& baseFolder);
+    // Stops the plug-in if started and unloads the module (also done by the destructor).
+    void Finish();
+
+private:
+    struct Device {
+        std::string name;
+        std::string kind;
+        std::wstring hidPath;
+        std::wstring displayPath;  // screen and hotas: the display-driver device
+        uint16_t buttonCount = 0;
+        std::set<uint16_t> usagesOn;
+        size_t featuresSeen = 0;
+        bool attached = false;
+    };
+    // A failure of one command: the status and its message.
+    struct Outcome {
+        int status = kPassed;
+        std::string message;
+    };
+
+    Outcome Execute(const Command& command, const std::filesystem::path& baseFolder);
+    Outcome Attach(const Command& command);
+    Outcome Detach(const Command& command);
+    Outcome Fault(const Command& command);
+    Outcome Input(const Command& command);
+    Outcome Expect(const Command& command);
+    Outcome ExpectReport(const Command& command);
+    Outcome ExpectDataRef(const Command& command);
+    void StartPlugin();
+    void StopPlugin();
+    void RunFrames(int64_t count);
+    // Journals the feature reports the devices accepted since the last poll.
+    void PollFeatures();
+    Device* Find(const std::string& name);
+
+    CockpitOptions options;
+    CSimJournal journal;
+    std::filesystem::path scratch;  // the module and profile folders of this run
+    std::map<std::string, std::unique_ptr<Device>> devices;
+    int pdoCounter = 0;
+    bool loaded = false;
+    bool started = false;
+    bool enabled = false;
+    bool model = false;
+};
+
+}  // namespace XPL::SIMTOOL

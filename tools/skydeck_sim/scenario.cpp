@@ -1,0 +1,377 @@
+#include "scenario.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+#include <sstream>
+
+namespace XPL::SIMTOOL {
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+const std::set<std::string> kDeviceKinds = {"autoflight", "tuner", "toggle",      "lamp",
+                                            "screen",     "hotas", "unsupported", "foreign"};
+const std::set<std::string> kFaults = {
+    "open",   "overlapped", "attributes", "preparsed", "caps",  "pending", "readstart",   "read",
+    "usages", "feature",    "serial",     "write",     "reply", "ioctl",   "ioctlpending"};
+// Journal kinds an `expect EVENT` may name now; the display streams come with their devices.
+const std::set<std::string> kEventKinds = {"cmd",   "set",   "key",      "joy",     "speak",
+                                           "input", "trace", "attached", "removed", "feature"};
+const std::set<std::string> kDisplayKinds = {"led", "line", "picture"};
+
+ScenarioError Error(const Command& command, const std::string& message) {
+    return ScenarioError{command.line, message, false};
+}
+
+bool IsOnOff(const Token& token) {
+    return token.text == "on" || token.text == "off";
+}
+
+bool AllIntegers(const std::vector<Token>& args, size_t from) {
+    for (size_t i = from; i < args.size(); ++i) {
+        if (!ParseInteger(args[i].text)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool AllReals(const std::vector<Token>& args, size_t from) {
+    for (size_t i = from; i < args.size(); ++i) {
+        if (!ParseReal(args[i].text)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool AllUsages(const std::vector<Token>& args, size_t from) {
+    for (size_t i = from; i < args.size(); ++i) {
+        const auto value = ParseInteger(args[i].text);
+        if (!value || *value < 1 || *value > 0xFFFF) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool AllBytes(const std::vector<Token>& args, size_t from) {
+    for (size_t i = from; i < args.size(); ++i) {
+        const std::string& t = args[i].text;
+        if (t.size() != 2 || HexDigit(t[0]) < 0 || HexDigit(t[1]) < 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<ScenarioError> CheckExpect(const Command& command) {
+    const auto& a = command.args;
+    if (a.empty()) {
+        return Error(command, "expect needs an event or an expectation");
+    }
+    const std::string& what = a[0].text;
+    if (what == "no") {
+        if (a.size() < 2 || a.size() > 3) {
+            return Error(command, "usage: expect no KIND [NAME]");
+        }
+        return std::nullopt;
+    }
+    if (what == "count") {
+        if (a.size() < 3 || a.size() > 4 || !ParseInteger(a.back().text) ||
+            *ParseInteger(a.back().text) < 0) {
+            return Error(command, "usage: expect count KIND [NAME] N");
+        }
+        return std::nullopt;
+    }
+    if (what == "report") {
+        if (a.size() < 2 || !AllBytes(a, 2)) {
+            return Error(command, "usage: expect report NAME HH... (two-digit hex bytes)");
+        }
+        return std::nullopt;
+    }
+    if (what == "dataref") {
+        if (a.size() < 2 || !AllReals(a, 2)) {
+            return Error(command, "usage: expect dataref PATH V...");
+        }
+        return std::nullopt;
+    }
+    if (what == "pixel" || kDisplayKinds.count(what) != 0) {
+        return ScenarioError{command.line, "expect " + what + ": not supported yet", true};
+    }
+    if (what == "trace" && a.size() == 2) {
+        return std::nullopt;  // expect trace "TEXT"
+    }
+    if (kEventKinds.count(what) == 0) {
+        return Error(command, "unknown journal kind \"" + what + "\"");
+    }
+    if (what == "feature" && (a.size() < 2 || !AllBytes(a, 2))) {
+        return Error(command, "usage: expect feature NAME HH...");
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<int64_t> ParseInteger(const std::string& text) {
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    const char* begin = text.c_str();
+    const bool negative = *begin == '-';
+    const char* digits = negative || *begin == '+' ? begin + 1 : begin;
+    const bool hex = digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X');
+    if (!hex && (digits[0] < '0' || digits[0] > '9')) {
+        return std::nullopt;
+    }
+    if (hex && HexDigit(digits[2]) < 0) {
+        return std::nullopt;
+    }
+    errno = 0;
+    char* end = nullptr;
+    const unsigned long long magnitude =
+        std::strtoull(hex ? digits + 2 : digits, &end, hex ? 16 : 10);
+    if (*end != '\0' || errno != 0 || magnitude > 0x7FFFFFFFFFFFFFFFull) {
+        return std::nullopt;
+    }
+    const auto value = static_cast<int64_t>(magnitude);
+    return negative ? -value : value;
+}
+
+std::optional<double> ParseReal(const std::string& text) {
+    if (const auto integer = ParseInteger(text)) {
+        return static_cast<double>(*integer);
+    }
+    if (text.empty() || text.find_first_of("xXnN") != std::string::npos) {
+        return std::nullopt;  // no hex floats, inf or nan
+    }
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (*end != '\0') {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string QuoteWord(const std::string& text) {
+    std::string out = "\"";
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (c < 0x20 || c > 0x7E) {
+            char hex[8];
+            std::snprintf(hex, sizeof(hex), "\\x%02X", c);
+            out += hex;
+        } else {
+            out += ch;
+        }
+    }
+    return out + "\"";
+}
+
+bool CScenarioParser::Tokenize(const std::string& line, std::vector<Token>& tokens,
+                               std::string& message) {
+    tokens.clear();
+    size_t i = 0;
+    while (i < line.size()) {
+        if (IsBlank(line[i])) {
+            ++i;
+            continue;
+        }
+        Token token;
+        if (line[i] != '"') {
+            while (i < line.size() && !IsBlank(line[i])) {
+                token.text += line[i++];
+            }
+            tokens.push_back(std::move(token));
+            continue;
+        }
+        token.quoted = true;
+        ++i;
+        bool closed = false;
+        while (i < line.size()) {
+            const char c = line[i++];
+            if (c == '"') {
+                closed = true;
+                break;
+            }
+            if (c != '\\') {
+                token.text += c;
+                continue;
+            }
+            if (i >= line.size()) {
+                break;
+            }
+            const char e = line[i++];
+            if (e == '"' || e == '\\') {
+                token.text += e;
+            } else if (e == 'x' && i + 1 < line.size() && HexDigit(line[i]) >= 0 &&
+                       HexDigit(line[i + 1]) >= 0) {
+                token.text += static_cast<char>(HexDigit(line[i]) * 16 + HexDigit(line[i + 1]));
+                i += 2;
+            } else {
+                message = std::string("bad escape \\") + e + " in a quoted word";
+                return false;
+            }
+        }
+        if (!closed) {
+            message = "unterminated quoted word";
+            return false;
+        }
+        if (i < line.size() && !IsBlank(line[i])) {
+            message = "a quoted word must be followed by a blank";
+            return false;
+        }
+        tokens.push_back(std::move(token));
+    }
+    return true;
+}
+
+bool CScenarioParser::Parse(const std::string& text, std::vector<Command>& commands,
+                            ScenarioError& error) {
+    commands.clear();
+    std::istringstream in(text);
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        const size_t first = line.find_first_not_of(" \t\r");
+        if (first == std::string::npos || line[first] == '#') {
+            continue;
+        }
+        std::vector<Token> tokens;
+        std::string message;
+        if (!Tokenize(line, tokens, message)) {
+            error = ScenarioError{number, message, false};
+            return false;
+        }
+        Command command;
+        command.line = number;
+        command.verb = tokens[0].quoted ? "\"" : tokens[0].text;
+        command.args.assign(tokens.begin() + 1, tokens.end());
+        if (const auto problem = Check(command)) {
+            error = *problem;
+            return false;
+        }
+        commands.push_back(std::move(command));
+    }
+    return true;
+}
+
+std::optional<ScenarioError> CScenarioParser::Check(const Command& command) {
+    const auto& v = command.verb;
+    const auto& a = command.args;
+    const size_t n = a.size();
+    if (v == "attach") {
+        if (n < 1 || kDeviceKinds.count(a[0].text) == 0) {
+            return Error(command,
+                         "usage: attach KIND [NAME] [serial=TEXT] [pdo=TEXT], KIND one "
+                         "of autoflight tuner toggle lamp screen hotas unsupported foreign");
+        }
+        bool named = false;
+        for (size_t i = 1; i < n; ++i) {
+            const std::string& t = a[i].text;
+            if (!a[i].quoted && (t.rfind("serial=", 0) == 0 || t.rfind("pdo=", 0) == 0)) {
+                continue;
+            }
+            if (named || i != 1 || t.empty()) {
+                return Error(command, "unexpected word \"" + t + "\" after attach");
+            }
+            named = true;
+        }
+        return std::nullopt;
+    }
+    if (v == "detach" || v == "unknown" || v == "aircraft") {
+        if (n != 1) {
+            return Error(command, "usage: " + v +
+                                      (v == "aircraft" ? " FILE"
+                                       : v == "detach" ? " NAME"
+                                                       : " PATH"));
+        }
+        return std::nullopt;
+    }
+    if (v == "fault") {
+        std::string what = n == 3 ? a[1].text : "";
+        if (what.rfind("hid.", 0) == 0 || what.rfind("link.", 0) == 0) {
+            what = what.substr(what.find('.') + 1);
+        }
+        if (n != 3 || kFaults.count(what) == 0 || !IsOnOff(a[2])) {
+            return Error(command, "usage: fault NAME WHAT on|off (see the README for WHAT)");
+        }
+        return std::nullopt;
+    }
+    if (v == "int" || v == "float") {
+        if (n != 2 || !(v == "int" ? AllIntegers(a, 1) : AllReals(a, 1))) {
+            return Error(command, "usage: " + v + " PATH V");
+        }
+        return std::nullopt;
+    }
+    if (v == "ints" || v == "floats") {
+        if (n < 1 || !(v == "ints" ? AllIntegers(a, 1) : AllReals(a, 1))) {
+            return Error(command, "usage: " + v + " PATH V...");
+        }
+        return std::nullopt;
+    }
+    if (v == "model") {
+        if (n != 1 || !IsOnOff(a[0])) {
+            return Error(command, "usage: model on|off");
+        }
+        return std::nullopt;
+    }
+    if (v == "start" || v == "stop" || v == "enable" || v == "disable" || v == "forget") {
+        if (n != 0) {
+            return Error(command, v + " takes no words");
+        }
+        return std::nullopt;
+    }
+    if (v == "frames" || v == "wait") {
+        const auto value = n == 1 ? ParseInteger(a[0].text) : std::nullopt;
+        if (!value || *value < 0 || *value > 0x7FFFFFFF) {
+            return Error(command, "usage: " + v + (v == "frames" ? " N" : " MS"));
+        }
+        return std::nullopt;
+    }
+    if (v == "trace") {
+        const auto level = n == 2 ? ParseInteger(a[0].text) : std::nullopt;
+        if (!level || *level < 0 || *level > 255 || !ParseInteger(a[1].text)) {
+            return Error(command, "usage: trace LEVEL KEYWORDS");
+        }
+        return std::nullopt;
+    }
+    if (v == "on" || v == "off" || v == "report" || v == "press") {
+        const bool countOk = v == "press" ? n == 2 : v == "report" ? n >= 1 : n >= 2;
+        if (!countOk || !AllUsages(a, 1)) {
+            return Error(command, "usage: " + v + " NAME USAGE" + (v == "press" ? "" : "..."));
+        }
+        return std::nullopt;
+    }
+    if (v == "expect") {
+        return CheckExpect(command);
+    }
+    if (v == "save") {
+        return ScenarioError{command.line, "save: not supported yet", true};
+    }
+    return Error(command, "unknown command \"" + v + "\"");
+}
+
+}  // namespace XPL::SIMTOOL
