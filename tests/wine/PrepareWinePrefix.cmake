@@ -12,7 +12,17 @@ unset(ENV{DISPLAY})
 
 if(NOT EXISTS "${PREFIX}/system.reg")
     message(STATUS "creating Wine prefix ${PREFIX}")
-    execute_process(COMMAND ${WINEBOOT} -i RESULT_VARIABLE result)
+    # A first boot can fail at once while another Wine session is still shutting down: try a
+    # few times before giving up, and show what Wine said.
+    foreach(attempt RANGE 1 3)
+        execute_process(COMMAND ${WINEBOOT} -i RESULT_VARIABLE result
+                        OUTPUT_VARIABLE boot_output ERROR_VARIABLE boot_output)
+        if(result EQUAL 0 AND EXISTS "${PREFIX}/system.reg")
+            break()
+        endif()
+        message(STATUS "wineboot -i attempt ${attempt} failed (${result}): ${boot_output}")
+        execute_process(COMMAND ${CMAKE_COMMAND} -E sleep 2)
+    endforeach()
     if(NOT result EQUAL 0 OR NOT EXISTS "${PREFIX}/system.reg")
         message(FATAL_ERROR "wineboot -i failed (${result}) for ${PREFIX}")
     endif()
