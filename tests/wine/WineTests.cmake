@@ -1,4 +1,5 @@
-# Windows test programs run under Wine in a private prefix below the build folder.
+# Windows test programs run under Wine in a private prefix below the build folder. Their
+# sources call the OS directly, so they live with the Win32 backend in src/platform/win32/test/.
 find_program(XVS_WINE wine REQUIRED)
 find_program(XVS_WINEBOOT wineboot REQUIRED)
 set(XVS_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
@@ -22,7 +23,7 @@ add_test(NAME xvs_tests COMMAND xvs_tests)
 xvs_wine_test(xvs_tests 600)
 
 # The Win32 backends against the OS.
-add_executable(xvs_win32_tests ${CMAKE_CURRENT_LIST_DIR}/win32_backend_test.cpp)
+add_executable(xvs_win32_tests ${PROJECT_SOURCE_DIR}/src/platform/win32/test/win32_backend_test.cpp)
 target_link_libraries(xvs_win32_tests PRIVATE xvs_platform_win32 gtest_main)
 target_link_options(xvs_win32_tests PRIVATE -static)
 add_test(NAME xvs_win32_tests COMMAND xvs_win32_tests)
@@ -35,7 +36,7 @@ add_test(NAME win_xpl_image
 
 # A stand-in simulator that loads win.xpl and drives its entry points. It sits beside the
 # stand-in XPLM_64.dll so that the loader finds that DLL for win.xpl too.
-add_executable(plugin_host ${CMAKE_CURRENT_LIST_DIR}/plugin_host.cpp)
+add_executable(plugin_host ${PROJECT_SOURCE_DIR}/src/platform/win32/test/plugin_host.cpp)
 target_link_libraries(plugin_host PRIVATE XPLM_64 xvs_options)
 target_link_options(plugin_host PRIVATE -static)
 set_target_properties(plugin_host PROPERTIES
