@@ -35,4 +35,16 @@ bool CGlasslink::GetConfigureFilePath(std::wstring& folder) {
     return true;
 }
 
+bool CGlasslink::OpenOverlappedDevice(PLATFORM::DeviceFile*& handle) const {
+    PLATFORM::CloseDevice(handle);
+    uint32_t error = 0;
+    handle = PLATFORM::OpenDevice(devicePath, true, error);
+    if (handle == nullptr) {
+        TraceWrite(kTraceFailure, TRACEKW::kGlasslink, kTraceMessage,
+                   L"Failed in creating the overlapped device %s due to %d", devicePath, error);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace XPL

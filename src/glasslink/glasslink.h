@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/device_file.h"
+
 namespace XPL {
 
 class CGlasslink {
@@ -26,6 +28,10 @@ public:
     static bool GetConfigureFilePath(std::wstring& folder);
 
 protected:
+    // (Re)opens the device for overlapped I/O into handle, closing what it held; false, with a
+    // level-1 message, when the device cannot be opened.
+    bool OpenOverlappedDevice(PLATFORM::DeviceFile*& handle) const;
+
     const std::wstring devicePath;
 };
 

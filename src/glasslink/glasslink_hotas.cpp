@@ -19,12 +19,7 @@ CGlasslinkHotas::~CGlasslinkHotas() {
 
 bool CGlasslinkHotas::Initialize() {
     CTraceScope scope(kKeyword, "XPL::CGlasslinkHotas::Initialize");
-    PLATFORM::CloseDevice(deviceHandle);
-    uint32_t error = 0;
-    deviceHandle = PLATFORM::OpenDevice(devicePath, true, error);
-    if (deviceHandle == nullptr) {
-        TraceWrite(kTraceFailure, kKeyword, kTraceMessage,
-                   L"Failed in creating the overlapped device %s due to %d", devicePath, error);
+    if (!OpenOverlappedDevice(deviceHandle)) {
         return false;
     }
     return true;

@@ -23,12 +23,7 @@ CGlasslinkScreen::~CGlasslinkScreen() {
 
 bool CGlasslinkScreen::Initialize() {
     CTraceScope scope(kKeyword, "XPL::CGlasslinkScreen::Initialize");
-    PLATFORM::CloseDevice(deviceHandle);
-    uint32_t error = 0;
-    deviceHandle = PLATFORM::OpenDevice(devicePath, true, error);
-    if (deviceHandle == nullptr) {
-        TraceWrite(kTraceFailure, kKeyword, kTraceMessage,
-                   L"Failed in creating the overlapped device %s due to %d", devicePath, error);
+    if (!OpenOverlappedDevice(deviceHandle)) {
         return false;
     }
     InitSerialNumber();
