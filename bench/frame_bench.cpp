@@ -3,13 +3,11 @@
 // changed. Target: no heap allocation per frame.
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <new>
 #include <string>
 
+#include "alloc_counter.h"
 #include "devices/panel.h"
 #include "devices/skydeck.h"
 #include "platform/virtual/virtual_devices.h"
@@ -17,30 +15,6 @@
 #include "sim/sim_registry.h"
 #include "sim/utility.h"
 #include "vsim/vsim.h"
-
-// The counting operator new below pairs malloc with free; optimised builds inline both and
-// cannot tell they match.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-namespace {
-
-std::atomic<long> g_allocations{0};
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-    ++g_allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -97,12 +71,12 @@ void BM_SteadyFrame(benchmark::State& state) {
     for (int i = 0; i < 3; ++i) {
         skydeck->NotifyPanels();  // first reports sent, reads pending: steady state from here
     }
-    const long before = g_allocations.load();
+    const long before = XPL::BENCH::AllocationCount();
     for (auto _ : state) {
         skydeck->NotifyPanels();
     }
     state.counters["allocs/frame"] =
-        benchmark::Counter(static_cast<double>(g_allocations.load() - before) /
+        benchmark::Counter(static_cast<double>(XPL::BENCH::AllocationCount() - before) /
                            static_cast<double>(state.iterations()));
     skydeck->Uninitialize();
     XPL::CSkydeck::SetPanelMaker(XPL::kAutoflightProductId, previous);

@@ -8,6 +8,10 @@
 #include "glasslink/glasslink.h"
 #include "glasslink/glasslink_hotas.h"
 #include "glasslink/glasslink_screen.h"
+#include "panels/autoflight_panel.h"
+#include "panels/lamp_panel.h"
+#include "panels/toggle_panel.h"
+#include "panels/tuner_panel.h"
 #include "platform/clock.h"
 #include "platform/device_file.h"
 #include "shell/trace.h"
@@ -30,10 +34,11 @@ struct Product {
 // The supported HID products. A product whose panel kind is not built has no maker and is
 // treated like an unsupported product.
 Product g_products[] = {
-    {kAutoflightProductId, L"The autoflight panel of the Skydeck is attached: %s", nullptr},
-    {kTunerProductId, L"The tuner panel of the Skydeck is attached: %s", nullptr},
-    {kToggleProductId, L"The toggle panel of the Skydeck is attached: %s", nullptr},
-    {kLampProductId, L"The lamp panel of the Skydeck is attached: %s", nullptr},
+    {kAutoflightProductId, L"The autoflight panel of the Skydeck is attached: %s",
+     &MakeAutoflightPanel},
+    {kTunerProductId, L"The tuner panel of the Skydeck is attached: %s", &MakeTunerPanel},
+    {kToggleProductId, L"The toggle panel of the Skydeck is attached: %s", &MakeTogglePanel},
+    {kLampProductId, L"The lamp panel of the Skydeck is attached: %s", &MakeLampPanel},
     {kScreenProductId, L"The screen panel of the Skydeck is attached: %s", nullptr},
     {kHotasProductId, L"The hotas panel of the Skydeck is attached: %s", nullptr},
 };
@@ -69,6 +74,11 @@ CSkydeck::~CSkydeck() {
 CSkydeck::PanelMaker CSkydeck::SetPanelMaker(uint16_t productId, PanelMaker maker) {
     Product* product = FindProduct(productId);
     return product != nullptr ? product->maker.exchange(maker) : nullptr;
+}
+
+bool CSkydeck::IsProductSupported(uint16_t productId) {
+    const Product* product = FindProduct(productId);
+    return product != nullptr && product->maker.load() != nullptr;
 }
 
 uint32_t CSkydeck::Initialize() {

@@ -85,6 +85,8 @@ public:
     // Sets the maker of a product and returns the one it replaces; null makes the product
     // unsupported. Each panel kind is listed in the product table; tests may put their own.
     static PanelMaker SetPanelMaker(uint16_t productId, PanelMaker maker);
+    // True when the product is in the table and has a maker (its panel kind is built).
+    static bool IsProductSupported(uint16_t productId);
 
     // Counts of filed objects (take the locks; for tests and tools).
     size_t PanelCount();

@@ -8,6 +8,7 @@
 
 #include "devices/skydeck.h"
 #include "platform/virtual/virtual_devices.h"
+#include "platform/virtual/virtual_input.h"
 #include "platform/virtual/virtual_platform.h"
 #include "shell/module.h"
 #include "shell/plugin.h"
@@ -70,6 +71,9 @@ std::string JoinArgs(const std::vector<Token>& args, size_t from) {
     return out;
 }
 
+// Distinct simulator lines kept for TakeSimulatorLines; later new ones are counted together.
+constexpr size_t kMostSimulatorLines = 64;
+
 std::optional<VIRTUAL::Fault> FaultNamed(const std::string& name) {
     static const std::map<std::string, VIRTUAL::Fault> kFaults = {
         {"open", VIRTUAL::Fault::Open},
@@ -111,6 +115,19 @@ std::string FormatValues(const std::vector<double>& values, bool integers) {
 }
 
 }  // namespace
+
+std::optional<uint16_t> ProductIdOfKind(const std::string& kind) {
+    static const std::map<std::string, uint16_t> kProducts = {
+        {"autoflight", kAutoflightProductId},   {"tuner", kTunerProductId},
+        {"toggle", kToggleProductId},           {"lamp", kLampProductId},
+        {"screen", kScreenProductId},           {"hotas", kHotasProductId},
+        {"unsupported", kUnsupportedProductId}, {"foreign", kForeignProductId}};
+    const auto found = kProducts.find(kind);
+    if (found == kProducts.end() || kind == "foreign") {
+        return std::nullopt;
+    }
+    return found->second;
+}
 
 CCockpit::CCockpit(const CockpitOptions& options) : options(options), journal(options.quiet) {}
 
@@ -158,8 +175,17 @@ bool CCockpit::Setup(std::string& message) {
                       static_cast<unsigned long long>(line.keyword));
         journal.Add(head + text, text);
     });
-    VSIM::SetJournalListener(
-        [this](const VSIM::Event& event) { journal.Add(VSIM::FormatEvent(event)); });
+    // The model acts after the line is journaled: its own changes are the simulator's and
+    // make no lines.
+    VSIM::SetJournalListener([this](const VSIM::Event& event) {
+        const std::string line = VSIM::FormatEvent(event);
+        journal.Add(line);
+        NoteSimulatorLine(line);
+        model.OnEvent(event);
+    });
+    VIRTUAL::SetKeyBatchListener([this](const VIRTUAL::KeyBatch& batch) {
+        journal.Add(CSimJournal::FormatKeyBatch(batch));
+    });
     if (options.trace) {
         VIRTUAL::EnableTrace(options.traceLevel, options.traceKeywords);
     }
@@ -174,6 +200,7 @@ void CCockpit::Finish() {
         ModuleProcessDetach();
         VIRTUAL::SetTraceListener({});
         VSIM::SetJournalListener({});
+        VIRTUAL::SetKeyBatchListener({});
         VIRTUAL::ResetPlatform();
         loaded = false;
     }
@@ -186,18 +213,64 @@ void CCockpit::Finish() {
 
 int CCockpit::Run(const std::vector<Command>& commands, const std::string& fileName,
                   const fs::path& baseFolder) {
+    const int status = Play(commands, fileName, baseFolder);
+    StopPlugin();
+    return status;
+}
+
+int CCockpit::Play(const std::vector<Command>& commands, const std::string& fileName,
+                   const fs::path& baseFolder) {
     for (const Command& command : commands) {
         const Outcome outcome = Execute(command, baseFolder);
         PollFeatures();
+        // The cockpit keeps its own journal; the simulator's would only grow.
+        VSIM::ClearJournal();
         if (outcome.status != kPassed) {
             std::fprintf(stderr, "%s:%d: %s\n", fileName.c_str(), command.line,
                          outcome.message.c_str());
-            StopPlugin();
             return outcome.status;
         }
     }
-    StopPlugin();
     return kPassed;
+}
+
+fs::path CCockpit::OwnProfileFolder() const {
+    if (!options.profileFolder.empty() || scratch.empty()) {
+        return {};
+    }
+    return scratch / "Documents" / "Trellis Profiles";
+}
+
+std::vector<CCockpit::DeviceReports> CCockpit::AttachedDevices() const {
+    std::vector<DeviceReports> out;
+    for (const auto& [name, device] : devices) {
+        if (device->attached) {
+            out.push_back({name, device->kind, VIRTUAL::FeatureReports(device->hidPath)});
+        }
+    }
+    return out;
+}
+
+std::vector<std::pair<std::string, int>> CCockpit::TakeSimulatorLines() {
+    std::lock_guard lock(simLinesLock);
+    return std::exchange(simLines, {});
+}
+
+void CCockpit::NoteSimulatorLine(const std::string& line) {
+    std::lock_guard lock(simLinesLock);
+    for (auto& [seen, count] : simLines) {
+        if (seen == line) {
+            ++count;
+            return;
+        }
+    }
+    if (simLines.size() < kMostSimulatorLines) {
+        simLines.emplace_back(line, 1);
+    } else if (simLines.back().first == "...") {
+        ++simLines.back().second;
+    } else {
+        simLines.emplace_back("...", 1);
+    }
 }
 
 CCockpit::Outcome CCockpit::Execute(const Command& command, const fs::path& baseFolder) {
@@ -241,7 +314,7 @@ CCockpit::Outcome CCockpit::Execute(const Command& command, const fs::path& base
         VSIM::SetUserAircraft(file.filename().string(), file.string());
         XPluginReceiveMessage(0, kPlaneLoaded, nullptr);
     } else if (v == "model") {
-        model = a[0].text == "on";
+        model.SetActive(a[0].text == "on");
     } else if (v == "start") {
         StartPlugin();
     } else if (v == "stop") {
@@ -301,6 +374,7 @@ void CCockpit::StopPlugin() {
 
 void CCockpit::RunFrames(int64_t count) {
     for (int64_t i = 0; i < count; ++i) {
+        model.Frame();
         VSIM::RunFrames(1);
         PollFeatures();
     }
@@ -344,15 +418,10 @@ CCockpit::Outcome CCockpit::Attach(const Command& command) {
     if (const Device* old = Find(device->name); old != nullptr && old->attached) {
         return {kScenarioError, "a device named \"" + device->name + "\" is attached already"};
     }
-    static const std::map<std::string, uint16_t> kProducts = {
-        {"autoflight", kAutoflightProductId},   {"tuner", kTunerProductId},
-        {"toggle", kToggleProductId},           {"lamp", kLampProductId},
-        {"screen", kScreenProductId},           {"hotas", kHotasProductId},
-        {"unsupported", kUnsupportedProductId}, {"foreign", kForeignProductId}};
     VIRTUAL::DeviceSpec hid;
     hid.kind = VIRTUAL::DeviceKind::Hid;
     hid.vendorId = device->kind == "foreign" ? kForeignVendorId : kSkydeckVendorId;
-    hid.productId = kProducts.at(device->kind);
+    hid.productId = ProductIdOfKind(device->kind).value_or(kForeignProductId);
     char ids[64];
     std::snprintf(ids, sizeof(ids), "\\\\?\\HID#VID_%04X&PID_%04X#", hid.vendorId, hid.productId);
     hid.path = Widen(ids + device->name + "#{4d1e55b2-f16f-11cf-88cb-001111000030}");

@@ -6,10 +6,14 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "aircraft_model.h"
 #include "scenario.h"
 #include "sim_journal.h"
 
@@ -29,6 +33,9 @@ inline constexpr int kPassed = 0;
 inline constexpr int kExpectationFailed = 1;
 inline constexpr int kScenarioError = 2;
 
+// The USB product id behind a device kind of `attach` (none for `foreign` or an unknown kind).
+std::optional<uint16_t> ProductIdOfKind(const std::string& kind);
+
 class CCockpit {
 public:
     explicit CCockpit(const CockpitOptions& options);
@@ -44,8 +51,28 @@ public:
     // printing "FILE:LINE: ..." on standard error.
     int Run(const std::vector<Command>& commands, const std::string& fileName,
             const std::filesystem::path& baseFolder);
+    // As Run, but a started plug-in stays started (the demo plays its flight step by step).
+    int Play(const std::vector<Command>& commands, const std::string& fileName,
+             const std::filesystem::path& baseFolder);
     // Stops the plug-in if started and unloads the module (also done by the destructor).
     void Finish();
+
+    // The profile folder of this run when it is the tool's own fresh one (no --profile), where
+    // a lens programming file may be written; empty otherwise. Valid after Setup.
+    std::filesystem::path OwnProfileFolder() const;
+
+    // A device as the views see it: its kind and every feature report it accepted.
+    struct DeviceReports {
+        std::string name;
+        std::string kind;
+        std::vector<std::vector<uint8_t>> reports;
+    };
+    // The attached devices in name order.
+    std::vector<DeviceReports> AttachedDevices() const;
+
+    // The plug-in's simulator lines ("cmd once ...", "set ...") since the last call, each once
+    // in first-seen order with how often it came.
+    std::vector<std::pair<std::string, int>> TakeSimulatorLines();
 
 private:
     struct Device {
@@ -77,6 +104,7 @@ private:
     void RunFrames(int64_t count);
     // Journals the feature reports the devices accepted since the last poll.
     void PollFeatures();
+    void NoteSimulatorLine(const std::string& line);
     Device* Find(const std::string& name);
 
     CockpitOptions options;
@@ -87,7 +115,9 @@ private:
     bool loaded = false;
     bool started = false;
     bool enabled = false;
-    bool model = false;
+    CAircraftModel model;
+    std::mutex simLinesLock;
+    std::vector<std::pair<std::string, int>> simLines;
 };
 
 }  // namespace XPL::SIMTOOL

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "cockpit.h"
+#include "demo.h"
 #include "scenario.h"
 
 using namespace XPL::SIMTOOL;
@@ -18,29 +19,6 @@ namespace {
 constexpr char kUsage[] =
     "usage: skydeck-sim [--data DIR] [--profile DIR] [--trace LEVEL,KEYWORDS] [--quiet] "
     "[SCENARIO | -]\n";
-
-// A short flight over every device kind; the panels answer once their kinds are built in.
-constexpr char kDemo[] = R"(# The built-in demo.
-attach autoflight
-attach tuner
-attach toggle
-attach lamp
-attach screen
-attach hotas
-model on
-start
-frames 3
-press toggle 1
-on toggle 2
-frames 3
-off toggle 2
-frames 3
-detach lamp
-frames 2
-attach lamp
-frames 3
-stop
-)";
 
 bool ParseTrace(const std::string& text, CockpitOptions& options) {
     const size_t comma = text.find(',');
@@ -91,12 +69,24 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::string text;
-    std::string fileName = "demo";
-    std::filesystem::path baseFolder = std::filesystem::current_path();
     if (!haveScenario) {
-        text = kDemo;
-    } else if (scenario == "-") {
+        // The demo prints its own views instead of the journal.
+        options.quiet = true;
+        CCockpit cockpit(options);
+        std::string message;
+        if (!cockpit.Setup(message)) {
+            std::fprintf(stderr, "skydeck-sim: %s\n", message.c_str());
+            return kScenarioError;
+        }
+        const int status = CDemo(cockpit, std::cout).Play();
+        cockpit.Finish();
+        return status;
+    }
+
+    std::string text;
+    std::string fileName;
+    std::filesystem::path baseFolder = std::filesystem::current_path();
+    if (scenario == "-") {
         fileName = "-";
         text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
     } else {

@@ -35,6 +35,16 @@ std::string Words(const std::string& line, int count) {
 
 }  // namespace
 
+std::string CSimJournal::FormatKeyBatch(const VIRTUAL::KeyBatch& batch) {
+    std::string line = batch.keyUp ? "input up" : "input down";
+    char hex[8];
+    for (const uint8_t key : batch.virtualKeys) {
+        std::snprintf(hex, sizeof(hex), " %02X", static_cast<unsigned>(key));
+        line += hex;
+    }
+    return line;
+}
+
 std::string CSimJournal::KindOf(const std::string& line) {
     const std::string first = Words(line, 1);
     if (first == "feature" || first == "led" || first == "line" || first == "picture") {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/virtual/virtual_input.h"
+
 namespace XPL::SIMTOOL {
 
 class CSimJournal {
@@ -16,6 +18,10 @@ public:
     // Appends one line (printed at once unless quiet). traceText: the text of a trace line,
     // matched on its own by `expect trace "TEXT"`.
     void Add(const std::string& line, const std::string& traceText = {});
+
+    // The journal line of a key combination sent to the OS input queue: "input down|up VK...",
+    // each virtual-key code as two upper-case hex digits.
+    static std::string FormatKeyBatch(const VIRTUAL::KeyBatch& batch);
 
     // The stream a line belongs to: its first word, or the first two for a device's own stream.
     static std::string KindOf(const std::string& line);

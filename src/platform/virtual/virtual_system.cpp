@@ -13,6 +13,7 @@
 #include "platform/service_events.h"
 #include "platform/virtual/virtual_bus.h"
 #include "platform/virtual/virtual_devices.h"
+#include "platform/virtual/virtual_input.h"
 #include "platform/virtual/virtual_platform.h"
 
 namespace XPL::VIRTUAL {
@@ -63,6 +64,7 @@ Machine& TheMachine() {
 void ResetPlatform() {
     ResetTraceCapture();
     ResetDevices();
+    ResetKeyboard();
     Machine& m = TheMachine();
     std::lock_guard lock(m.mutex);
     m.existingEvents.clear();

@@ -1,0 +1,560 @@
+#include "panels/lamp_panel.h"
+
+#include <algorithm>
+#include <climits>
+#include <cwctype>
+#include <vector>
+
+#include "platform/xml.h"
+#include "shell/aircraft_settings.h"
+#include "shell/trace.h"
+#include "sim/sim_registry.h"
+#include "sim/utility.h"
+#include "xplm/xplm.h"
+
+namespace XPL {
+
+namespace {
+
+constexpr int kKeyword = TRACEKW::kLamp;
+constexpr uint8_t kBrightnessReport[2] = {0xB2, 0x64};
+constexpr float kGearDownRatio = 0.99f;
+constexpr float kGearMovingRatio = 0.01f;
+constexpr float kFuelLowLevel = 0.1f;
+constexpr float kPoundsToKilograms = 0.453592f;
+// The simulator has at most 9 tanks; a larger count from a broken aircraft is cut here, so the
+// frame needs no heap.
+constexpr int kMaxTanks = 32;
+constexpr int kMaxEngines = 4;
+
+// Text read as a decimal integer: leading blanks and a sign allowed, reading stops at the first
+// non-digit, no digits give 0. Values beyond 32 bits saturate (and are then out of range).
+int32_t ReadDecimal(const std::wstring& text) {
+    size_t i = 0;
+    while (i < text.size() && std::iswspace(static_cast<wint_t>(text[i]))) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) {
+        negative = text[i] == L'-';
+        ++i;
+    }
+    int64_t value = 0;
+    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
+        value = std::min<int64_t>(value * 10 + (text[i] - L'0'), int64_t{INT32_MAX} + 1);
+    }
+    value = negative ? -value : value;
+    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
+// Places in kTileNames.
+enum CLampPanel::TileIndex : size_t {
+    kEngineFire,
+    kEngine1Fire,
+    kEngine2Fire,
+    kEngine3Fire,
+    kEngine4Fire,
+    kLeftEngineFire,
+    kRightEngineFire,
+    kLowPressure,
+    kOilPressure,
+    kEngine1OilPressure,
+    kEngine2OilPressure,
+    kEngine3OilPressure,
+    kEngine4OilPressure,
+    kEngineOilTemp,
+    kEngine1OilTemp,
+    kEngine2OilTemp,
+    kEngine3OilTemp,
+    kEngine4OilTemp,
+    kRotorLowRpm,
+    kNav,
+    kNav1,
+    kNav2,
+    kCom1,
+    kCom2,
+    kBoth,
+    kDme,
+    kAdf,
+    kMkr,
+    kGps,
+    kAutoPilot,
+    kApMaster,
+    kGearUp,
+    kGearDown,
+    kDown,
+    kUp,
+    kGearUnsafe,
+    kMasterCaution,
+    kMasterWarning,
+    kBeaconLight,
+    kLandingLights,
+    kParkingBrakes,
+    kPitotHeat,
+    kStallWarning,
+    kDoorWarning,
+    kVacLow,
+    kStrobeLight,
+    kFuelLow,
+    kLeftFuelLow,
+    kRightFuelLow,
+    kCentreFuelLow,
+    kFuelCrossFeed,
+    kTileCount,
+};
+
+CLampPanel::CLampPanel(const std::wstring& devicePath) : CPanel(devicePath) {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::CLampPanel");
+}
+
+CLampPanel::~CLampPanel() {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::~CLampPanel");
+}
+
+void CLampPanel::OnInitialize() {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::OnInitialize");
+    InitTiles();
+    SendReport(kBrightnessReport, sizeof(kBrightnessReport));
+}
+
+void CLampPanel::OnUninitialize() {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::OnUninitialize");
+    tileByIndex.fill(nullptr);
+    tiles.clear();
+}
+
+bool CLampPanel::InitTiles() {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::InitTiles");
+    static_assert(kTileCount == kTileNames.size());
+    for (const wchar_t* name : kTileNames) {
+        AddTile(name);
+    }
+    for (size_t i = 0; i < kTileNames.size(); ++i) {
+        tileByIndex[i] = tiles.find(std::wstring_view(kTileNames[i]))->second.get();
+    }
+    const bool updated = UpdateTilesFromXML();
+    if (!updated) {
+        TraceWrite(kTraceFailure, kKeyword, kTraceMessage,
+                   L"Failed in updating the tiles according to the XML");
+    }
+    return updated;
+}
+
+void CLampPanel::AddTile(const std::wstring& name) {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::AddTile");
+    auto tile = std::make_unique<Tile>();
+    tile->name = name;
+    tiles[name] = std::move(tile);
+}
+
+bool CLampPanel::UpdateTilesFromXML() {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::UpdateTilesFromXML");
+    PLATFORM::CXmlDocument document;
+    const PLATFORM::XmlStatus created = document.Create();
+    if (!created) {
+        TraceWrite(kTraceFailure, kKeyword, kTraceMessage,
+                   L"Failed in creating the instance of MS XML parser 6.0 due to 0x%x",
+                   created.code);
+        return false;
+    }
+    const std::wstring path = UTILITY::GetProfileFolder() + L"\\" + kProgrammingFileName;
+    const PLATFORM::XmlStatus loaded = document.LoadFile(path);
+    if (!loaded) {
+        TraceWrite(kTraceFailure, kKeyword, kTraceMessage, L"Failed in loading the XML file %s",
+                   path);
+        TraceWrite(kTraceNotice, kKeyword, kTraceMessage, L"The XML parser reports: %s",
+                   loaded.message);
+        return false;
+    }
+
+    // The serial number goes into the expression as a literal, so no text in it can change
+    // what the expression selects.
+    const std::wstring serial = GetSerialNumberString();
+    const std::wstring xpath =
+        L"//Lamp/LampProgramming[@Id=" + PLATFORM::XPathStringLiteral(serial) + L"]/Lense";
+    std::vector<PLATFORM::CXmlNode> lenses;
+    const PLATFORM::XmlStatus selected = document.SelectNodes(xpath, lenses);
+    if (!selected) {
+        // Only a serial number no attribute can hold gets here: nothing is for this panel.
+        TraceWrite(kTraceNotice, kKeyword, kTraceMessage, L"The XML parser reports: %s",
+                   selected.message);
+    }
+
+    for (const PLATFORM::CXmlNode& lense : lenses) {
+        std::wstring name;
+        uint32_t colour = kUnprogrammed;
+        int32_t lens = -1;
+        for (const PLATFORM::CXmlNode& child : lense.Children()) {
+            const std::wstring tag = child.Name();
+            if (tag == L"Id") {
+                name = child.Text();
+            } else if (tag == L"Colour") {
+                const std::wstring text = child.Text();
+                if (text == L"Red") {
+                    colour = kRed;
+                } else if (text == L"Amber") {
+                    colour = kAmber;
+                } else if (text == L"Green") {
+                    colour = kGreen;
+                } else {
+                    TraceWrite(kTraceFailure, kKeyword, kTraceMessage, L"It's an invalid color %s",
+                               text);
+                }
+            } else if (tag == L"Assignment") {
+                const std::wstring text = child.Text();
+                const int32_t value = ReadDecimal(text);
+                if (value == -1 || (value >= 0 && value < kLensCount)) {
+                    lens = value;
+                } else {
+                    // The report has no bit for it.
+                    TraceWrite(kTraceFailure, kKeyword, kTraceMessage, L"It's an invalid lens %s",
+                               text);
+                }
+            } else {
+                TraceWrite(kTraceFailure, kKeyword, kTraceMessage, L"It's an invalid tag %s", tag);
+            }
+        }
+        const auto found = tiles.find(name);
+        if (found == tiles.end()) {
+            continue;
+        }
+        // A lens needs both a colour and a place: a half binding leaves the tile inert, so it
+        // cannot darken a lens that another tile lights either.
+        Tile& tile = *found->second;
+        const bool complete = colour != kUnprogrammed && lens != -1;
+        tile.colour = complete ? colour : kUnprogrammed;
+        tile.lens = complete ? lens : -1;
+    }
+    return true;
+}
+
+const CLampPanel::Tile* CLampPanel::FindTile(std::wstring_view name) const {
+    const auto found = tiles.find(name);
+    return found != tiles.end() ? found->second.get() : nullptr;
+}
+
+void CLampPanel::OnNotify() {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::OnNotify");
+    Report report{kReportId, 0, 0, 0, 0, 0, 0};
+    FillLenseReportForGear(report);
+    FillLenseReportForEngineFire(report);
+    FillLenseReportForEnginOilPressure(report);
+    FillLenseReportForEnginOilTemp(report);
+    FillLenseReportForFuelLow(report);
+    FillLenseReportForFuelPressure(report);
+    FillLenseReportForFuelCrossFeed(report);
+    FillLenseReportForDownUp(report);
+    FillLenseReportForBeaconLightOn(report);
+    FillLenseReportForLandingLightOn(report);
+    FillLenseReportForParkingBrake(report);
+    FillLenseReportForPitotHeatOff(report);
+    FillLenseReportForRotorLowRPM(report);
+    FillLenseReportForStallWarning(report);
+    FillLenseReportForDoorWarning(report);
+    FillLenseReportForLowVacuum(report);
+    FillLenseReportForAutopilot(report);
+    FillLenseReportForStrobeLightOn(report);
+    FillLenseReportForAudio(report);
+    FillLenseReportForHsiSrcSel(report);
+    FillLenseReportForMaster(report);
+    if (report == lastReport) {
+        return;
+    }
+    // Stored before the send: a failed send is not repeated until the lenses change.
+    lastReport = report;
+    SendReport(report.data(), kReportLength);
+}
+
+void CLampPanel::FillLenseReport(const Tile& tile, bool on, Report& report) {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReport");
+    if (tile.lens < 0 || tile.lens >= kLensCount) {
+        return;
+    }
+    const size_t byte = static_cast<size_t>(tile.lens / 8);
+    const uint8_t bit = static_cast<uint8_t>(1u << (tile.lens % 8));
+    uint8_t& green = report[1 + byte];
+    uint8_t& red = report[4 + byte];
+    if (!on) {
+        green &= static_cast<uint8_t>(~bit);
+        red &= static_cast<uint8_t>(~bit);
+        return;
+    }
+    switch (tile.colour) {
+        case kGreen:
+            green |= bit;
+            red &= static_cast<uint8_t>(~bit);
+            break;
+        case kRed:
+            green &= static_cast<uint8_t>(~bit);
+            red |= bit;
+            warningLit = 1;
+            break;
+        case kAmber:
+            green |= bit;
+            red |= bit;
+            cautionLit = 1;
+            break;
+        default:
+            break;
+    }
+}
+
+void CLampPanel::Fill(TileIndex index, bool on, Report& report) {
+    if (const Tile* tile = tileByIndex[index]) {
+        FillLenseReport(*tile, on, report);
+    }
+}
+
+int32_t CLampPanel::EngineCount() const {
+    const int32_t count = XPLMGetDatai(registry->ref.aircraft_engine_acf_num_engines);
+    return (count == 1 || count == 2 || count == 4) ? count : 0;
+}
+
+void CLampPanel::FillLenseReportForGear(Report& report) {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForGear");
+    float ratio = 0.0f;
+    XPLMGetDatavf(registry->ref.flightmodel2_gear_deploy_ratio, &ratio, 0, 1);
+    const bool down = ratio > kGearDownRatio;
+    const bool moving = !down && ratio >= kGearMovingRatio;
+    const bool up = !down && !moving;
+    Fill(kGearUp, up, report);
+    Fill(kGearDown, down, report);
+    Fill(kGearUnsafe, moving, report);
+}
+
+void CLampPanel::FillLenseReportForEngineFire(Report& report) {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForEngineFire");
+    const int32_t engines = EngineCount();
+    if (engines == 0) {
+        return;
+    }
+    int fires[kMaxEngines] = {};
+    XPLMGetDatavi(registry->ref.cockpit_warnings_annunciators_engine_fires, fires, 0, engines);
+    if (engines == 1) {
+        Fill(kEngineFire, fires[0] != 0, report);
+    } else if (engines == 2) {
+        Fill(kLeftEngineFire, fires[0] != 0, report);
+        Fill(kRightEngineFire, fires[1] != 0, report);
+    } else {
+        Fill(kEngine1Fire, fires[0] != 0, report);
+        Fill(kEngine2Fire, fires[1] != 0, report);
+        Fill(kEngine3Fire, fires[2] != 0, report);
+        Fill(kEngine4Fire, fires[3] != 0, report);
+    }
+}
+
+void CLampPanel::FillLenseReportForEnginOilPressure(Report& report) {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForEnginOilPressure");
+    const int32_t engines = EngineCount();
+    if (engines == 0) {
+        return;
+    }
+    float pressures[kMaxEngines] = {};
+    XPLMGetDatavf(registry->ref.cockpit2_engine_indicators_oil_pressure_psi, pressures, 0, engines);
+    const float greenLow = aircraftSettings->oilPressureGreenLow;
+    bool low[kMaxEngines] = {};
+    bool anyLow = false;
+    for (int32_t i = 0; i < engines; ++i) {
+        low[i] = greenLow > pressures[i];
+        anyLow = anyLow || low[i];
+    }
+    Fill(kOilPressure, anyLow, report);
+    Fill(kEngine1OilPressure, low[0], report);
+    if (engines >= 2) {
+        Fill(kEngine2OilPressure, low[1], report);
+    }
+    if (engines == 4) {
+        Fill(kEngine3OilPressure, low[2], report);
+        Fill(kEngine4OilPressure, low[3], report);
+    }
+}
+
+void CLampPanel::FillLenseReportForEnginOilTemp(Report& report) {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForEnginOilTemp");
+    const int32_t engines = EngineCount();
+    if (engines == 0) {
+        return;
+    }
+    float temperatures[kMaxEngines] = {};
+    XPLMGetDatavf(registry->ref.cockpit2_engine_indicators_oil_temperature_deg_C, temperatures, 0,
+                  engines);
+    const float maximum = XPLMGetDataf(registry->ref.aircraft_engine_acf_max_OILT);
+    bool hot[kMaxEngines] = {};
+    bool anyHot = false;
+    for (int32_t i = 0; i < engines; ++i) {
+        hot[i] = temperatures[i] > maximum;
+        anyHot = anyHot || hot[i];
+    }
+    Fill(kEngineOilTemp, anyHot, report);
+    Fill(kEngine1OilTemp, hot[0], report);
+    if (engines >= 2) {
+        Fill(kEngine2OilTemp, hot[1], report);
+    }
+    if (engines == 4) {
+        Fill(kEngine3OilTemp, hot[2], report);
+        Fill(kEngine4OilTemp, hot[3], report);
+    }
+}
+
+void CLampPanel::FillLenseReportForFuelLow(Report& report) {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForFuelLow");
+    Fill(kFuelLow, XPLMGetDatai(registry->ref.cockpit_warnings_annunciators_fuel_quantity) != 0,
+         report);
+
+    const int tanks =
+        std::min(XPLMGetDatai(registry->ref.aircraft_overflow_acf_num_tanks), kMaxTanks);
+    if (tanks <= 0) {
+        return;
+    }
+    const float capacity = XPLMGetDataf(registry->ref.aircraft_weight_acf_m_fuel_tot);
+    float ratios[kMaxTanks] = {};
+    float masses[kMaxTanks] = {};
+    XPLMGetDatavf(registry->ref.aircraft_overflow_acf_tank_rat, ratios, 0, tanks);
+    XPLMGetDatavf(registry->ref.flightmodel_weight_m_fuel, masses, 0, tanks);
+    for (int i = 0; i < tanks; ++i) {
+        // Single precision throughout; a tank with no share gives no finite level (inf or NaN),
+        // which is never below the threshold.
+        const float share = capacity * kPoundsToKilograms * ratios[i];
+        const float level = masses[i] / share;
+        const bool low = level < kFuelLowLevel;
+        const TileIndex tile =
+            i == 0 ? kLeftFuelLow : (i == tanks - 1 ? kRightFuelLow : kCentreFuelLow);
+        Fill(tile, low, report);
+    }
+}
+
+void CLampPanel::FillLenseReportForFuelPressure(Report& report) {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForFuelPressure");
+    int low = 0;
+    XPLMGetDatavi(registry->ref.cockpit_warnings_annunciators_fuel_pressure_low, &low, 0, 1);
+    Fill(kLowPressure, low != 0, report);
+}
+
+void CLampPanel::FillLenseReportForFuelCrossFeed(Report& report) {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForFuelCrossFeed");
+    Fill(kFuelCrossFeed,
+         XPLMGetDatai(registry->ref.cockpit_warnings_annunciators_crossfeed_on) != 0, report);
+}
+
+void CLampPanel::FillLenseReportForDownUp(Report& report) {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForDownUp");
+    float ratio = 0.0f;
+    XPLMGetDatavf(registry->ref.flightmodel2_gear_deploy_ratio, &ratio, 0, 1);
+    Fill(kUp, ratio < kGearMovingRatio, report);
+    Fill(kDown, ratio > kGearDownRatio, report);
+}
+
+void CLampPanel::FillLenseReportForBeaconLightOn(Report& report) {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForBeaconLightOn");
+    Fill(kBeaconLight, XPLMGetDatai(registry->ref.cockpit_electrical_beacon_lights_on) != 0,
+         report);
+}
+
+void CLampPanel::FillLenseReportForLandingLightOn(Report& report) {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForLandingLightOn");
+    Fill(kLandingLights, XPLMGetDatai(registry->ref.cockpit_electrical_landing_lights_on) != 0,
+         report);
+}
+
+void CLampPanel::FillLenseReportForParkingBrake(Report& report) {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForParkingBrake");
+    const float ratio = XPLMGetDataf(registry->ref.flightmodel_controls_parkbrake);
+    Fill(kParkingBrakes, ratio >= 0.5f && ratio <= 1.0f, report);
+}
+
+void CLampPanel::FillLenseReportForPitotHeatOff(Report& report) {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForPitotHeatOff");
+    Fill(kPitotHeat, XPLMGetDatai(registry->ref.cockpit2_ice_ice_pitot_heat_on_pilot) != 0, report);
+}
+
+void CLampPanel::FillLenseReportForRotorLowRPM(Report& report) {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForRotorLowRPM");
+    if (aircraftSettings->isHelicopter != 1) {
+        return;
+    }
+    const int32_t engines = EngineCount();
+    if (engines == 0) {
+        return;
+    }
+    float speeds[kMaxEngines] = {};
+    XPLMGetDatavf(registry->ref.cockpit2_engine_indicators_engine_speed_rpm, speeds, 0, engines);
+    bool anySlow = false;
+    for (int32_t i = 0; i < engines; ++i) {
+        anySlow = anySlow || aircraftSettings->rpmGreenLow > speeds[i];
+    }
+    Fill(kRotorLowRpm, anySlow, report);
+}
+
+void CLampPanel::FillLenseReportForStallWarning(Report& report) {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForStallWarning");
+    Fill(kStallWarning, XPLMGetDatai(registry->ref.flightmodel_failures_stallwarning) != 0, report);
+}
+
+void CLampPanel::FillLenseReportForDoorWarning(Report& report) {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForDoorWarning");
+    Fill(kDoorWarning,
+         XPLMGetDatai(registry->ref.cockpit_warnings_annunciators_cabin_door_open) != 0, report);
+}
+
+void CLampPanel::FillLenseReportForLowVacuum(Report& report) {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForLowVacuum");
+    Fill(kVacLow, XPLMGetDatai(registry->ref.cockpit_warnings_annunciators_low_vacuum) != 0,
+         report);
+}
+
+void CLampPanel::FillLenseReportForAutopilot(Report& report) {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForAutopilot");
+    const bool on = XPLMGetDatai(registry->ref.cockpit2_autopilot_autopilot_on) != 0;
+    Fill(kAutoPilot, on, report);
+    Fill(kApMaster, on, report);
+}
+
+void CLampPanel::FillLenseReportForStrobeLightOn(Report& report) {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForStrobeLightOn");
+    Fill(kStrobeLight, XPLMGetDatai(registry->ref.cockpit_electrical_strobe_lights_on) != 0,
+         report);
+}
+
+void CLampPanel::FillLenseReportForAudio(Report& report) {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForAudio");
+    const SimRegistry::DataRefs& ref = registry->ref;
+    const bool com1 = XPLMGetDatai(ref.cockpit2_radios_actuators_audio_selection_com1) != 0;
+    const bool com2 = XPLMGetDatai(ref.cockpit2_radios_actuators_audio_selection_com2) != 0;
+    Fill(kNav1, XPLMGetDatai(ref.cockpit2_radios_actuators_audio_selection_nav1) != 0, report);
+    Fill(kNav2, XPLMGetDatai(ref.cockpit2_radios_actuators_audio_selection_nav2) != 0, report);
+    Fill(kCom1, com1, report);
+    Fill(kCom2, com2, report);
+    Fill(kBoth, com1 && com2, report);
+    Fill(kAdf,
+         XPLMGetDatai(ref.cockpit2_radios_actuators_audio_selection_adf1) != 0 ||
+             XPLMGetDatai(ref.cockpit2_radios_actuators_audio_selection_adf2) != 0,
+         report);
+    Fill(kDme, XPLMGetDatai(ref.cockpit2_radios_actuators_audio_dme_enabled) != 0, report);
+    Fill(kMkr, XPLMGetDatai(ref.cockpit2_radios_actuators_audio_marker_enabled) != 0, report);
+}
+
+void CLampPanel::FillLenseReportForHsiSrcSel(Report& report) {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForHsiSrcSel");
+    const bool gps =
+        XPLMGetDatai(registry->ref.cockpit2_radios_actuators_HSI_source_select_pilot) == 2;
+    Fill(kGps, gps, report);
+    Fill(kNav, !gps, report);
+}
+
+void CLampPanel::FillLenseReportForMaster(Report& report) {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForMaster");
+    Fill(kMasterCaution, cautionLit != 0, report);
+    Fill(kMasterWarning, warningLit != 0, report);
+    // Lighting a master lens raises its flag again; clearing here keeps it from latching.
+    cautionLit = 0;
+    warningLit = 0;
+}
+
+std::unique_ptr<CPanel> MakeLampPanel(const std::wstring& devicePath, const std::wstring&,
+                                      CSkydeck&) {
+    return std::make_unique<CLampPanel>(devicePath);
+}
+
+}  // namespace XPL

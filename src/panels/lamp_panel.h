@@ -1,0 +1,173 @@
+// The lamp panel: 24 backlit lenses, each lit green, red or amber (both) or dark; no inputs.
+// Which aircraft condition a lens shows, and in which colour, the user programs per physical
+// panel in "LampProgramming.xml" in the profile folder: the file binds some of the 51 named
+// conditions (tiles) to a lens and a colour. The file is read once, when the panel is
+// initialised. Every frame each tile's condition is evaluated in a fixed order into a fresh
+// lens report, which is sent only when it differs from the last one handed to the device.
+//
+// The file, as read:
+//   <Lamp>                                       at any depth
+//     <LampProgramming Id="SERIAL">              this panel's HID serial number, exactly
+//       <Lense>                                  one binding; a later one for a tile wins
+//         <Id>GearDown</Id>                      a tile name (case-sensitive)
+//         <Colour>Green</Colour>                 "Green", "Red" or "Amber" (case-sensitive)
+//         <Assignment>5</Assignment>             lens 0 to 23; -1 for none
+// Any other child of a Lense is reported and skipped. A binding without a valid colour or a
+// lens 0 to 23 leaves its tile unprogrammed: it never touches any lens.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "devices/panel.h"
+
+namespace XPL {
+
+class CSkydeck;
+
+class CLampPanel : public CPanel {
+public:
+    static constexpr uint32_t kReportLength = 7;
+    static constexpr uint8_t kReportId = 0xB8;
+    static constexpr int32_t kLensCount = 24;
+    static constexpr const wchar_t* kProgrammingFileName = L"LampProgramming.xml";
+
+    enum Colour : uint32_t { kUnprogrammed = 0, kGreen = 1, kRed = 2, kAmber = 3 };
+
+    struct Tile {
+        std::wstring name;
+        uint32_t colour = kUnprogrammed;
+        int32_t lens = -1;  // 0 to 23, or -1 for none
+    };
+
+    // The tiles in the order InitTiles creates them.
+    static constexpr std::array<const wchar_t*, 51> kTileNames = {L"EngineFire",
+                                                                  L"Engine1Fire",
+                                                                  L"Engine2Fire",
+                                                                  L"Engine3Fire",
+                                                                  L"Engine4Fire",
+                                                                  L"LeftEngineFire",
+                                                                  L"RightEngineFire",
+                                                                  L"LowPressure",
+                                                                  L"OilPressure",
+                                                                  L"Engine1OilPressure",
+                                                                  L"Engine2OilPressure",
+                                                                  L"Engine3OilPressure",
+                                                                  L"Engine4OilPressure",
+                                                                  L"EngineOilTemp",
+                                                                  L"Engine1OilTemp",
+                                                                  L"Engine2OilTemp",
+                                                                  L"Engine3OilTemp",
+                                                                  L"Engine4OilTemp",
+                                                                  L"RotorLowRpm",
+                                                                  L"NAV",
+                                                                  L"NAV1",
+                                                                  L"NAV2",
+                                                                  L"COM1",
+                                                                  L"COM2",
+                                                                  L"Both",
+                                                                  L"DME",
+                                                                  L"ADF",
+                                                                  L"MKR",
+                                                                  L"GPS",
+                                                                  L"AutoPilot",
+                                                                  L"APMaster",
+                                                                  L"GearUp",
+                                                                  L"GearDown",
+                                                                  L"Down",
+                                                                  L"Up",
+                                                                  L"GearUnsafe",
+                                                                  L"MasterCaution",
+                                                                  L"MasterWarning",
+                                                                  L"BeaconLight",
+                                                                  L"LandingLights",
+                                                                  L"ParkingBrakes",
+                                                                  L"PitotHeat",
+                                                                  L"StallWarning",
+                                                                  L"DoorWarning",
+                                                                  L"VacLow",
+                                                                  L"StrobeLight",
+                                                                  L"FuelLow",
+                                                                  L"LeftFuelLow",
+                                                                  L"RightFuelLow",
+                                                                  L"CentreFuelLow",
+                                                                  L"FuelCrossFeed"};
+
+    using Report = std::array<uint8_t, kReportLength>;
+
+    explicit CLampPanel(const std::wstring& devicePath);
+    ~CLampPanel() override;
+
+    // Creates the 51 tiles unprogrammed, then applies the programming file. False, with
+    // "Failed in updating the tiles according to the XML", when the file could not be applied.
+    bool InitTiles();
+    // Adds an unprogrammed tile of that name.
+    void AddTile(const std::wstring& name);
+    // Reads the programming file and programs the tiles that this panel's part of it names.
+    // True when the file loaded, whether or not anything in it is for this panel.
+    bool UpdateTilesFromXML();
+
+    // Sets (on) or clears (off) the tile's lens in report as its colour says; a tile without a
+    // lens changes nothing, and so does an unprogrammed tile that is on. Lighting a red lens
+    // raises warningLit, an amber one cautionLit.
+    void FillLenseReport(const Tile& tile, bool on, Report& report);
+
+    // The tile of that name, or null.
+    const Tile* FindTile(std::wstring_view name) const;
+    const Report& GetLastReport() const { return lastReport; }
+
+protected:
+    void OnInitialize() override;
+    void OnUninitialize() override;
+    void OnNotify() override;
+
+private:
+    enum TileIndex : size_t;
+
+    // The condition groups, in the order the frame evaluates them; the master step is last.
+    void FillLenseReportForGear(Report& report);
+    void FillLenseReportForEngineFire(Report& report);
+    void FillLenseReportForEnginOilPressure(Report& report);
+    void FillLenseReportForEnginOilTemp(Report& report);
+    void FillLenseReportForFuelLow(Report& report);
+    void FillLenseReportForFuelPressure(Report& report);
+    void FillLenseReportForFuelCrossFeed(Report& report);
+    void FillLenseReportForDownUp(Report& report);
+    void FillLenseReportForBeaconLightOn(Report& report);
+    void FillLenseReportForLandingLightOn(Report& report);
+    void FillLenseReportForParkingBrake(Report& report);
+    void FillLenseReportForPitotHeatOff(Report& report);
+    void FillLenseReportForRotorLowRPM(Report& report);
+    void FillLenseReportForStallWarning(Report& report);
+    void FillLenseReportForDoorWarning(Report& report);
+    void FillLenseReportForLowVacuum(Report& report);
+    void FillLenseReportForAutopilot(Report& report);
+    void FillLenseReportForStrobeLightOn(Report& report);
+    void FillLenseReportForAudio(Report& report);
+    void FillLenseReportForHsiSrcSel(Report& report);
+    void FillLenseReportForMaster(Report& report);
+
+    // FillLenseReport for a tile by its place in kTileNames (nothing before InitTiles).
+    void Fill(TileIndex index, bool on, Report& report);
+    // The engine count when the engine groups act on it (1, 2 or 4), else 0.
+    int32_t EngineCount() const;
+
+    Report lastReport{kReportId, 0, 0, 0, 0, 0, 0};
+    std::map<std::wstring, std::unique_ptr<Tile>, std::less<>> tiles;
+    // The tiles in kTileNames order, looked up once after the tiles are made, so a frame looks
+    // nothing up by name.
+    std::array<Tile*, kTileNames.size()> tileByIndex{};
+    uint32_t warningLit = 0;
+    uint32_t cautionLit = 0;
+};
+
+// The device manager's maker for the lamp product.
+std::unique_ptr<CPanel> MakeLampPanel(const std::wstring& devicePath,
+                                      const std::wstring& physicalName, CSkydeck& skydeck);
+
+}  // namespace XPL

@@ -1,0 +1,509 @@
+// XML seam over pugixml (builds other than Windows). pugixml keeps UTF-8; texts cross the seam
+// as wide strings. It reads only what it is told, so the encoding of an 8-bit file is settled
+// here the way MSXML settles it: byte-order mark first, then the declaration's encoding.
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <system_error>
+#include <utility>
+
+#include "platform/xml.h"
+
+namespace XPL::PLATFORM {
+
+namespace {
+
+// Comments and processing instructions are nodes in MSXML's tree too. The declaration is not
+// kept: a save writes its own (UTF-8), whatever encoding the file was read in.
+constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_comments | pugi::parse_pi;
+
+// pugixml has no detached nodes: an element made by CreateElement lives in a scratch document
+// until AppendChild copies it into the tree.
+struct Document {
+    pugi::xml_document doc;
+    pugi::xml_document scratch;
+
+    void Reset() {
+        doc.reset();
+        scratch.reset();
+    }
+};
+
+std::string ToUtf8(std::wstring_view text) {
+    return pugi::as_utf8(std::wstring(text));
+}
+
+std::wstring ToWide(const char* text) {
+    return pugi::as_wide(text);
+}
+
+std::filesystem::path FilePath(std::wstring_view path) {
+    std::wstring text(path);
+    std::replace(text.begin(), text.end(), L'\\', L'/');
+    return std::filesystem::path(text);
+}
+
+XmlStatus Failure(std::wstring message) {
+    return XmlStatus{false, 0, std::move(message)};
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// True when bytes are well-formed UTF-8 (no overlongs, surrogates or values past U+10FFFF).
+bool IsUtf8(const unsigned char* p, size_t size) {
+    size_t i = 0;
+    while (i < size) {
+        const unsigned char c = p[i];
+        size_t extra = 0;
+        uint32_t value = 0;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            extra = 1;
+            value = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            extra = 2;
+            value = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            extra = 3;
+            value = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + extra >= size) {
+            return false;
+        }
+        for (size_t k = 1; k <= extra; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80) {
+                return false;
+            }
+            value = (value << 6) | (p[i + k] & 0x3F);
+        }
+        if ((extra == 2 && (value < 0x800 || (value >= 0xD800 && value <= 0xDFFF))) ||
+            (extra == 3 && (value < 0x10000 || value > 0x10FFFF))) {
+            return false;
+        }
+        i += extra + 1;
+    }
+    return true;
+}
+
+// windows-1252 bytes 0x80 to 0x9F; the five the code page leaves undefined keep their value,
+// as Windows' own conversion does.
+constexpr std::array<char16_t, 32> kCp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+std::string Cp1252ToUtf8(const std::string& bytes) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 4);
+    for (const char byte : bytes) {
+        const unsigned char c = static_cast<unsigned char>(byte);
+        const uint32_t value = (c >= 0x80 && c <= 0x9F) ? kCp1252High[c - 0x80] : c;
+        if (value < 0x80) {
+            out += static_cast<char>(value);
+        } else if (value < 0x800) {
+            out += static_cast<char>(0xC0 | (value >> 6));
+            out += static_cast<char>(0x80 | (value & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (value >> 12));
+            out += static_cast<char>(0x80 | ((value >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (value & 0x3F));
+        }
+    }
+    return out;
+}
+
+// The encoding named by the declaration of an 8-bit document, lower-cased; "" without one.
+std::string DeclaredEncoding(const std::string& bytes) {
+    if (bytes.compare(0, 5, "<?xml") != 0) {
+        return {};
+    }
+    const size_t end = bytes.find("?>");
+    const std::string declaration = bytes.substr(0, end);
+    size_t at = declaration.find("encoding");
+    if (at == std::string::npos) {
+        return {};
+    }
+    at += 8;
+    while (at < declaration.size() && IsBlank(declaration[at])) {
+        ++at;
+    }
+    if (at >= declaration.size() || declaration[at] != '=') {
+        return {};
+    }
+    ++at;
+    while (at < declaration.size() && IsBlank(declaration[at])) {
+        ++at;
+    }
+    if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\'')) {
+        return {};
+    }
+    const char quote = declaration[at++];
+    const size_t close = declaration.find(quote, at);
+    if (close == std::string::npos) {
+        return {};
+    }
+    std::string name = declaration.substr(at, close - at);
+    for (char& c : name) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return name;
+}
+
+bool StartsWith(const std::string& bytes, std::initializer_list<unsigned char> prefix) {
+    return bytes.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), bytes.begin(),
+                      [](unsigned char a, char b) { return a == static_cast<unsigned char>(b); });
+}
+
+std::wstring Trimmed(const std::string& text) {
+    size_t begin = 0;
+    size_t end = text.size();
+    while (begin < end && IsBlank(text[begin])) {
+        ++begin;
+    }
+    while (end > begin && IsBlank(text[end - 1])) {
+        --end;
+    }
+    return ToWide(text.substr(begin, end - begin).c_str());
+}
+
+void AppendText(const pugi::xml_node& node, std::string& text) {
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
+            text += child.value();
+        } else if (child.type() == pugi::node_element) {
+            AppendText(child, text);
+        }
+    }
+}
+
+}  // namespace
+
+// The document owns every node; a node handle is pugixml's node record.
+struct XmlBackend {
+    static Document* Doc(const CXmlDocument& document) {
+        return static_cast<Document*>(document.impl_);
+    }
+    static pugi::xml_node Node(const CXmlNode& node) {
+        return pugi::xml_node(static_cast<pugi::xml_node_struct*>(node.handle_));
+    }
+    static CXmlNode Make(const pugi::xml_node& node) {
+        return CXmlNode(node ? node.internal_object() : nullptr);
+    }
+
+    static XmlStatus Parse(CXmlDocument& document, const void* data, size_t size,
+                           pugi::xml_encoding encoding) {
+        Document* doc = Doc(document);
+        if (doc == nullptr) {
+            return Failure(L"the parser was not created");
+        }
+        doc->Reset();
+        const pugi::xml_parse_result result =
+            doc->doc.load_buffer(data, size, kParseOptions, encoding);
+        if (!result) {
+            doc->Reset();
+            return Failure(ToWide(result.description()) + L" at offset " +
+                           std::to_wstring(result.offset));
+        }
+        if (!doc->doc.document_element()) {
+            doc->Reset();
+            return Failure(L"no root element");
+        }
+        return {};
+    }
+
+    // Settles the encoding of a file's bytes as MSXML would, then parses.
+    static XmlStatus ParseBytes(CXmlDocument& document, std::string& bytes) {
+        if (StartsWith(bytes, {0xEF, 0xBB, 0xBF})) {
+            if (!IsUtf8(reinterpret_cast<const unsigned char*>(bytes.data()) + 3,
+                        bytes.size() - 3)) {
+                return Failure(L"the text is not valid UTF-8");
+            }
+            return Parse(document, bytes.data(), bytes.size(), pugi::encoding_utf8);
+        }
+        if (StartsWith(bytes, {0xFF, 0xFE}) || StartsWith(bytes, {0xFE, 0xFF}) ||
+            StartsWith(bytes, {0x3C, 0x00, 0x3F, 0x00}) ||
+            StartsWith(bytes, {0x00, 0x3C, 0x00, 0x3F})) {
+            return Parse(document, bytes.data(), bytes.size(), pugi::encoding_auto);
+        }
+        const std::string encoding = DeclaredEncoding(bytes);
+        if (encoding.empty() || encoding == "utf-8" || encoding == "utf8" ||
+            encoding == "us-ascii" || encoding == "ascii") {
+            if (!IsUtf8(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size())) {
+                return Failure(L"the text is not valid UTF-8");
+            }
+            return Parse(document, bytes.data(), bytes.size(), pugi::encoding_utf8);
+        }
+        if (encoding == "iso-8859-1" || encoding == "iso_8859-1" || encoding == "latin1" ||
+            encoding == "latin-1" || encoding == "l1" || encoding == "iso8859-1") {
+            return Parse(document, bytes.data(), bytes.size(), pugi::encoding_latin1);
+        }
+        if (encoding == "windows-1252" || encoding == "cp1252" || encoding == "x-cp1252") {
+            const std::string utf8 = Cp1252ToUtf8(bytes);
+            return Parse(document, utf8.data(), utf8.size(), pugi::encoding_utf8);
+        }
+        return Failure(L"the encoding " + ToWide(encoding.c_str()) + L" is not supported");
+    }
+};
+
+CXmlNode::CXmlNode(const CXmlNode& other) = default;
+CXmlNode::CXmlNode(CXmlNode&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+CXmlNode& CXmlNode::operator=(const CXmlNode& other) = default;
+CXmlNode& CXmlNode::operator=(CXmlNode&& other) noexcept {
+    handle_ = std::exchange(other.handle_, nullptr);
+    return *this;
+}
+CXmlNode::~CXmlNode() = default;
+
+XmlNodeType CXmlNode::Type() const {
+    switch (XmlBackend::Node(*this).type()) {
+        case pugi::node_element:
+            return XmlNodeType::Element;
+        case pugi::node_pcdata:
+            return XmlNodeType::Text;
+        case pugi::node_cdata:
+            return XmlNodeType::CData;
+        case pugi::node_comment:
+            return XmlNodeType::Comment;
+        case pugi::node_pi:
+        case pugi::node_declaration:
+            return XmlNodeType::ProcessingInstruction;
+        case pugi::node_document:
+            return XmlNodeType::Document;
+        default:
+            return XmlNodeType::Other;
+    }
+}
+
+std::wstring CXmlNode::Name() const {
+    const pugi::xml_node node = XmlBackend::Node(*this);
+    switch (node.type()) {
+        case pugi::node_null:
+            return {};
+        case pugi::node_pcdata:
+            return L"#text";
+        case pugi::node_cdata:
+            return L"#cdata-section";
+        case pugi::node_comment:
+            return L"#comment";
+        case pugi::node_document:
+            return L"#document";
+        default:
+            return ToWide(node.name());
+    }
+}
+
+std::wstring CXmlNode::Text() const {
+    const pugi::xml_node node = XmlBackend::Node(*this);
+    std::string text;
+    if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) {
+        text = node.value();
+    } else {
+        AppendText(node, text);
+    }
+    return Trimmed(text);
+}
+
+std::vector<CXmlNode> CXmlNode::Children() const {
+    std::vector<CXmlNode> children;
+    for (pugi::xml_node child = XmlBackend::Node(*this).first_child(); child;
+         child = child.next_sibling()) {
+        children.push_back(XmlBackend::Make(child));
+    }
+    return children;
+}
+
+bool CXmlNode::HasAttributes() const {
+    const pugi::xml_node node = XmlBackend::Node(*this);
+    return node.type() == pugi::node_element && node.first_attribute();
+}
+
+std::optional<std::wstring> CXmlNode::GetAttribute(std::wstring_view name) const {
+    const pugi::xml_node node = XmlBackend::Node(*this);
+    if (node.type() != pugi::node_element) {
+        return std::nullopt;
+    }
+    const std::string key = ToUtf8(name);
+    for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+        if (key == a.name()) {
+            return ToWide(a.value());
+        }
+    }
+    return std::nullopt;
+}
+
+bool CXmlNode::SetAttribute(std::wstring_view name, std::wstring_view value) {
+    pugi::xml_node node = XmlBackend::Node(*this);
+    if (node.type() != pugi::node_element || name.empty()) {
+        return false;
+    }
+    const std::string key = ToUtf8(name);
+    pugi::xml_attribute attribute = node.attribute(key.c_str());
+    if (!attribute) {
+        attribute = node.append_attribute(key.c_str());
+    }
+    return attribute && attribute.set_value(ToUtf8(value).c_str());
+}
+
+bool CXmlNode::AppendChild(CXmlNode& child) {
+    pugi::xml_node parent = XmlBackend::Node(*this);
+    const pugi::xml_node node = XmlBackend::Node(child);
+    if (!parent || !node) {
+        return false;
+    }
+    if (parent.root() == node.root()) {
+        return static_cast<bool>(parent.append_move(node));
+    }
+    // A new element from the scratch document: copied into the tree, the original dropped.
+    const pugi::xml_node copy = parent.append_copy(node);
+    if (!copy) {
+        return false;
+    }
+    node.parent().remove_child(node);
+    child = XmlBackend::Make(copy);
+    return true;
+}
+
+XmlStatus CXmlNode::SelectNodes(std::wstring_view xpath, std::vector<CXmlNode>& nodes) const {
+    nodes.clear();
+    const pugi::xml_node node = XmlBackend::Node(*this);
+    if (!node) {
+        return Failure(L"no context node");
+    }
+    if (xpath.find(L'\0') != std::wstring_view::npos) {
+        return Failure(L"the expression holds a NUL character");
+    }
+    try {
+        const pugi::xpath_query query(ToUtf8(xpath).c_str());
+        const pugi::xpath_node_set set = query.evaluate_node_set(node);
+        nodes.reserve(set.size());
+        for (const pugi::xpath_node& found : set) {
+            // Attributes are selected as their elements are not: only nodes cross the seam.
+            if (found.node()) {
+                nodes.push_back(XmlBackend::Make(found.node()));
+            }
+        }
+        return {};
+    } catch (const pugi::xpath_exception& error) {
+        nodes.clear();
+        return Failure(L"the XPath " + std::wstring(xpath) + L" is malformed: " +
+                       ToWide(error.what()));
+    } catch (const std::exception& error) {
+        nodes.clear();
+        return Failure(L"the XPath " + std::wstring(xpath) + L" failed: " + ToWide(error.what()));
+    }
+}
+
+CXmlNode CXmlNode::SelectSingleNode(std::wstring_view xpath) const {
+    std::vector<CXmlNode> nodes;
+    if (!SelectNodes(xpath, nodes) || nodes.empty()) {
+        return CXmlNode();
+    }
+    return nodes.front();
+}
+
+CXmlDocument::CXmlDocument() = default;
+
+CXmlDocument::~CXmlDocument() {
+    delete XmlBackend::Doc(*this);
+}
+
+XmlStatus CXmlDocument::Create() {
+    if (impl_ == nullptr) {
+        impl_ = new (std::nothrow) Document();
+    }
+    if (impl_ == nullptr) {
+        return XmlStatus{false, 0x8007000E, L"out of memory"};
+    }
+    return {};
+}
+
+XmlStatus CXmlDocument::LoadFile(std::wstring_view path) {
+    Document* doc = XmlBackend::Doc(*this);
+    if (doc == nullptr) {
+        return Failure(L"the parser was not created");
+    }
+    doc->Reset();
+    std::ifstream file(FilePath(path), std::ios::binary);
+    if (!file) {
+        return Failure(L"the file cannot be opened");
+    }
+    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (file.bad()) {
+        return Failure(L"the file cannot be read");
+    }
+    return XmlBackend::ParseBytes(*this, bytes);
+}
+
+XmlStatus CXmlDocument::LoadText(std::wstring_view text) {
+    const std::string utf8 = ToUtf8(text);
+    return XmlBackend::Parse(*this, utf8.data(), utf8.size(), pugi::encoding_utf8);
+}
+
+XmlStatus CXmlDocument::Save(std::wstring_view path) const {
+    const Document* doc = XmlBackend::Doc(*this);
+    if (doc == nullptr) {
+        return Failure(L"the parser was not created");
+    }
+    std::ostringstream text;
+    doc->doc.save(text, PUGIXML_TEXT("\t"), pugi::format_default, pugi::encoding_utf8);
+    const std::filesystem::path target = FilePath(path);
+    std::filesystem::path temporary = target;
+    temporary += ".tmp";
+    {
+        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+        file << text.str();
+        file.close();
+        if (!file) {
+            std::error_code ignored;
+            std::filesystem::remove(temporary, ignored);
+            return Failure(L"the file cannot be written");
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(temporary, target, error);
+    if (error) {
+        std::filesystem::remove(temporary, error);
+        return Failure(L"the file cannot be replaced");
+    }
+    return {};
+}
+
+CXmlNode CXmlDocument::Root() const {
+    Document* doc = XmlBackend::Doc(*this);
+    return doc != nullptr ? XmlBackend::Make(doc->doc) : CXmlNode();
+}
+
+CXmlNode CXmlDocument::DocumentElement() const {
+    Document* doc = XmlBackend::Doc(*this);
+    return doc != nullptr ? XmlBackend::Make(doc->doc.document_element()) : CXmlNode();
+}
+
+CXmlNode CXmlDocument::CreateElement(std::wstring_view name) {
+    Document* doc = XmlBackend::Doc(*this);
+    if (doc == nullptr || name.empty()) {
+        return CXmlNode();
+    }
+    pugi::xml_node element = doc->scratch.append_child(pugi::node_element);
+    if (!element || !element.set_name(ToUtf8(name).c_str())) {
+        return CXmlNode();
+    }
+    return XmlBackend::Make(element);
+}
+
+}  // namespace XPL::PLATFORM

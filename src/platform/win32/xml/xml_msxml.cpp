@@ -1,0 +1,561 @@
+// XML seam over the MSXML 6 DOM document, created in-process through COM. A file is read into
+// memory here and handed to MSXML as bytes, so MSXML settles its encoding (byte-order mark,
+// then declaration) and no path is ever taken for a URL. mingw-w64 ships the MSXML 2 to 4
+// interfaces only; MSXML 6 has the same ones, so its class id is given here.
+#include <windows.h>
+
+#include <msxml2.h>
+#include <oleauto.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <utility>
+
+#include "platform/xml.h"
+
+namespace XPL::PLATFORM {
+
+namespace {
+
+// DOMDocument60 and IXMLDOMDocument2.
+constexpr GUID kClsidDomDocument60 = {
+    0x88D96A05, 0xF192, 0x11D4, {0xA6, 0x5F, 0x00, 0x40, 0x96, 0x32, 0x51, 0xE5}};
+constexpr GUID kIidXmlDomDocument2 = {
+    0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+constexpr GUID kIidXmlDomElement = {
+    0x2933BF86, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+
+// An owned BSTR.
+class CBstr {
+public:
+    CBstr() = default;
+    explicit CBstr(std::wstring_view text)
+        : value_(::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+    ~CBstr() { ::SysFreeString(value_); }
+    CBstr(const CBstr&) = delete;
+    CBstr& operator=(const CBstr&) = delete;
+
+    BSTR Get() const { return value_; }
+    BSTR* Out() {
+        ::SysFreeString(value_);
+        value_ = nullptr;
+        return &value_;
+    }
+    std::wstring Text() const {
+        return value_ != nullptr ? std::wstring(value_, ::SysStringLen(value_)) : std::wstring();
+    }
+
+private:
+    BSTR value_ = nullptr;
+};
+
+// An owned VARIANT.
+class CVariant {
+public:
+    CVariant() { ::VariantInit(&value_); }
+    ~CVariant() { ::VariantClear(&value_); }
+    CVariant(const CVariant&) = delete;
+    CVariant& operator=(const CVariant&) = delete;
+
+    VARIANT& Get() { return value_; }
+    static void SetText(VARIANT& variant, std::wstring_view text) {
+        variant.vt = VT_BSTR;
+        variant.bstrVal = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    }
+
+private:
+    VARIANT value_;
+};
+
+// An owned interface pointer.
+template <class T>
+class CComRef {
+public:
+    CComRef() = default;
+    explicit CComRef(T* p) : p_(p) {}
+    ~CComRef() {
+        if (p_ != nullptr) {
+            p_->Release();
+        }
+    }
+    CComRef(const CComRef&) = delete;
+    CComRef& operator=(const CComRef&) = delete;
+    CComRef(CComRef&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+
+    T* Get() const { return p_; }
+    T* operator->() const { return p_; }
+    T** Out() { return &p_; }
+    T* Detach() { return std::exchange(p_, nullptr); }
+    explicit operator bool() const { return p_ != nullptr; }
+
+private:
+    T* p_ = nullptr;
+};
+
+struct Document {
+    IXMLDOMDocument2* doc = nullptr;
+    bool comInitialized = false;  // this document's CoInitializeEx is to be balanced
+};
+
+XmlStatus Failure(std::wstring message, uint32_t code = 0) {
+    return XmlStatus{false, code, std::move(message)};
+}
+
+std::wstring Hex(HRESULT result) {
+    wchar_t text[16];
+    ::swprintf(text, 16, L"0x%08lx", static_cast<unsigned long>(result));
+    return text;
+}
+
+// The description COM left for the calling thread, or the status in hex.
+std::wstring ErrorText(HRESULT result) {
+    CComRef<IErrorInfo> info;
+    CBstr description;
+    if (::GetErrorInfo(0, info.Out()) == S_OK && info &&
+        SUCCEEDED(info->GetDescription(description.Out())) && !description.Text().empty()) {
+        std::wstring text = description.Text();
+        while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) {
+            text.pop_back();
+        }
+        return text + L" (" + Hex(result) + L")";
+    }
+    return Hex(result);
+}
+
+bool IsBlank(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n';
+}
+
+DOMNodeType TypeOf(IXMLDOMNode* node) {
+    DOMNodeType type = NODE_INVALID;
+    if (node == nullptr || FAILED(node->get_nodeType(&type))) {
+        return NODE_INVALID;
+    }
+    return type;
+}
+
+void AppendText(IXMLDOMNode* node, std::wstring& text) {
+    const DOMNodeType type = TypeOf(node);
+    if (type == NODE_TEXT || type == NODE_CDATA_SECTION) {
+        CVariant value;
+        if (SUCCEEDED(node->get_nodeValue(&value.Get())) && value.Get().vt == VT_BSTR) {
+            text.append(value.Get().bstrVal, ::SysStringLen(value.Get().bstrVal));
+        }
+        return;
+    }
+    if (type != NODE_ELEMENT && type != NODE_DOCUMENT) {
+        return;
+    }
+    CComRef<IXMLDOMNode> child;
+    node->get_firstChild(child.Out());
+    while (child) {
+        AppendText(child.Get(), text);
+        CComRef<IXMLDOMNode> next;
+        child->get_nextSibling(next.Out());
+        std::swap(*child.Out(), *next.Out());
+    }
+}
+
+CComRef<IXMLDOMElement> AsElement(IXMLDOMNode* node) {
+    CComRef<IXMLDOMElement> element;
+    if (TypeOf(node) == NODE_ELEMENT) {
+        node->QueryInterface(kIidXmlDomElement, reinterpret_cast<void**>(element.Out()));
+    }
+    return element;
+}
+
+// Read the file into a byte array for MSXML's load.
+XmlStatus ReadFile(std::wstring_view path, std::string& bytes) {
+    std::ifstream file(std::filesystem::path(std::wstring(path)), std::ios::binary);
+    if (!file) {
+        return Failure(L"the file cannot be opened");
+    }
+    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    if (file.bad()) {
+        return Failure(L"the file cannot be read");
+    }
+    return {};
+}
+
+}  // namespace
+
+struct XmlBackend {
+    static Document* Doc(const CXmlDocument& document) {
+        return static_cast<Document*>(document.impl_);
+    }
+    static IXMLDOMNode* Node(const CXmlNode& node) {
+        return static_cast<IXMLDOMNode*>(node.handle_);
+    }
+    // Takes over one reference.
+    static CXmlNode Adopt(IXMLDOMNode* node) { return CXmlNode(node); }
+
+    // Why the last load failed, from the document's parse error.
+    static std::wstring ParseErrorText(IXMLDOMDocument2* doc) {
+        CComRef<IXMLDOMParseError> error;
+        if (FAILED(doc->get_parseError(error.Out())) || !error) {
+            return L"the document did not load";
+        }
+        CBstr reason;
+        long line = 0;
+        long column = 0;
+        error->get_reason(reason.Out());
+        error->get_line(&line);
+        error->get_linepos(&column);
+        std::wstring text = reason.Text();
+        while (!text.empty() && IsBlank(text.back())) {
+            text.pop_back();
+        }
+        if (text.empty()) {
+            text = L"the document did not load";
+        }
+        return text + L" at line " + std::to_wstring(line) + L", column " + std::to_wstring(column);
+    }
+
+    static XmlStatus Finish(IXMLDOMDocument2* doc, HRESULT result, VARIANT_BOOL loaded) {
+        if (result == S_OK && loaded == VARIANT_TRUE) {
+            CComRef<IXMLDOMElement> root;
+            if (SUCCEEDED(doc->get_documentElement(root.Out())) && root) {
+                return {};
+            }
+            return Failure(L"no root element");
+        }
+        if (FAILED(result)) {
+            return Failure(ErrorText(result), static_cast<uint32_t>(result));
+        }
+        return Failure(ParseErrorText(doc));
+    }
+};
+
+CXmlNode::CXmlNode(const CXmlNode& other) : handle_(other.handle_) {
+    if (IXMLDOMNode* node = XmlBackend::Node(*this)) {
+        node->AddRef();
+    }
+}
+
+CXmlNode::CXmlNode(CXmlNode&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+
+CXmlNode& CXmlNode::operator=(const CXmlNode& other) {
+    if (this != &other) {
+        CXmlNode copy(other);
+        std::swap(handle_, copy.handle_);
+    }
+    return *this;
+}
+
+CXmlNode& CXmlNode::operator=(CXmlNode&& other) noexcept {
+    if (this != &other) {
+        CXmlNode taken(std::move(other));
+        std::swap(handle_, taken.handle_);
+    }
+    return *this;
+}
+
+CXmlNode::~CXmlNode() {
+    if (IXMLDOMNode* node = XmlBackend::Node(*this)) {
+        node->Release();
+    }
+}
+
+XmlNodeType CXmlNode::Type() const {
+    switch (TypeOf(XmlBackend::Node(*this))) {
+        case NODE_ELEMENT:
+            return XmlNodeType::Element;
+        case NODE_TEXT:
+            return XmlNodeType::Text;
+        case NODE_CDATA_SECTION:
+            return XmlNodeType::CData;
+        case NODE_COMMENT:
+            return XmlNodeType::Comment;
+        case NODE_PROCESSING_INSTRUCTION:
+            return XmlNodeType::ProcessingInstruction;
+        case NODE_DOCUMENT:
+            return XmlNodeType::Document;
+        default:
+            return XmlNodeType::Other;
+    }
+}
+
+std::wstring CXmlNode::Name() const {
+    IXMLDOMNode* node = XmlBackend::Node(*this);
+    CBstr name;
+    if (node == nullptr || FAILED(node->get_nodeName(name.Out()))) {
+        return {};
+    }
+    return name.Text();
+}
+
+std::wstring CXmlNode::Text() const {
+    std::wstring text;
+    AppendText(XmlBackend::Node(*this), text);
+    size_t begin = 0;
+    size_t end = text.size();
+    while (begin < end && IsBlank(text[begin])) {
+        ++begin;
+    }
+    while (end > begin && IsBlank(text[end - 1])) {
+        --end;
+    }
+    return text.substr(begin, end - begin);
+}
+
+std::vector<CXmlNode> CXmlNode::Children() const {
+    std::vector<CXmlNode> children;
+    IXMLDOMNode* node = XmlBackend::Node(*this);
+    if (node == nullptr) {
+        return children;
+    }
+    IXMLDOMNode* child = nullptr;
+    node->get_firstChild(&child);
+    while (child != nullptr) {
+        children.push_back(XmlBackend::Adopt(child));
+        IXMLDOMNode* next = nullptr;
+        child->get_nextSibling(&next);
+        child = next;
+    }
+    return children;
+}
+
+bool CXmlNode::HasAttributes() const {
+    IXMLDOMNode* node = XmlBackend::Node(*this);
+    if (TypeOf(node) != NODE_ELEMENT) {
+        return false;
+    }
+    CComRef<IXMLDOMNamedNodeMap> attributes;
+    long count = 0;
+    return node->get_attributes(attributes.Out()) == S_OK && attributes &&
+           SUCCEEDED(attributes->get_length(&count)) && count > 0;
+}
+
+std::optional<std::wstring> CXmlNode::GetAttribute(std::wstring_view name) const {
+    const CComRef<IXMLDOMElement> element = AsElement(XmlBackend::Node(*this));
+    if (!element) {
+        return std::nullopt;
+    }
+    const CBstr key(name);
+    CVariant value;
+    if (element->getAttribute(key.Get(), &value.Get()) != S_OK || value.Get().vt != VT_BSTR) {
+        return std::nullopt;
+    }
+    return std::wstring(value.Get().bstrVal, ::SysStringLen(value.Get().bstrVal));
+}
+
+bool CXmlNode::SetAttribute(std::wstring_view name, std::wstring_view value) {
+    const CComRef<IXMLDOMElement> element = AsElement(XmlBackend::Node(*this));
+    if (!element || name.empty()) {
+        return false;
+    }
+    const CBstr key(name);
+    CVariant text;
+    CVariant::SetText(text.Get(), value);
+    return SUCCEEDED(element->setAttribute(key.Get(), text.Get()));
+}
+
+bool CXmlNode::AppendChild(CXmlNode& child) {
+    IXMLDOMNode* parent = XmlBackend::Node(*this);
+    IXMLDOMNode* node = XmlBackend::Node(child);
+    if (parent == nullptr || node == nullptr) {
+        return false;
+    }
+    IXMLDOMNode* appended = nullptr;
+    if (FAILED(parent->appendChild(node, &appended)) || appended == nullptr) {
+        return false;
+    }
+    child = XmlBackend::Adopt(appended);
+    return true;
+}
+
+XmlStatus CXmlNode::SelectNodes(std::wstring_view xpath, std::vector<CXmlNode>& nodes) const {
+    nodes.clear();
+    IXMLDOMNode* node = XmlBackend::Node(*this);
+    if (node == nullptr) {
+        return Failure(L"no context node");
+    }
+    if (xpath.find(L'\0') != std::wstring_view::npos) {
+        return Failure(L"the expression holds a NUL character");
+    }
+    const CBstr query(xpath);
+    CComRef<IXMLDOMNodeList> list;
+    const HRESULT result = node->selectNodes(query.Get(), list.Out());
+    if (FAILED(result) || !list) {
+        return Failure(L"the XPath " + std::wstring(xpath) + L" is malformed: " + ErrorText(result),
+                       static_cast<uint32_t>(result));
+    }
+    for (;;) {
+        IXMLDOMNode* found = nullptr;
+        if (list->nextNode(&found) != S_OK || found == nullptr) {
+            break;
+        }
+        CXmlNode item = XmlBackend::Adopt(found);
+        // Attributes are selected as their elements are not: only nodes cross the seam.
+        if (TypeOf(found) != NODE_ATTRIBUTE) {
+            nodes.push_back(std::move(item));
+        }
+    }
+    return {};
+}
+
+CXmlNode CXmlNode::SelectSingleNode(std::wstring_view xpath) const {
+    std::vector<CXmlNode> nodes;
+    if (!SelectNodes(xpath, nodes) || nodes.empty()) {
+        return CXmlNode();
+    }
+    return nodes.front();
+}
+
+CXmlDocument::CXmlDocument() = default;
+
+CXmlDocument::~CXmlDocument() {
+    Document* document = XmlBackend::Doc(*this);
+    if (document == nullptr) {
+        return;
+    }
+    if (document->doc != nullptr) {
+        document->doc->Release();
+    }
+    if (document->comInitialized) {
+        ::CoUninitialize();
+    }
+    delete document;
+}
+
+XmlStatus CXmlDocument::Create() {
+    if (impl_ != nullptr) {
+        return {};
+    }
+    // COM on this thread: an apartment it already has (of either kind) is used as it is.
+    const HRESULT init = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (FAILED(init) && init != RPC_E_CHANGED_MODE) {
+        return Failure(L"COM cannot be initialised: " + Hex(init), static_cast<uint32_t>(init));
+    }
+    auto* document = new Document();
+    document->comInitialized = SUCCEEDED(init);
+    const HRESULT result =
+        ::CoCreateInstance(kClsidDomDocument60, nullptr, CLSCTX_INPROC_SERVER, kIidXmlDomDocument2,
+                           reinterpret_cast<void**>(&document->doc));
+    if (FAILED(result) || document->doc == nullptr) {
+        if (document->comInitialized) {
+            ::CoUninitialize();
+        }
+        delete document;
+        return Failure(L"DOMDocument60 cannot be created: " + Hex(result),
+                       static_cast<uint32_t>(result));
+    }
+    IXMLDOMDocument2* doc = document->doc;
+    doc->put_async(VARIANT_FALSE);
+    doc->put_validateOnParse(VARIANT_FALSE);
+    doc->put_resolveExternals(VARIANT_FALSE);
+    const CBstr language(L"SelectionLanguage");
+    CVariant xpath;
+    CVariant::SetText(xpath.Get(), L"XPath");
+    doc->setProperty(language.Get(), xpath.Get());
+    // A document type declaration is read (never fetched) rather than refused, as pugixml does.
+    const CBstr prohibit(L"ProhibitDTD");
+    CVariant no;
+    no.Get().vt = VT_BOOL;
+    no.Get().boolVal = VARIANT_FALSE;
+    doc->setProperty(prohibit.Get(), no.Get());
+    impl_ = document;
+    return {};
+}
+
+XmlStatus CXmlDocument::LoadFile(std::wstring_view path) {
+    Document* document = XmlBackend::Doc(*this);
+    if (document == nullptr) {
+        return Failure(L"the parser was not created");
+    }
+    std::string bytes;
+    XmlStatus read = ReadFile(path, bytes);
+    if (!read) {
+        // Leave no earlier content behind.
+        VARIANT_BOOL ignored = VARIANT_FALSE;
+        const CBstr empty(L"");
+        document->doc->loadXML(empty.Get(), &ignored);
+        return read;
+    }
+    SAFEARRAY* array = ::SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+    if (array == nullptr) {
+        return Failure(L"out of memory", static_cast<uint32_t>(E_OUTOFMEMORY));
+    }
+    void* data = nullptr;
+    if (SUCCEEDED(::SafeArrayAccessData(array, &data))) {
+        std::copy(bytes.begin(), bytes.end(), static_cast<char*>(data));
+        ::SafeArrayUnaccessData(array);
+    }
+    CVariant source;
+    source.Get().vt = VT_ARRAY | VT_UI1;
+    source.Get().parray = array;
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    const HRESULT result = document->doc->load(source.Get(), &loaded);
+    return XmlBackend::Finish(document->doc, result, loaded);
+}
+
+XmlStatus CXmlDocument::LoadText(std::wstring_view text) {
+    Document* document = XmlBackend::Doc(*this);
+    if (document == nullptr) {
+        return Failure(L"the parser was not created");
+    }
+    const CBstr source(text);
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    const HRESULT result = document->doc->loadXML(source.Get(), &loaded);
+    return XmlBackend::Finish(document->doc, result, loaded);
+}
+
+XmlStatus CXmlDocument::Save(std::wstring_view path) const {
+    Document* document = XmlBackend::Doc(*this);
+    if (document == nullptr) {
+        return Failure(L"the parser was not created");
+    }
+    std::wstring target(path);
+    std::replace(target.begin(), target.end(), L'/', L'\\');
+    const std::wstring temporary = target + L".tmp";
+    CVariant destination;
+    CVariant::SetText(destination.Get(), temporary);
+    const HRESULT result = document->doc->save(destination.Get());
+    if (FAILED(result)) {
+        ::DeleteFileW(temporary.c_str());
+        return Failure(L"the file cannot be written: " + ErrorText(result),
+                       static_cast<uint32_t>(result));
+    }
+    if (!::MoveFileExW(temporary.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = ::GetLastError();
+        ::DeleteFileW(temporary.c_str());
+        return Failure(L"the file cannot be replaced", error);
+    }
+    return {};
+}
+
+CXmlNode CXmlDocument::Root() const {
+    Document* document = XmlBackend::Doc(*this);
+    if (document == nullptr) {
+        return CXmlNode();
+    }
+    document->doc->AddRef();
+    return XmlBackend::Adopt(document->doc);
+}
+
+CXmlNode CXmlDocument::DocumentElement() const {
+    Document* document = XmlBackend::Doc(*this);
+    IXMLDOMElement* element = nullptr;
+    if (document == nullptr || document->doc->get_documentElement(&element) != S_OK) {
+        return CXmlNode();
+    }
+    return XmlBackend::Adopt(element);
+}
+
+CXmlNode CXmlDocument::CreateElement(std::wstring_view name) {
+    Document* document = XmlBackend::Doc(*this);
+    if (document == nullptr || name.empty()) {
+        return CXmlNode();
+    }
+    const CBstr tag(name);
+    IXMLDOMElement* element = nullptr;
+    if (FAILED(document->doc->createElement(tag.Get(), &element))) {
+        return CXmlNode();
+    }
+    return XmlBackend::Adopt(element);
+}
+
+}  // namespace XPL::PLATFORM

@@ -1,0 +1,370 @@
+// The toggle panel over the virtual bus and the virtual simulator: what each switch sends on
+// both edges, the per-engine and per-generator loops, the starter hold, the cowl command, and
+// the gear lamps with their thresholds and change-only sending.
+#include "panels/toggle_panel.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "devices/skydeck.h"
+#include "shell/trace.h"
+#include "sim/sim_registry.h"
+#include "test_support.h"
+#include "vsim/vsim.h"
+
+using namespace XPL;
+using namespace XPL::TEST;
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const std::wstring kPath = L"\\\\?\\hid#vid_2c5d&pid_4a03#7&2b3c4d5e&0&0000#{4d1e55b2}";
+const std::string kEngines = "sim/aircraft/engine/acf_num_engines";
+const std::string kGenerators = "sim/aircraft/electrical/num_generators";
+const std::string kGearRatios = "sim/flightmodel2/gear/deploy_ratio";
+const std::string kCowlClosed = "cmd once sim/flight_controls/cowl_flaps_closed";
+const std::string kCowlOpen = "cmd once sim/flight_controls/cowl_flaps_open";
+
+// "PREFIX1 ... PREFIXn" for units 1 to n.
+Lines Units(const std::string& prefix, int n, const std::string& suffix = "") {
+    Lines lines;
+    for (int i = 1; i <= n; ++i) {
+        lines.push_back(prefix + std::to_string(i) + suffix);
+    }
+    return lines;
+}
+
+Lines Join(std::initializer_list<Lines> parts) {
+    Lines all;
+    for (const Lines& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+class TogglePanelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        VIRTUAL::ResetPlatform();
+        VSIM::Reset();
+        ResolveSimRegistry();
+        VSIM::SetInt(kEngines, 2);
+        VSIM::SetInt(kGenerators, 3);
+        VSIM::SetInts("sim/cockpit/switches/anti_ice_prop_heat_per_engine", {0, 0});
+        VIRTUAL::AttachDevice(HidDevice(kPath, kToggleProductId));
+        panel_ = std::make_unique<CTogglePanel>(kPath);
+        ASSERT_TRUE(panel_->Initialize());
+        VIRTUAL::TakeTraceLines();
+    }
+    void TearDown() override {
+        panel_.reset();
+        EXPECT_EQ(VIRTUAL::OpenFileCount(), 0);
+        VIRTUAL::ResetPlatform();
+        VSIM::Reset();
+    }
+
+    // One frame with a report in which exactly these usages are on.
+    void Report(const std::set<uint16_t>& usagesOn) {
+        VIRTUAL::QueueInputReport(kPath, usagesOn);
+        panel_->Notify();
+    }
+    // Everything journaled since the last call, the per-frame cowl commands left out.
+    Lines Sent() {
+        Lines lines;
+        for (const VSIM::Event& event : VSIM::Journal()) {
+            const std::string line = VSIM::FormatEvent(event);
+            if (line != kCowlClosed && line != kCowlOpen) {
+                lines.push_back(line);
+            }
+        }
+        VSIM::ClearJournal();
+        return lines;
+    }
+    // The cowl commands journaled since the last call.
+    Lines CowlSent() {
+        Lines lines;
+        for (const VSIM::Event& event : VSIM::Journal()) {
+            const std::string line = VSIM::FormatEvent(event);
+            if (line == kCowlClosed || line == kCowlOpen) {
+                lines.push_back(line);
+            }
+        }
+        VSIM::ClearJournal();
+        return lines;
+    }
+
+    std::unique_ptr<CTogglePanel> panel_;
+};
+
+struct SwitchCase {
+    const char* name;
+    uint16_t usage;
+    Lines on;
+    Lines off;
+};
+
+class TogglePanelSwitchTest : public TogglePanelTest,
+                              public ::testing::WithParamInterface<SwitchCase> {};
+
+TEST_P(TogglePanelSwitchTest, SendsItsOwnCommandsOnEachEdge) {
+    Report({GetParam().usage});
+    EXPECT_EQ(Sent(), GetParam().on);
+    panel_->Notify();  // held: nothing more
+    EXPECT_EQ(Sent(), Lines{});
+    Report({});
+    EXPECT_EQ(Sent(), GetParam().off);
+}
+
+const std::string kDeIce = "set sim/cockpit/switches/anti_ice_";
+
+// Two engines and three generators (fixture).
+INSTANTIATE_TEST_SUITE_P(
+    Usages, TogglePanelSwitchTest,
+    ::testing::Values(
+        SwitchCase{
+            "Battery",
+            1,
+            {"cmd once sim/electrical/battery_1_on", "cmd once sim/electrical/battery_2_on"},
+            {"cmd once sim/electrical/battery_1_off", "cmd once sim/electrical/battery_2_off"}},
+        SwitchCase{"Alternator", 2, Units("cmd once sim/electrical/generator_", 3, "_on"),
+                   Units("cmd once sim/electrical/generator_", 3, "_off")},
+        SwitchCase{"Avionics",
+                   3,
+                   {"cmd once sim/systems/avionics_on"},
+                   {"cmd once sim/systems/avionics_off"}},
+        SwitchCase{"FuelPump", 4, Units("cmd once sim/fuel/fuel_pump_", 2, "_on"),
+                   Units("cmd once sim/fuel/fuel_pump_", 2, "_off")},
+        SwitchCase{
+            "DeIce",
+            5,
+            {kDeIce + "AOA_heat 1", kDeIce + "AOA_heat2 1", kDeIce + "prop_heat_per_engine 1 1",
+             kDeIce + "window_heat 1", kDeIce + "surf_heat 1", kDeIce + "surf_boot 1"},
+            {kDeIce + "AOA_heat 0", kDeIce + "AOA_heat2 0", kDeIce + "prop_heat_per_engine 0 0",
+             kDeIce + "window_heat 0", kDeIce + "surf_heat 0", kDeIce + "surf_boot 0"}},
+        SwitchCase{"PitotHeat",
+                   6,
+                   {"cmd once sim/ice/pitot_heat_on", "cmd once sim/ice/pitot_heat0_on",
+                    "cmd once sim/ice/pitot_heat1_on"},
+                   {"cmd once sim/ice/pitot_heat_off", "cmd once sim/ice/pitot_heat0_off",
+                    "cmd once sim/ice/pitot_heat1_off"}},
+        SwitchCase{"CowlFlaps", 7, {}, {}},
+        SwitchCase{"PanelLights",
+                   8,
+                   {"set sim/cockpit/electrical/instrument_brightness 1"},
+                   {"set sim/cockpit/electrical/instrument_brightness 0"}},
+        SwitchCase{"Beacon",
+                   9,
+                   {"cmd once sim/lights/beacon_lights_on"},
+                   {"cmd once sim/lights/beacon_lights_off"}},
+        SwitchCase{"Nav",
+                   10,
+                   {"cmd once sim/lights/nav_lights_on"},
+                   {"cmd once sim/lights/nav_lights_off"}},
+        SwitchCase{"Strobe",
+                   11,
+                   {"cmd once sim/lights/strobe_lights_on"},
+                   {"cmd once sim/lights/strobe_lights_off"}},
+        SwitchCase{"Taxi",
+                   12,
+                   {"cmd once sim/lights/taxi_lights_on"},
+                   {"cmd once sim/lights/taxi_lights_off"}},
+        SwitchCase{"Landing",
+                   13,
+                   {"cmd once sim/lights/landing_lights_on"},
+                   {"cmd once sim/lights/landing_lights_off"}},
+        SwitchCase{"MagnetosOff", 14, Units("cmd once sim/magnetos/magnetos_off_", 2), {}},
+        SwitchCase{"MagnetosRight", 15, Units("cmd once sim/magnetos/magnetos_right_", 2), {}},
+        SwitchCase{"MagnetosLeft", 16, Units("cmd once sim/magnetos/magnetos_left_", 2), {}},
+        SwitchCase{"MagnetosBoth", 17, Units("cmd once sim/magnetos/magnetos_both_", 2), {}},
+        SwitchCase{"Start", 18, Units("cmd begin sim/starters/engage_starter_", 2),
+                   Units("cmd end sim/starters/engage_starter_", 2)},
+        SwitchCase{"GearUp", 19, {"cmd once sim/flight_controls/landing_gear_up"}, {}},
+        SwitchCase{"GearDown", 20, {"cmd once sim/flight_controls/landing_gear_down"}, {}},
+        // Usages the panel did not register are never heard of.
+        SwitchCase{"Unregistered", 21, {}, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct UnitCase {
+    uint16_t usage;
+    const char* countPath;
+    std::string prefix;
+    std::string suffix;
+    friend void PrintTo(const UnitCase& u, std::ostream* os) { *os << "usage " << u.usage; }
+};
+
+class TogglePanelUnitTest : public TogglePanelTest,
+                            public ::testing::WithParamInterface<std::tuple<UnitCase, int>> {};
+
+// Counts above eight send the eight commands there are; none or a negative count sends nothing.
+TEST_P(TogglePanelUnitTest, SendsOneCommandPerUnitUpToEight) {
+    const auto& [unit, count] = GetParam();
+    VSIM::SetInt(unit.countPath, count);
+    Report({unit.usage});
+    EXPECT_EQ(Sent(), Units(unit.prefix, std::clamp(count, 0, 8), unit.suffix));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Counts, TogglePanelUnitTest,
+    ::testing::Combine(::testing::Values(UnitCase{2, "sim/aircraft/electrical/num_generators",
+                                                  "cmd once sim/electrical/generator_", "_on"},
+                                         UnitCase{4, "sim/aircraft/engine/acf_num_engines",
+                                                  "cmd once sim/fuel/fuel_pump_", "_on"},
+                                         UnitCase{14, "sim/aircraft/engine/acf_num_engines",
+                                                  "cmd once sim/magnetos/magnetos_off_", ""},
+                                         UnitCase{15, "sim/aircraft/engine/acf_num_engines",
+                                                  "cmd once sim/magnetos/magnetos_right_", ""},
+                                         UnitCase{16, "sim/aircraft/engine/acf_num_engines",
+                                                  "cmd once sim/magnetos/magnetos_left_", ""},
+                                         UnitCase{17, "sim/aircraft/engine/acf_num_engines",
+                                                  "cmd once sim/magnetos/magnetos_both_", ""},
+                                         UnitCase{18, "sim/aircraft/engine/acf_num_engines",
+                                                  "cmd begin sim/starters/engage_starter_", ""}),
+                       ::testing::Values(-1, 0, 1, 4, 8, 9, 40)));
+
+TEST_F(TogglePanelTest, CountsAreReadWhenTheSwitchMoves) {
+    VSIM::SetInt(kGenerators, 1);
+    Report({2});
+    EXPECT_EQ(Sent(), Units("cmd once sim/electrical/generator_", 1, "_on"));
+    VSIM::SetInt(kGenerators, 4);
+    Report({});
+    EXPECT_EQ(Sent(), Units("cmd once sim/electrical/generator_", 4, "_off"));
+}
+
+TEST_F(TogglePanelTest, StarterTurnsWhileHeldAndStopsWhenTheKnobGoesBackToBoth) {
+    VSIM::SetInt(kEngines, 4);
+    Report({17});
+    EXPECT_EQ(Sent(), Units("cmd once sim/magnetos/magnetos_both_", 4));
+    Report({18});
+    EXPECT_EQ(Sent(), Units("cmd begin sim/starters/engage_starter_", 4));
+    for (int frame = 0; frame < 5; ++frame) {
+        panel_->Notify();
+    }
+    EXPECT_EQ(Sent(), Lines{}) << "held starters are begun once";
+    // Back to BOTH: the report has BOTH on and START off; usages go in ascending order.
+    Report({17});
+    EXPECT_EQ(Sent(), Join({Units("cmd once sim/magnetos/magnetos_both_", 4),
+                            Units("cmd end sim/starters/engage_starter_", 4)}));
+}
+
+TEST_F(TogglePanelTest, SwitchesAlreadyOnAtStartAreSentWithTheFirstReport) {
+    // Battery, avionics, beacon, magnetos BOTH and the gear lever down; the rest off.
+    Report({1, 3, 9, 17, 20});
+    EXPECT_EQ(Sent(),
+              Join({{"cmd once sim/electrical/battery_1_on", "cmd once sim/electrical/battery_2_on",
+                     "cmd once sim/systems/avionics_on", "cmd once sim/lights/beacon_lights_on"},
+                    Units("cmd once sim/magnetos/magnetos_both_", 2),
+                    {"cmd once sim/flight_controls/landing_gear_down"}}));
+    Report({1, 3, 9, 17, 20});
+    EXPECT_EQ(Sent(), Lines{}) << "an unchanged report sends nothing";
+}
+
+TEST_F(TogglePanelTest, CowlCommandFollowsTheLastSwitchStateEveryFrame) {
+    // Closed from the first frame, before the switch ever reported.
+    panel_->Notify();
+    panel_->Notify();
+    EXPECT_EQ(CowlSent(), (Lines{kCowlClosed, kCowlClosed}));
+    EXPECT_EQ(panel_->GetCowlSwitch(), 1u);
+    Report({7});
+    EXPECT_EQ(CowlSent(), Lines{kCowlClosed});
+    Report({});
+    panel_->Notify();
+    panel_->Notify();
+    EXPECT_EQ(CowlSent(), (Lines{kCowlOpen, kCowlOpen, kCowlOpen}));
+    Report({7});
+    EXPECT_EQ(CowlSent(), Lines{kCowlClosed});
+}
+
+struct LampCase {
+    float ratio;
+    const char* shows;  // "green", "red" or "dark"
+    friend void PrintTo(const LampCase& l, std::ostream* os) { *os << l.ratio << ' ' << l.shows; }
+};
+
+class TogglePanelLampTest : public TogglePanelTest,
+                            public ::testing::WithParamInterface<LampCase> {};
+
+// Each leg alone at the ratio, the other two up: its own bit only.
+TEST_P(TogglePanelLampTest, ShowsEachLegsStateOnItsOwnBit) {
+    const std::string shows = GetParam().shows;
+    for (size_t leg = 0; leg < 3; ++leg) {
+        std::vector<float> ratios(3, 0.0f);
+        ratios[leg] = GetParam().ratio;
+        VSIM::SetFloats(kGearRatios, ratios);
+        uint8_t report[2] = {0, 0};
+        panel_->FillLedReport(report);
+        const uint8_t expected = shows == "green" ? CTogglePanel::kGreenBits[leg]
+                                 : shows == "red" ? CTogglePanel::kRedBits[leg]
+                                                  : 0;
+        EXPECT_EQ(report[0], 0) << "leg " << leg;
+        EXPECT_EQ(report[1], expected) << "leg " << leg;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Ratios, TogglePanelLampTest,
+                         ::testing::Values(LampCase{0.0f, "dark"}, LampCase{0.005f, "dark"},
+                                           LampCase{0.0099f, "dark"}, LampCase{0.01f, "red"},
+                                           LampCase{0.5f, "red"}, LampCase{0.99f, "red"},
+                                           LampCase{0.9901f, "green"}, LampCase{0.995f, "green"},
+                                           LampCase{1.0f, "green"}, LampCase{-0.5f, "dark"}));
+
+TEST_F(TogglePanelTest, LampReportIsSentOnlyWhenItChanges) {
+    panel_->Notify();
+    EXPECT_TRUE(VIRTUAL::FeatureReports(kPath).empty()) << "dark lamps match the initial copy";
+    VSIM::SetFloats(kGearRatios, {1.0f, 1.0f, 1.0f});
+    panel_->Notify();
+    panel_->Notify();
+    VSIM::SetFloats(kGearRatios, {1.0f, 0.5f, 1.0f});
+    panel_->Notify();
+    VSIM::SetFloats(kGearRatios, {1.0f, 0.6f, 1.0f});  // same lamps
+    panel_->Notify();
+    VSIM::SetFloats(kGearRatios, {0.0f, 0.0f, 0.0f});
+    panel_->Notify();
+    EXPECT_EQ(VIRTUAL::FeatureReports(kPath),
+              (std::vector<std::vector<uint8_t>>{{0x00, 0x07}, {0x00, 0x0E}, {0x00, 0x00}}));
+    EXPECT_EQ(panel_->GetLastReport(), (CTogglePanel::Report{0x00, 0x00}));
+}
+
+TEST_F(TogglePanelTest, FailedLampReportIsNotRepeatedUntilTheLampsChange) {
+    VIRTUAL::EnableTrace(1, TRACEKW::kPanel);
+    VIRTUAL::SetFault(kPath, VIRTUAL::Fault::Feature, true);
+    VSIM::SetFloats(kGearRatios, {1.0f, 1.0f, 1.0f});
+    panel_->Notify();
+    panel_->Notify();
+    EXPECT_EQ(panel_->GetLastReport(), (CTogglePanel::Report{0x00, 0x07}));
+    const auto failures = TakeTraceTexts(1);
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_TRUE(failures[0].starts_with(L"Failed in sending the SET_FEATURE due to "));
+    VIRTUAL::SetFault(kPath, VIRTUAL::Fault::Feature, false);
+    panel_->Notify();
+    EXPECT_TRUE(VIRTUAL::FeatureReports(kPath).empty());
+    VSIM::SetFloats(kGearRatios, {0.5f, 1.0f, 1.0f});
+    panel_->Notify();
+    EXPECT_EQ(VIRTUAL::FeatureReports(kPath), (std::vector<std::vector<uint8_t>>{{0x00, 0x15}}));
+}
+
+TEST(TogglePanelMakerTest, DeviceManagerMakesATogglePanelForItsProduct) {
+    VIRTUAL::ResetPlatform();
+    VSIM::Reset();
+    ResolveSimRegistry();
+    VIRTUAL::AttachDevice(HidDevice(kPath, kToggleProductId));
+    {
+        CSkydeck skydeck;
+        ASSERT_EQ(skydeck.Initialize(), 0u);
+        EXPECT_EQ(skydeck.PanelCount(), 1u);
+        skydeck.NotifyPanels();
+        skydeck.Uninitialize();
+    }
+    ASSERT_FALSE(VSIM::Journal().empty());
+    EXPECT_EQ(VSIM::FormatEvent(VSIM::Journal().back()), kCowlClosed);
+    VIRTUAL::ResetPlatform();
+    VSIM::Reset();
+}
+
+}  // namespace

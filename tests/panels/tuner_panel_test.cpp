@@ -1,0 +1,565 @@
+// The tuner panel over the virtual bus and the virtual simulator: display coding of both halves,
+// the knob and switch commands of every mode, ADF arithmetic, the shared transponder digit pair,
+// the detent filter on the virtual clock (also across the tick count's wrap-around), and when the
+// output report is sent.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <set>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "devices/skydeck.h"
+#include "panels/tuner_panel.h"
+#include "sim/sim_registry.h"
+#include "test_support.h"
+#include "vsim/vsim.h"
+
+using namespace XPL;
+using namespace XPL::TEST;
+
+namespace {
+
+const std::wstring kPath = L"\\\\?\\hid#vid_2c5d&pid_4a02#7&2b3c4d5e&0&0000#{4d1e55b2}";
+
+using T = CTunerPanel;
+
+// Usages of the selector positions by half and mode.
+constexpr uint16_t Upper(uint32_t mode) {
+    return static_cast<uint16_t>(T::kUpperSelectorFirst + mode);
+}
+constexpr uint16_t Lower(uint32_t mode) {
+    return static_cast<uint16_t>(T::kLowerSelectorFirst + mode);
+}
+
+// "00 01 D3" -> bytes.
+std::vector<uint8_t> Bytes(const char* hex) {
+    std::vector<uint8_t> bytes;
+    unsigned value = 0;
+    int used = 0;
+    while (std::sscanf(hex, " %2x%n", &value, &used) == 1) {
+        bytes.push_back(static_cast<uint8_t>(value));
+        hex += used;
+    }
+    return bytes;
+}
+
+// The whole report from the two halves' ten cells each.
+std::vector<uint8_t> Report(const char* upper, const char* lower) {
+    std::vector<uint8_t> report{0};
+    for (const char* half : {upper, lower}) {
+        const auto cells = Bytes(half);
+        report.insert(report.end(), cells.begin(), cells.end());
+    }
+    report.insert(report.end(), 3, 0xFF);
+    return report;
+}
+
+class TunerPanelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        VIRTUAL::ResetPlatform();
+        VIRTUAL::ResetDevices();
+        VSIM::Reset();
+        ResolveSimRegistry();
+        VIRTUAL::AttachDevice(HidDevice(kPath, kTunerProductId, 32));
+        panel_ = std::make_unique<CTunerPanel>(kPath);
+        ASSERT_TRUE(panel_->Initialize());
+        VSIM::ClearJournal();
+    }
+    void TearDown() override {
+        panel_->Uninitialize();
+        panel_.reset();
+        EXPECT_EQ(VIRTUAL::OpenFileCount(), 0);
+        VIRTUAL::ResetDevices();
+        VIRTUAL::ResetPlatform();
+    }
+
+    // One frame whose input report has the held selector positions and extra on.
+    void Frame(const std::set<uint16_t>& extra = {}) {
+        std::set<uint16_t> on = held_;
+        on.insert(extra.begin(), extra.end());
+        VIRTUAL::QueueInputReport(kPath, on);
+        panel_->Notify();
+    }
+    // Moves a half's selector to the position of usage (the other positions of that half go
+    // off).
+    void Select(uint16_t usage) {
+        const uint16_t first =
+            usage < T::kLowerSelectorFirst ? T::kUpperSelectorFirst : T::kLowerSelectorFirst;
+        for (uint16_t u = first; u < first + T::kModeCount; ++u) {
+            held_.erase(u);
+        }
+        held_.insert(usage);
+        Frame();
+    }
+    // One detent (on, then off), long after the last one so the filter lets it through.
+    void Turn(uint16_t usage, uint32_t afterMs = 1000) {
+        VIRTUAL::AdvanceClock(afterMs);
+        Frame({usage});
+        Frame();
+    }
+    std::vector<std::string> TakeJournal() {
+        std::vector<std::string> lines;
+        for (const auto& event : VSIM::Journal()) {
+            lines.push_back(VSIM::FormatEvent(event));
+        }
+        VSIM::ClearJournal();
+        return lines;
+    }
+    std::vector<uint8_t> LastSent() {
+        const auto reports = VIRTUAL::FeatureReports(kPath);
+        return reports.empty() ? std::vector<uint8_t>{} : reports.back();
+    }
+    size_t SentCount() { return VIRTUAL::FeatureReports(kPath).size(); }
+
+    std::unique_ptr<CTunerPanel> panel_;
+    std::set<uint16_t> held_;
+};
+
+// ---- Displays ----
+
+TEST_F(TunerPanelTest, HalvesShowTheirModesRadiosInDisplayCells) {
+    const std::pair<const char*, int> radios[] = {
+        {"sim/cockpit/radios/com1_freq_hz", 12345},
+        {"sim/cockpit/radios/com1_stdby_freq_hz", 0},  // "0.00": the point is dropped
+        {"sim/cockpit/radios/com2_freq_hz", 11800},
+        {"sim/cockpit/radios/com2_stdby_freq_hz", 999999},  // "9999.9"
+        {"sim/cockpit/radios/nav1_freq_hz", 10850},
+        {"sim/cockpit/radios/nav1_stdby_freq_hz", 11710},
+        {"sim/cockpit/radios/nav2_freq_hz", -5},  // "-0.05": the point is the third character
+        {"sim/cockpit/radios/nav2_stdby_freq_hz", -1234567},  // "-12345": one cell too many
+        {"sim/cockpit/radios/adf1_freq_hz", 362},
+        {"sim/cockpit/radios/adf1_stdby_freq_hz", 1750},  // only the last three digits show
+        {"sim/cockpit/radios/dme_freq_hz", 11310},
+        {"sim/cockpit/radios/transponder_code", 1200},
+    };
+    for (const auto& [path, value] : radios) {
+        VSIM::SetInt(path, value);
+    }
+    VSIM::SetFloat("sim/cockpit2/radios/indicators/nav1_dme_distance_nm", 12.34f);
+    struct Case {
+        uint32_t upper, lower;
+        const char* upperCells;
+        const char* lowerCells;
+    };
+    const Case cases[] = {
+        {T::kModeCom1, T::kModeCom2, "01 02 D3 04 05  00 00 00 FF FF",
+         "01 01 D8 00 00  09 09 09 D9 09"},
+        // The upper right display's extra cell must not spill into the dark lower left one.
+        {T::kModeNav2, T::kModeXpdr, "E0 D0 00 05 FF  E0 01 02 03 04",
+         "FF FF FF FF FF  FF 01 02 00 00"},
+        {T::kModeAdf, T::kModeNav1, "FF FF 03 06 02  FF FF 07 05 00",
+         "01 00 D8 05 00  01 01 D7 01 00"},
+        {T::kModeXpdr, T::kModeAdf, "FF FF FF FF FF  FF 01 02 00 00",
+         "FF FF 03 06 02  FF FF 07 05 00"},
+        {T::kModeDme, T::kModeDme, "00 00 01 D2 03  01 01 D3 01 00",
+         "00 00 01 D2 03  01 01 D3 01 00"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.upper) + "/" + std::to_string(c.lower));
+        Select(Upper(c.upper));
+        Select(Lower(c.lower));
+        EXPECT_EQ(LastSent(), Report(c.upperCells, c.lowerCells));
+    }
+}
+
+TEST_F(TunerPanelTest, DisplaysFollowTheirDatarefsAndNothingIsSentWhileNothingChanges) {
+    panel_->Notify();
+    EXPECT_EQ(LastSent(),
+              Report("00 00 00 FF FF  00 00 00 FF FF", "00 00 00 FF FF  00 00 00 FF FF"));
+    EXPECT_EQ(SentCount(), 1u);
+    for (int i = 0; i < 5; ++i) {
+        panel_->Notify();
+    }
+    Frame();  // an input report that changes nothing either
+    EXPECT_EQ(SentCount(), 1u);
+
+    VSIM::SetInt("sim/cockpit/radios/com1_stdby_freq_hz", 12190);
+    panel_->Notify();
+    panel_->Notify();
+    EXPECT_EQ(SentCount(), 2u);
+    EXPECT_EQ(LastSent(),
+              Report("00 00 00 FF FF  01 02 D1 09 00", "00 00 00 FF FF  01 02 D1 09 00"));
+
+    // DME mode: the distance alone changes the display.
+    Select(Upper(T::kModeDme));
+    const size_t sent = SentCount();
+    VSIM::SetFloat("sim/cockpit2/radios/indicators/nav1_dme_distance_nm", 0.05f);  // 1 tenth
+    panel_->Notify();
+    EXPECT_EQ(SentCount(), sent + 1);
+    EXPECT_EQ(LastSent(),
+              Report("00 00 00 D0 01  00 00 00 FF FF", "00 00 00 FF FF  01 02 D1 09 00"));
+}
+
+TEST_F(TunerPanelTest, AFailedSendIsNotRepeatedUntilTheContentChanges) {
+    panel_->Notify();
+    ASSERT_EQ(SentCount(), 1u);
+    VIRTUAL::EnableTrace(1, 0x4);
+    VIRTUAL::SetFault(kPath, VIRTUAL::Fault::Feature, true);
+    VSIM::SetInt("sim/cockpit/radios/com1_freq_hz", 12000);
+    panel_->Notify();
+    panel_->Notify();
+    VIRTUAL::SetFault(kPath, VIRTUAL::Fault::Feature, false);
+    panel_->Notify();
+    EXPECT_EQ(CountLines(TakeTraceTexts(1), L"Failed in sending the SET_FEATURE due to 31"), 1u);
+    EXPECT_EQ(SentCount(), 1u);
+
+    VSIM::SetInt("sim/cockpit/radios/com1_freq_hz", 12005);
+    panel_->Notify();
+    EXPECT_EQ(SentCount(), 2u);
+    EXPECT_EQ(LastSent(),
+              Report("01 02 D0 00 05  00 00 00 FF FF", "01 02 D0 00 05  00 00 00 FF FF"));
+}
+
+// ---- Selectors ----
+
+TEST_F(TunerPanelTest, SelectorPositionsAlreadyOnInTheFirstReportSetTheModes) {
+    VIRTUAL::EnableTrace(3, 0x20);
+    VSIM::SetInt("sim/cockpit/radios/nav1_freq_hz", 11030);
+    VSIM::SetInt("sim/cockpit/radios/adf1_stdby_freq_hz", 245);
+    held_ = {Upper(T::kModeNav1), Lower(T::kModeAdf)};
+    Frame();
+    EXPECT_EQ(panel_->GetUpperMode(), T::kModeNav1);
+    EXPECT_EQ(panel_->GetLowerMode(), T::kModeAdf);
+    EXPECT_EQ(LastSent(),
+              Report("01 01 D0 03 00  00 00 00 FF FF", "FF FF 00 00 00  FF FF 02 04 05"));
+    const auto texts = TakeTraceTexts();
+    EXPECT_EQ(CountLines(texts, L"Upper NAV1 on"), 1u);
+    EXPECT_EQ(CountLines(texts, L"Lower ADF on"), 1u);
+
+    // A position going off (the selector between two positions) keeps the mode.
+    held_.clear();
+    Frame();
+    EXPECT_EQ(panel_->GetUpperMode(), T::kModeNav1);
+    EXPECT_EQ(panel_->GetLowerMode(), T::kModeAdf);
+    EXPECT_TRUE(TakeJournal().empty());
+}
+
+TEST_F(TunerPanelTest, EveryInputWritesItsMessageOnItsOnEdgeOnly) {
+    const std::vector<std::pair<uint16_t, std::wstring>> messages = {
+        {1, L"Upper COM1 on"},
+        {2, L"Upper COM2 on"},
+        {3, L"Upper NAV1 on"},
+        {4, L"Upper NAV2 on"},
+        {5, L"Upper ADF on"},
+        {6, L"Upper DME on"},
+        {7, L"Upper XPDR on"},
+        {8, L"Lower COM1 on"},
+        {9, L"Lower COM2 on"},
+        {10, L"Lower NAV1 on"},
+        {11, L"Lower NAV2 on"},
+        {12, L"Lower ADF on"},
+        {13, L"Lower DME on"},
+        {14, L"Lower XPDR on"},
+        {15, L"Flip the upper ACT/STBY"},
+        {16, L"Flip the lower ACT/STBY"},
+        {17, L"Upper fine up"},
+        {18, L"Upper fine down"},
+        {19, L"Upper coarse up"},
+        {20, L"Upper coarse down"},
+        {21, L"Lower fine up"},
+        {22, L"Lower fine down"},
+        {23, L"Lower coarse up"},
+        {24, L"Lower coarse down"},
+    };
+    VIRTUAL::EnableTrace(3, 0x20);
+    for (const auto& [usage, message] : messages) {
+        SCOPED_TRACE(usage);
+        VIRTUAL::AdvanceClock(1000);
+        TakeTraceTexts();
+        Frame({usage});
+        auto texts = TakeTraceTexts();
+        EXPECT_EQ(CountLines(texts, message), 1u);
+        EXPECT_EQ(CountLines(texts, L">>XPL::CTunerPanel::OnButton"), 1u);
+        Frame();
+        texts = TakeTraceTexts();
+        EXPECT_EQ(CountLines(texts, message), 0u);
+    }
+    // Usages beyond 24 are not registered.
+    TakeTraceTexts();
+    Frame({25, 26, 32});
+    EXPECT_EQ(CountLines(TakeTraceTexts(), L">>XPL::CTunerPanel::OnButton"), 0u);
+}
+
+// ---- Knobs and switches ----
+
+struct StepCommand {
+    uint32_t mode;
+    const char* fineUp;
+    const char* fineDown;
+    const char* coarseUp;
+    const char* coarseDown;
+    const char* flip;  // "" when ACT/STBY sends nothing
+};
+
+const StepCommand kRadioCommands[] = {
+    {T::kModeCom1, "sim/radios/stby_com1_fine_up", "sim/radios/stby_com1_fine_down",
+     "sim/radios/stby_com1_coarse_up", "sim/radios/stby_com1_coarse_down",
+     "sim/radios/com1_standy_flip"},
+    {T::kModeCom2, "sim/radios/stby_com2_fine_up", "sim/radios/stby_com2_fine_down",
+     "sim/radios/stby_com2_coarse_up", "sim/radios/stby_com2_coarse_down",
+     "sim/radios/com2_standy_flip"},
+    {T::kModeNav1, "sim/radios/stby_nav1_fine_up", "sim/radios/stby_nav1_fine_down",
+     "sim/radios/stby_nav1_coarse_up", "sim/radios/stby_nav1_coarse_down",
+     "sim/radios/nav1_standy_flip"},
+    {T::kModeNav2, "sim/radios/stby_nav2_fine_up", "sim/radios/stby_nav2_fine_down",
+     "sim/radios/stby_nav2_coarse_up", "sim/radios/stby_nav2_coarse_down",
+     "sim/radios/nav2_standy_flip"},
+};
+
+TEST_F(TunerPanelTest, KnobsAndSwitchOfEachHalfCommandTheSelectedRadio) {
+    for (const bool upper : {true, false}) {
+        // The other half sits on another radio, so a half acting on the wrong mode shows.
+        Select(upper ? Lower(T::kModeDme) : Upper(T::kModeDme));
+        const uint16_t base = upper ? T::kUpperFineUp : T::kLowerFineUp;
+        for (const StepCommand& radio : kRadioCommands) {
+            SCOPED_TRACE(std::to_string(radio.mode) + (upper ? " upper" : " lower"));
+            Select(upper ? Upper(radio.mode) : Lower(radio.mode));
+            TakeJournal();
+            for (uint16_t ring = 0; ring < 4; ++ring) {
+                Turn(static_cast<uint16_t>(base + ring));
+            }
+            Turn(upper ? T::kUpperActiveStandby : T::kLowerActiveStandby);
+            // Every accepted detent acts once.
+            Turn(base);
+            EXPECT_EQ(TakeJournal(), (std::vector<std::string>{
+                                         std::string("cmd once ") + radio.fineUp,
+                                         std::string("cmd once ") + radio.fineDown,
+                                         std::string("cmd once ") + radio.coarseUp,
+                                         std::string("cmd once ") + radio.coarseDown,
+                                         std::string("cmd once ") + radio.flip,
+                                         std::string("cmd once ") + radio.fineUp,
+                                     }));
+        }
+    }
+}
+
+TEST_F(TunerPanelTest, DmeModeIgnoresKnobsAndSwitch) {
+    Select(Upper(T::kModeDme));
+    Select(Lower(T::kModeDme));
+    TakeJournal();
+    for (uint16_t usage = T::kUpperActiveStandby; usage <= T::kLowerCoarseDown; ++usage) {
+        Turn(usage);
+    }
+    EXPECT_TRUE(TakeJournal().empty());
+    EXPECT_EQ(panel_->GetXpdrHighDigits(), 0u);
+}
+
+TEST_F(TunerPanelTest, TransponderDigitPairIsSharedAndSwitchedByEitherHalf) {
+    Select(Upper(T::kModeXpdr));
+    Select(Lower(T::kModeXpdr));
+    const auto turnAll = [&] {
+        for (uint16_t usage = T::kUpperFineUp; usage <= T::kLowerCoarseDown; ++usage) {
+            Turn(usage);
+        }
+        return TakeJournal();
+    };
+    const std::vector<std::string> low = {
+        "cmd once sim/transponder/transponder_ones_up",
+        "cmd once sim/transponder/transponder_ones_down",
+        "cmd once sim/transponder/transponder_tens_up",
+        "cmd once sim/transponder/transponder_tens_down",
+    };
+    const std::vector<std::string> high = {
+        "cmd once sim/transponder/transponder_hundreds_up",
+        "cmd once sim/transponder/transponder_hundreds_down",
+        "cmd once sim/transponder/transponder_thousands_up",
+        "cmd once sim/transponder/transponder_thousands_down",
+    };
+    const auto twice = [](const std::vector<std::string>& v) {
+        std::vector<std::string> both = v;
+        both.insert(both.end(), v.begin(), v.end());
+        return both;
+    };
+    TakeJournal();
+    EXPECT_EQ(turnAll(), twice(low));
+
+    Turn(T::kUpperActiveStandby);
+    EXPECT_EQ(panel_->GetXpdrHighDigits(), 1u);
+    EXPECT_EQ(turnAll(), twice(high));
+
+    Turn(T::kLowerActiveStandby);
+    EXPECT_EQ(panel_->GetXpdrHighDigits(), 0u);
+    EXPECT_EQ(turnAll(), twice(low));
+
+    // The flag stays while a half leaves transponder mode; ACT/STBY there does not touch it.
+    Turn(T::kLowerActiveStandby);
+    Select(Upper(T::kModeCom1));
+    Turn(T::kUpperActiveStandby);
+    EXPECT_EQ(panel_->GetXpdrHighDigits(), 1u);
+    Select(Upper(T::kModeXpdr));
+    Turn(T::kUpperFineUp);
+    EXPECT_EQ(TakeJournal(),
+              (std::vector<std::string>{"cmd once sim/radios/com1_standy_flip", high[0]}));
+}
+
+struct AdfCase {
+    int from;
+    uint16_t ring;  // offset from the half's fine-up usage: 0 fine up .. 3 coarse down
+    int to;
+};
+
+class TunerAdfTest : public TunerPanelTest, public ::testing::WithParamInterface<AdfCase> {};
+
+TEST_P(TunerAdfTest, KnobStepsTheStandbyFrequencyWithinItsRange) {
+    const AdfCase& c = GetParam();
+    Select(Upper(T::kModeAdf));
+    Select(Lower(T::kModeAdf));
+    for (const uint16_t base : {T::kUpperFineUp, T::kLowerFineUp}) {
+        VSIM::SetInt("sim/cockpit/radios/adf1_stdby_freq_hz", c.from);
+        TakeJournal();
+        Turn(static_cast<uint16_t>(base + c.ring));
+        EXPECT_EQ(TakeJournal(),
+                  (std::vector<std::string>{"set sim/cockpit/radios/adf1_stdby_freq_hz " +
+                                            std::to_string(c.to)}));
+        EXPECT_EQ(VSIM::GetInt("sim/cockpit/radios/adf1_stdby_freq_hz"), c.to);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, TunerAdfTest,
+                         ::testing::Values(AdfCase{500, 0, 501}, AdfCase{999, 0, 0},
+                                           AdfCase{500, 1, 499}, AdfCase{0, 1, 999},
+                                           AdfCase{500, 2, 510}, AdfCase{989, 2, 999},
+                                           AdfCase{990, 2, 1}, AdfCase{995, 2, 6},
+                                           AdfCase{500, 3, 490}, AdfCase{10, 3, 0},
+                                           AdfCase{9, 3, 998}, AdfCase{5, 3, 994}));
+
+TEST_F(TunerPanelTest, AdfSwitchFlipsActiveAndStandby) {
+    Select(Lower(T::kModeAdf));
+    TakeJournal();
+    Turn(T::kLowerActiveStandby);
+    Turn(T::kUpperActiveStandby);  // the upper half is still on COM1
+    EXPECT_EQ(TakeJournal(), (std::vector<std::string>{"cmd once sim/radios/adf1_standy_flip",
+                                                       "cmd once sim/radios/com1_standy_flip"}));
+}
+
+// ---- Detent filter ----
+
+struct Detent {
+    uint16_t usage;
+    uint32_t atMs;  // from the first detent
+    uint32_t state;
+    bool acts;
+};
+
+struct FilterCase {
+    const char* name;
+    std::vector<Detent> detents;
+};
+
+constexpr uint16_t kUp = 17;
+constexpr uint16_t kDown = 18;
+
+const FilterCase kFilterCases[] = {
+    {"FastRepeatsActEverySecondTime",
+     {{kUp, 0, 1, true},
+      {kUp, 100, 1, false},
+      {kUp, 200, 1, true},
+      {kUp, 300, 1, false},
+      {kUp, 400, 1, true}}},
+    {"SlowRepeatsAllAct", {{kUp, 0, 1, true}, {kUp, 250, 1, true}, {kUp, 500, 1, true}}},
+    {"RepeatAtTheLimitActs",
+     {{kDown, 0, 1, true}, {kDown, 199, 1, false}, {kDown, 399, 1, true}, {kDown, 599, 1, true}}},
+    {"QuickReversalIsDropped", {{kUp, 0, 1, true}, {kDown, 149, 1, false}}},
+    {"ReversalAtTheLimitActs", {{kUp, 0, 1, true}, {kDown, 150, 1, true}}},
+    // After a dropped reversal the reversal test starts afresh, but the repeat test still
+    // compares with the last accepted detent.
+    {"AfterAReversalTheRepeatTestRemembers",
+     {{kUp, 0, 1, true}, {kDown, 100, 1, false}, {kUp, 150, 1, false}, {kUp, 250, 1, true}}},
+    // The reversal test of the detent after a dropped one measures from that dropped detent.
+    {"AfterAReversalTheReversalTestStartsAfresh",
+     {{kUp, 0, 1, true}, {kUp, 50, 1, false}, {kDown, 100, 1, false}, {kUp, 120, 1, true}}},
+    {"AfterAReversalTheOtherWayActs",
+     {{kUp, 0, 1, true}, {kDown, 100, 1, false}, {kDown, 120, 1, true}}},
+    // Off edges pass and leave the record as it was.
+    {"OffEdgesPassUntouched",
+     {{kUp, 0, 1, true},
+      {kUp, 10, 0, true},
+      {kDown, 20, 0, true},
+      {kUp, 100, 1, false},
+      {kUp, 110, 0, true},
+      {kUp, 200, 1, true}}},
+};
+
+class TunerFilterTest : public ::testing::TestWithParam<std::tuple<FilterCase, uint32_t>> {};
+
+TEST_P(TunerFilterTest, VerdictsDependOnlyOnTickDifferences) {
+    const auto& [c, start] = GetParam();
+    T::RotaryFilter filter;
+    filter.usageUp = kUp;
+    filter.usageDown = kDown;
+    for (const Detent& d : c.detents) {
+        SCOPED_TRACE(d.atMs);
+        const T::RotaryFilter before = filter;
+        EXPECT_EQ(filter.Verdict(d.usage, d.state, start + d.atMs), d.acts);
+        if (d.state == 0) {
+            EXPECT_EQ(std::tie(filter.repeatTick, filter.repeatUsage, filter.reverseTick,
+                               filter.reverseUsage),
+                      std::tie(before.repeatTick, before.repeatUsage, before.reverseTick,
+                               before.reverseUsage));
+        }
+    }
+}
+
+// Starts at 0, in the middle and just before the tick count wraps (every detent of a case
+// then lies on either side of the wrap; none falls on 0xFFFFFFFF, which means "no detent").
+INSTANTIATE_TEST_SUITE_P(Sequences, TunerFilterTest,
+                         ::testing::Combine(::testing::ValuesIn(kFilterCases),
+                                            ::testing::Values(0u, 86400000u, 0xFFFFFF9Cu,
+                                                              0xFFFFFFF0u)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) + "_" +
+                                    std::to_string(std::get<1>(info.param));
+                         });
+
+TEST_F(TunerPanelTest, DetentsAreFilteredOnTheClockAcrossItsWrapAround) {
+    VSIM::SetInt("sim/cockpit/radios/adf1_stdby_freq_hz", 100);
+    Select(Upper(T::kModeAdf));
+    VIRTUAL::SetTickCount(0xFFFFFF60u);
+    // Five up-detents 100 ms apart, the third just past the wrap: first, third and fifth act.
+    for (int i = 0; i < 5; ++i) {
+        Turn(T::kUpperFineUp, i == 0 ? 0 : 100);
+    }
+    EXPECT_EQ(VSIM::GetInt("sim/cockpit/radios/adf1_stdby_freq_hz"), 103);
+
+    // A quick reversal across the wrap is dropped; the coarse ring has its own filter.
+    VIRTUAL::SetTickCount(0xFFFFFFC0u);
+    Turn(T::kUpperFineUp, 0);
+    Turn(T::kUpperFineDown, 100);
+    Turn(T::kUpperCoarseUp, 10);
+    EXPECT_EQ(VSIM::GetInt("sim/cockpit/radios/adf1_stdby_freq_hz"), 114);
+
+    // Slow detents all act, whatever the clock did in between.
+    TakeJournal();
+    for (int i = 0; i < 4; ++i) {
+        Turn(T::kUpperFineDown, 250);
+    }
+    EXPECT_EQ(VSIM::GetInt("sim/cockpit/radios/adf1_stdby_freq_hz"), 110);
+    EXPECT_EQ(TakeJournal().size(), 4u);
+}
+
+TEST_F(TunerPanelTest, EachRingFiltersOnItsOwn) {
+    Select(Upper(T::kModeCom1));
+    Select(Lower(T::kModeCom2));
+    TakeJournal();
+    VIRTUAL::AdvanceClock(1000);
+    // The four rings' up-detents in one report, then again 50 ms later: every ring drops only
+    // its own repeat.
+    Frame({T::kUpperFineUp, T::kUpperCoarseUp, T::kLowerFineUp, T::kLowerCoarseUp});
+    Frame();
+    VIRTUAL::AdvanceClock(50);
+    Frame({T::kUpperFineUp, T::kLowerCoarseDown});
+    Frame();
+    EXPECT_EQ(TakeJournal(), (std::vector<std::string>{
+                                 "cmd once sim/radios/stby_com1_fine_up",
+                                 "cmd once sim/radios/stby_com1_coarse_up",
+                                 "cmd once sim/radios/stby_com2_fine_up",
+                                 "cmd once sim/radios/stby_com2_coarse_up",
+                             }));
+}
+
+}  // namespace

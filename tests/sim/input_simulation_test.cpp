@@ -1,0 +1,202 @@
+// Named inputs against the virtual simulator and the virtual keyboard: the SDK and Windows
+// numbers behind the names, the token rules of key texts, and whole-array writes.
+#include "sim/input_simulation.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/virtual/virtual_input.h"
+#include "sim/sim_registry.h"
+#include "test_support.h"
+#include "vsim/vsim.h"
+
+using namespace XPL;
+using namespace XPL::TEST;
+
+namespace {
+
+class InputSimulationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        VIRTUAL::ResetPlatform();
+        VSIM::Reset();
+        ResolveSimRegistry();
+    }
+    void TearDown() override {
+        VIRTUAL::ResetPlatform();
+        VSIM::Reset();
+    }
+};
+
+struct NamedId {
+    const char* name;
+    int id;
+    friend void PrintTo(const NamedId& n, std::ostream* os) { *os << '"' << n.name << '"'; }
+};
+
+class KeyStrokeTest : public InputSimulationTest, public ::testing::WithParamInterface<NamedId> {};
+
+TEST_P(KeyStrokeTest, StrokesTheSdkKeyIdOfTheName) {
+    KeyStroke(GetParam().name);
+    ASSERT_EQ(VSIM::Journal().size(), 1u);
+    EXPECT_EQ(VSIM::Journal()[0].kind, VSIM::EventKind::KeyStroke);
+    EXPECT_EQ(VSIM::Journal()[0].id, GetParam().id);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, KeyStrokeTest,
+    ::testing::Values(NamedId{"xplm_key_pause", 0}, NamedId{"xplm_key_gear", 5},
+                      NamedId{"xplm_key_com1_1", 31}, NamedId{"xplm_key_transpon_8", 60},
+                      NamedId{"xplm_key_flapsup", 61}, NamedId{"xplm_key_elvtrimU", 72},
+                      NamedId{"xplm_key_replay", 92}, NamedId{"xplm_key_tranID", 93},
+                      // Names are case-sensitive; unknown ones stroke 0.
+                      NamedId{"xplm_key_tranid", 0}, NamedId{"xplm_key_nothing", 0},
+                      NamedId{"", 0}));
+
+class ButtonPressTest : public InputSimulationTest,
+                        public ::testing::WithParamInterface<NamedId> {};
+
+TEST_P(ButtonPressTest, PressesAndReleasesTheSdkButtonIdOfTheName) {
+    ButtonPress(GetParam().name, true);
+    ButtonPress(GetParam().name, false);
+    ASSERT_EQ(VSIM::Journal().size(), 2u);
+    EXPECT_EQ(VSIM::Journal()[0].kind, VSIM::EventKind::ButtonPress);
+    EXPECT_EQ(VSIM::Journal()[0].id, GetParam().id);
+    EXPECT_EQ(VSIM::Journal()[1].kind, VSIM::EventKind::ButtonRelease);
+    EXPECT_EQ(VSIM::Journal()[1].id, GetParam().id);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, ButtonPressTest,
+    ::testing::Values(NamedId{"xplm_joy_start_all", 1}, NamedId{"xplm_joy_start_0", 2},
+                      NamedId{"xplm_joy_start_7", 9}, NamedId{"xplm_joy_throt_up", 10},
+                      NamedId{"xplm_joy_gear_tog", 51}, NamedId{"xplm_joy_TOGA", 81},
+                      NamedId{"xplm_joy_idle_hilo", 92}, NamedId{"xplm_joy_lanlights", 93},
+                      NamedId{"xplm_joy_nothing", 0}, NamedId{"xplm_joy_toga", 0}));
+
+TEST_F(InputSimulationTest, VirtualKeyNamesGiveTheirWindowsCodesAndNothingElse) {
+    const std::pair<const char*, uint8_t> cases[] = {
+        {"VK_LBUTTON", 0x01}, {"VK_RETURN", 0x0D}, {"VK_0", 0x30},   {"VK_9", 0x39},
+        {"VK_A", 0x41},       {"VK_V", 0x56},      {"VK_X", 0x58},   {"VK_Z", 0x5A},
+        {"VK_NUMPAD5", 0x65}, {"VK_F12", 0x7B},    {"VK_F24", 0x87}, {"VK_PACKET", 0xE7},
+        {"VK_W", 0},          {"vk_return", 0},    {"VK_HANGUL", 0}, {"VK_", 0},
+        {"VK_F25", 0},        {"VK_NUMPAD10", 0},
+    };
+    for (const auto& [name, code] : cases) {
+        EXPECT_EQ(VirtualKeyOf(name), code) << name;
+    }
+}
+
+// Windows leaves these codes unassigned or reserved (0x57 is W, which the vocabulary lacks);
+// every other code from 0x01 to 0xE7 has exactly one name.
+TEST_F(InputSimulationTest, VirtualKeyCodesCoverTheWindowsRangesWithTheirGaps) {
+    const std::pair<int, int> assigned[] = {
+        {0x01, 0x06}, {0x08, 0x09}, {0x0C, 0x0D}, {0x10, 0x15}, {0x17, 0x19},
+        {0x1B, 0x39}, {0x41, 0x56}, {0x58, 0x5D}, {0x5F, 0x87}, {0x90, 0x96},
+        {0xA0, 0xB7}, {0xBA, 0xC0}, {0xDB, 0xDF}, {0xE1, 0xE7},
+    };
+    std::multiset<int> expected;
+    for (const auto& [first, last] : assigned) {
+        for (int code = first; code <= last; ++code) {
+            expected.insert(code);
+        }
+    }
+    std::multiset<int> codes;
+    for (const auto& [name, code] : GetSimRegistry().virtualKeyNames) {
+        codes.insert(code);
+    }
+    EXPECT_EQ(expected.size(), 169u);
+    EXPECT_EQ(codes, expected);
+}
+
+struct KeyText {
+    const char* text;
+    std::vector<uint8_t> keys;
+    friend void PrintTo(const KeyText& k, std::ostream* os) { *os << '"' << k.text << '"'; }
+};
+
+class SimulateInputTest : public InputSimulationTest,
+                          public ::testing::WithParamInterface<KeyText> {};
+
+TEST_P(SimulateInputTest, PressesAndReleasesTheKeysInTheOrderWrittenInOneBatchEach) {
+    UTILITY::SimulateInput(GetParam().text, true);
+    UTILITY::SimulateInput(GetParam().text, false);
+
+    const std::vector<VIRTUAL::KeyBatch> batches = VIRTUAL::TakeKeyBatches();
+    ASSERT_EQ(batches.size(), 2u);
+    EXPECT_FALSE(batches[0].keyUp);
+    EXPECT_TRUE(batches[1].keyUp);
+    for (const VIRTUAL::KeyBatch& batch : batches) {
+        EXPECT_EQ(batch.virtualKeys, GetParam().keys);
+        ASSERT_EQ(batch.records.size(), GetParam().keys.size());
+        for (const PLATFORM::KeyInput& record : batch.records) {
+            EXPECT_EQ(record.keyUp, batch.keyUp);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, SimulateInputTest,
+    ::testing::Values(KeyText{"control+shift+s", {0x11, 0x10, 0x53}},
+                      // Blanks go, case does not matter.
+                      KeyText{" Control + sHiFt + S ", {0x11, 0x10, 0x53}},
+                      KeyText{"f 1 2", {0x7B}}, KeyText{"numpad5", {0x65}},
+                      // "ctrl" is no key name: VK_CTRL gives key 0, sent all the same.
+                      KeyText{"ctrl + s", {0x00, 0x53}},
+                      // The prefix is always added, so a name written in full names nothing.
+                      KeyText{"vk_return", {0x00}}, KeyText{"return", {0x0D}},
+                      // Empty parts stay keys.
+                      KeyText{"A++B", {0x41, 0x00, 0x42}}, KeyText{"", {0x00}},
+                      KeyText{"+", {0x00, 0x00}}, KeyText{"menu+", {0x12, 0x00}},
+                      KeyText{"w", {0x00}}));
+
+TEST_F(InputSimulationTest, SimulateInputTracesItselfAndEachUnknownKeyName) {
+    VIRTUAL::EnableTrace(3, 0x400);
+    UTILITY::SimulateInput("ctrl+s", true);
+    EXPECT_EQ(TakeTraceTexts(), (std::vector<std::wstring>{
+                                    L">>XPL::UTILITY::SimulateInput",
+                                    L"The key name VK_CTRL is unknown; key 0 is sent for it",
+                                    L"<<XPL::UTILITY::SimulateInput",
+                                }));
+}
+
+TEST_F(InputSimulationTest, BatchListenerHearsEachBatchUntilThePlatformIsReset) {
+    std::vector<bool> heard;
+    VIRTUAL::SetKeyBatchListener(
+        [&heard](const VIRTUAL::KeyBatch& batch) { heard.push_back(batch.keyUp); });
+    UTILITY::SimulateInput("space", true);
+    UTILITY::SimulateInput("space", false);
+    EXPECT_EQ(heard, (std::vector<bool>{false, true}));
+
+    VIRTUAL::ResetPlatform();
+    EXPECT_TRUE(VIRTUAL::TakeKeyBatches().empty());
+    UTILITY::SimulateInput("space", true);
+    EXPECT_EQ(heard.size(), 2u);
+    EXPECT_EQ(VIRTUAL::TakeKeyBatches().size(), 1u);
+}
+
+TEST_F(InputSimulationTest, SetDataviAllWritesEveryElementOnceFromTheStart) {
+    const std::string path = "sim/cockpit/switches/anti_ice_prop_heat_per_engine";
+    VSIM::SetInts(path, {0, 1, 0, 1, 0, 1, 0, 1});
+    SetDataviAll(XPLMFindDataRef(path.c_str()), 7);
+
+    ASSERT_EQ(VSIM::Journal().size(), 1u);
+    EXPECT_EQ(VSIM::FormatEvent(VSIM::Journal()[0]), "set " + path + " 7 7 7 7 7 7 7 7");
+    EXPECT_EQ(VSIM::GetInts(path), std::vector<int>(8, 7));
+}
+
+TEST_F(InputSimulationTest, SetDataviAllWritesNothingWithoutElements) {
+    VSIM::SetInts("sim/test/empty", {});
+    VSIM::SetFloat("sim/test/scalar", 1.0f);
+    SetDataviAll(XPLMFindDataRef("sim/test/empty"), 1);
+    SetDataviAll(XPLMFindDataRef("sim/test/scalar"), 1);
+    SetDataviAll(XPLMFindDataRef("sim/test/untyped"), 1);
+    SetDataviAll(nullptr, 1);
+    EXPECT_TRUE(VSIM::Journal().empty());
+}
+
+}  // namespace
