@@ -12,8 +12,8 @@
 #include <set>
 #include <string>
 
-#include "alloc_counter.h"
 #include "devices/skydeck.h"
+#include "panel_bench_support.h"
 #include "panels/autoflight_panel.h"
 #include "platform/virtual/virtual_devices.h"
 #include "platform/virtual/virtual_platform.h"
@@ -44,43 +44,17 @@ void SetAutopilot(bool altitudeArmed) {
 
 void RunFrames(benchmark::State& state, bool altitudeArmed) {
     const auto position = static_cast<uint16_t>(state.range(0));
-    XPL::VIRTUAL::ResetPlatform();
-    XPL::VIRTUAL::ResetDevices();
-    XPL::VSIM::Reset();
-    XPL::ResolveSimRegistry();
+    XPL::BENCH::ResetSimulation();
     SetAutopilot(altitudeArmed);
-    XPL::VIRTUAL::DeviceSpec spec;
-    spec.path = kAutoflightPath;
-    spec.vendorId = XPL::kSkydeckVendorId;
-    spec.productId = XPL::kAutoflightProductId;
-    spec.buttonCount = 24;
-    spec.inputReportLength = 4;
-    spec.featureReportLength = 13;
-    XPL::VIRTUAL::AttachDevice(spec);
+    XPL::VIRTUAL::AttachDevice(
+        XPL::BENCH::PanelSpec(kAutoflightPath, XPL::kAutoflightProductId, 13));
     // The selector and the auto-throttle switch on from the first report on.
     XPL::VIRTUAL::QueueInputReport(
         kAutoflightPath,
         std::set<uint16_t>{static_cast<uint16_t>(XPL::CAutoflightPanel::kSelectorAlt + position),
                            XPL::CAutoflightPanel::kAutoThrottle});
-    auto skydeck = std::make_unique<XPL::CSkydeck>();
-    skydeck->Initialize();
-    for (int i = 0; i < 3; ++i) {
-        skydeck->NotifyPanels();  // selector set, first report sent, read pending: steady now
-    }
-    const size_t sentBefore = XPL::VIRTUAL::FeatureReports(kAutoflightPath).size();
-    const long before = XPL::BENCH::AllocationCount();
-    for (auto _ : state) {
-        skydeck->NotifyPanels();
-    }
-    const long allocations = XPL::BENCH::AllocationCount() - before;
-    state.counters["allocs/frame"] = benchmark::Counter(static_cast<double>(allocations) /
-                                                        static_cast<double>(state.iterations()));
-    // The bus keeps only the newest reports, so this tells whether any was sent, not how many.
-    if (!altitudeArmed && XPL::VIRTUAL::FeatureReports(kAutoflightPath).size() != sentBefore) {
-        state.SkipWithError("a steady frame sent a report");
-    }
-    skydeck->Uninitialize();
-    XPL::VIRTUAL::ResetDevices();
+    auto skydeck = XPL::BENCH::StartSkydeck();
+    XPL::BENCH::TimeSteadyFrames(state, *skydeck, kAutoflightPath, {.mustNotSend = !altitudeArmed});
 }
 
 void BM_AutoflightSteadyFrame(benchmark::State& state) {

@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "alloc_counter.h"
 #include "devices/panel.h"
 #include "devices/skydeck.h"
+#include "panel_bench_support.h"
 #include "platform/virtual/virtual_devices.h"
 #include "platform/virtual/virtual_platform.h"
 #include "sim/sim_registry.h"
@@ -50,37 +50,18 @@ std::unique_ptr<XPL::CPanel> MakeIdlePanel(const std::wstring& path, const std::
 }
 
 void BM_SteadyFrame(benchmark::State& state) {
-    XPL::VIRTUAL::ResetPlatform();
-    XPL::VIRTUAL::ResetDevices();
-    XPL::VSIM::Reset();
-    XPL::ResolveSimRegistry();
+    XPL::BENCH::ResetSimulation();
     XPL::VSIM::SetFloat("sim/cockpit/autopilot/altitude", 12000.0f);
     const auto previous = XPL::CSkydeck::SetPanelMaker(XPL::kAutoflightProductId, &MakeIdlePanel);
     for (int i = 0; i < state.range(0); ++i) {
-        XPL::VIRTUAL::DeviceSpec spec;
-        spec.path = L"\\\\?\\hid#vid_2c5d&pid_4a01#bench" + std::to_wstring(i);
-        spec.vendorId = XPL::kSkydeckVendorId;
-        spec.productId = XPL::kAutoflightProductId;
-        spec.buttonCount = 24;
-        spec.inputReportLength = 4;
-        spec.featureReportLength = 13;
-        XPL::VIRTUAL::AttachDevice(spec);
+        XPL::VIRTUAL::AttachDevice(
+            XPL::BENCH::PanelSpec(L"\\\\?\\hid#vid_2c5d&pid_4a01#bench" + std::to_wstring(i),
+                                  XPL::kAutoflightProductId, 13));
     }
-    auto skydeck = std::make_unique<XPL::CSkydeck>();
-    skydeck->Initialize();
-    for (int i = 0; i < 3; ++i) {
-        skydeck->NotifyPanels();  // first reports sent, reads pending: steady state from here
-    }
-    const long before = XPL::BENCH::AllocationCount();
-    for (auto _ : state) {
-        skydeck->NotifyPanels();
-    }
-    state.counters["allocs/frame"] =
-        benchmark::Counter(static_cast<double>(XPL::BENCH::AllocationCount() - before) /
-                           static_cast<double>(state.iterations()));
-    skydeck->Uninitialize();
+    auto skydeck = XPL::BENCH::StartSkydeck();
+    // Idle panels send nothing after their first report; only the first device is checked.
+    XPL::BENCH::TimeSteadyFrames(state, *skydeck, L"\\\\?\\hid#vid_2c5d&pid_4a01#bench0");
     XPL::CSkydeck::SetPanelMaker(XPL::kAutoflightProductId, previous);
-    XPL::VIRTUAL::ResetDevices();
 }
 BENCHMARK(BM_SteadyFrame)->Arg(4)->Arg(16);
 

@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "alloc_counter.h"
 #include "devices/skydeck.h"
+#include "panel_bench_support.h"
 #include "panels/lamp_panel.h"
 #include "platform/virtual/virtual_devices.h"
 #include "platform/virtual/virtual_platform.h"
@@ -65,43 +65,20 @@ void WriteProgramming(const fs::path& profile) {
 }
 
 void BM_LampSteadyFrame(benchmark::State& state) {
-    XPL::VIRTUAL::ResetPlatform();
-    XPL::VIRTUAL::ResetDevices();
-    XPL::VSIM::Reset();
-    XPL::ResolveSimRegistry();
+    XPL::BENCH::ResetSimulation();
     SetAircraft();
     const fs::path documents = fs::temp_directory_path() / "xvs-lamp-bench";
     fs::create_directories(documents / "Trellis Profiles");
     WriteProgramming(documents / "Trellis Profiles");
     XPL::VIRTUAL::SetPublicDocumentsFolder(documents.wstring());
-    XPL::VIRTUAL::DeviceSpec spec;
-    spec.path = kLampPath;
+    XPL::VIRTUAL::DeviceSpec spec = XPL::BENCH::PanelSpec(kLampPath, XPL::kLampProductId, 7);
     spec.serial = L"BENCH";
-    spec.vendorId = XPL::kSkydeckVendorId;
-    spec.productId = XPL::kLampProductId;
-    spec.featureReportLength = 7;
     XPL::VIRTUAL::AttachDevice(spec);
-    auto skydeck = std::make_unique<XPL::CSkydeck>();
-    skydeck->Initialize();
-    for (int i = 0; i < 3; ++i) {
-        skydeck->NotifyPanels();  // the lens report sent once: steady from here
-    }
-    const size_t sentBefore = XPL::VIRTUAL::FeatureReports(kLampPath).size();
-    if (sentBefore != 2) {
+    auto skydeck = XPL::BENCH::StartSkydeck();  // the lens report sent once: steady from here
+    if (XPL::VIRTUAL::FeatureReports(kLampPath).size() != 2) {
         state.SkipWithError("the panel was not programmed");
     }
-    const long before = XPL::BENCH::AllocationCount();
-    for (auto _ : state) {
-        skydeck->NotifyPanels();
-    }
-    const long allocations = XPL::BENCH::AllocationCount() - before;
-    state.counters["allocs/frame"] = benchmark::Counter(static_cast<double>(allocations) /
-                                                        static_cast<double>(state.iterations()));
-    if (XPL::VIRTUAL::FeatureReports(kLampPath).size() != sentBefore) {
-        state.SkipWithError("a steady frame sent a report");
-    }
-    skydeck->Uninitialize();
-    XPL::VIRTUAL::ResetDevices();
+    XPL::BENCH::TimeSteadyFrames(state, *skydeck, kLampPath);
     XPL::GetAircraftSettings() = XPL::AircraftSettings{};
     std::error_code ignored;
     fs::remove_all(documents, ignored);

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "alloc_counter.h"
 #include "devices/skydeck.h"
+#include "panel_bench_support.h"
 #include "panels/toggle_panel.h"
 #include "platform/virtual/virtual_devices.h"
 #include "platform/virtual/virtual_platform.h"
@@ -39,43 +39,13 @@ void BM_ToggleSteadyFrame(benchmark::State& state) {
     XPL::VSIM::SetInt("sim/aircraft/engine/acf_num_engines", 2);
     XPL::VSIM::SetInt("sim/aircraft/electrical/num_generators", 2);
     XPL::VSIM::SetFloats("sim/flightmodel2/gear/deploy_ratio", {ratio, ratio, ratio});
-    XPL::VIRTUAL::DeviceSpec spec;
-    spec.path = kTogglePath;
-    spec.vendorId = XPL::kSkydeckVendorId;
-    spec.productId = XPL::kToggleProductId;
-    spec.buttonCount = 24;
-    spec.inputReportLength = 4;
-    spec.featureReportLength = 2;
-    XPL::VIRTUAL::AttachDevice(spec);
+    XPL::VIRTUAL::AttachDevice(XPL::BENCH::PanelSpec(kTogglePath, XPL::kToggleProductId, 2));
     // Ready for flight: battery, alternator, avionics, fuel pump, beacon, nav, magnetos BOTH and
     // the gear lever down from the first report on.
     XPL::VIRTUAL::QueueInputReport(kTogglePath, std::set<uint16_t>{1, 2, 3, 4, 9, 10, 17, 20});
-    auto skydeck = std::make_unique<XPL::CSkydeck>();
-    skydeck->Initialize();
-    for (int i = 0; i < kJournalFrames; ++i) {
-        skydeck->NotifyPanels();  // switches sent, lamps sent, read pending: steady from here
-    }
-    XPL::VSIM::ClearJournal();
-    const size_t sentBefore = XPL::VIRTUAL::FeatureReports(kTogglePath).size();
-    const long before = XPL::BENCH::AllocationCount();
-    int frames = 0;
-    for (auto _ : state) {
-        skydeck->NotifyPanels();
-        if (++frames == kJournalFrames) {
-            state.PauseTiming();
-            XPL::VSIM::ClearJournal();
-            frames = 0;
-            state.ResumeTiming();
-        }
-    }
-    const long allocations = XPL::BENCH::AllocationCount() - before;
-    state.counters["allocs/frame"] = benchmark::Counter(static_cast<double>(allocations) /
-                                                        static_cast<double>(state.iterations()));
-    if (XPL::VIRTUAL::FeatureReports(kTogglePath).size() != sentBefore) {
-        state.SkipWithError("a steady frame sent a lamp report");
-    }
-    skydeck->Uninitialize();
-    XPL::VIRTUAL::ResetDevices();
+    auto skydeck = XPL::BENCH::StartSkydeck(kJournalFrames);
+    XPL::BENCH::TimeSteadyFrames(state, *skydeck, kTogglePath,
+                                 {.journalClearFrames = kJournalFrames});
     XPL::VSIM::Reset();
 }
 BENCHMARK(BM_ToggleSteadyFrame)->ArgName("gear")->Arg(0)->Arg(1)->Arg(2);

@@ -7,8 +7,8 @@
 #include <set>
 #include <string>
 
-#include "alloc_counter.h"
 #include "devices/skydeck.h"
+#include "panel_bench_support.h"
 #include "panels/tuner_panel.h"
 #include "platform/virtual/virtual_devices.h"
 #include "platform/virtual/virtual_platform.h"
@@ -38,42 +38,16 @@ void SetRadios() {
 
 void BM_TunerSteadyFrame(benchmark::State& state) {
     const auto mode = static_cast<uint16_t>(state.range(0));
-    XPL::VIRTUAL::ResetPlatform();
-    XPL::VIRTUAL::ResetDevices();
-    XPL::VSIM::Reset();
-    XPL::ResolveSimRegistry();
+    XPL::BENCH::ResetSimulation();
     SetRadios();
-    XPL::VIRTUAL::DeviceSpec spec;
-    spec.path = kTunerPath;
-    spec.vendorId = XPL::kSkydeckVendorId;
-    spec.productId = XPL::kTunerProductId;
-    spec.buttonCount = 24;
-    spec.inputReportLength = 4;
-    spec.featureReportLength = 25;
-    XPL::VIRTUAL::AttachDevice(spec);
+    XPL::VIRTUAL::AttachDevice(XPL::BENCH::PanelSpec(kTunerPath, XPL::kTunerProductId, 25));
     // Both selectors on the benchmarked mode from the first report on.
     XPL::VIRTUAL::QueueInputReport(
         kTunerPath,
         std::set<uint16_t>{static_cast<uint16_t>(XPL::CTunerPanel::kUpperSelectorFirst + mode),
                            static_cast<uint16_t>(XPL::CTunerPanel::kLowerSelectorFirst + mode)});
-    auto skydeck = std::make_unique<XPL::CSkydeck>();
-    skydeck->Initialize();
-    for (int i = 0; i < 3; ++i) {
-        skydeck->NotifyPanels();  // modes set, first report sent, read pending: steady from here
-    }
-    const size_t sentBefore = XPL::VIRTUAL::FeatureReports(kTunerPath).size();
-    const long before = XPL::BENCH::AllocationCount();
-    for (auto _ : state) {
-        skydeck->NotifyPanels();
-    }
-    const long allocations = XPL::BENCH::AllocationCount() - before;
-    state.counters["allocs/frame"] = benchmark::Counter(static_cast<double>(allocations) /
-                                                        static_cast<double>(state.iterations()));
-    if (XPL::VIRTUAL::FeatureReports(kTunerPath).size() != sentBefore) {
-        state.SkipWithError("a steady frame sent a report");
-    }
-    skydeck->Uninitialize();
-    XPL::VIRTUAL::ResetDevices();
+    auto skydeck = XPL::BENCH::StartSkydeck();
+    XPL::BENCH::TimeSteadyFrames(state, *skydeck, kTunerPath);
 }
 BENCHMARK(BM_TunerSteadyFrame)
     ->ArgName("mode")

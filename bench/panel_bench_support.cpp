@@ -1,0 +1,65 @@
+#include "panel_bench_support.h"
+
+#include "alloc_counter.h"
+#include "platform/virtual/virtual_platform.h"
+#include "sim/sim_registry.h"
+#include "vsim/vsim.h"
+
+namespace XPL::BENCH {
+
+void ResetSimulation() {
+    VIRTUAL::ResetPlatform();
+    VIRTUAL::ResetDevices();
+    VSIM::Reset();
+    ResolveSimRegistry();
+}
+
+VIRTUAL::DeviceSpec PanelSpec(const std::wstring& path, uint16_t productId,
+                              uint16_t featureReportLength) {
+    VIRTUAL::DeviceSpec spec;
+    spec.path = path;
+    spec.vendorId = kSkydeckVendorId;
+    spec.productId = productId;
+    spec.buttonCount = 24;
+    spec.inputReportLength = 4;
+    spec.featureReportLength = featureReportLength;
+    return spec;
+}
+
+std::unique_ptr<CSkydeck> StartSkydeck(int warmFrames) {
+    auto skydeck = std::make_unique<CSkydeck>();
+    skydeck->Initialize();
+    for (int i = 0; i < warmFrames; ++i) {
+        skydeck->NotifyPanels();
+    }
+    return skydeck;
+}
+
+void TimeSteadyFrames(benchmark::State& state, CSkydeck& skydeck, const std::wstring& path,
+                      SteadyFrameOptions options) {
+    if (options.journalClearFrames != 0) {
+        VSIM::ClearJournal();
+    }
+    // The bus keeps only the newest reports, so this tells whether any was sent, not how many.
+    const size_t sentBefore = VIRTUAL::FeatureReports(path).size();
+    const long before = AllocationCount();
+    int frames = 0;
+    for (auto _ : state) {
+        skydeck.NotifyPanels();
+        if (options.journalClearFrames != 0 && ++frames == options.journalClearFrames) {
+            state.PauseTiming();
+            VSIM::ClearJournal();
+            frames = 0;
+            state.ResumeTiming();
+        }
+    }
+    state.counters["allocs/frame"] = benchmark::Counter(
+        static_cast<double>(AllocationCount() - before) / static_cast<double>(state.iterations()));
+    if (options.mustNotSend && VIRTUAL::FeatureReports(path).size() != sentBefore) {
+        state.SkipWithError("a steady frame sent a report");
+    }
+    skydeck.Uninitialize();
+    VIRTUAL::ResetDevices();
+}
+
+}  // namespace XPL::BENCH

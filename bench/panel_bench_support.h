@@ -1,0 +1,40 @@
+// What the panel benchmarks share: a fresh simulated machine, a Skydeck panel on the virtual bus,
+// a started device manager, and the timed loop of steady frames with its allocation counter.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "devices/skydeck.h"
+#include "platform/virtual/virtual_devices.h"
+
+namespace XPL::BENCH {
+
+// A fresh virtual machine and simulator, with the registry resolved against it.
+void ResetSimulation();
+
+// A Skydeck HID panel with 24 buttons.
+VIRTUAL::DeviceSpec PanelSpec(const std::wstring& path, uint16_t productId,
+                              uint16_t featureReportLength);
+
+// A device manager started over the attached devices, run warmFrames frames so that first
+// reports are sent and reads pend: steady from here.
+std::unique_ptr<CSkydeck> StartSkydeck(int warmFrames = 3);
+
+struct SteadyFrameOptions {
+    // A report sent to path during the timed frames fails the benchmark.
+    bool mustNotSend = true;
+    // When non-zero, the simulator's journal is cleared (untimed) every that many frames, for
+    // panels that send a command every frame.
+    int journalClearFrames = 0;
+};
+
+// Times one frame of the device manager per iteration and reports "allocs/frame"; then
+// uninitialises the manager and empties the bus.
+void TimeSteadyFrames(benchmark::State& state, CSkydeck& skydeck, const std::wstring& path,
+                      SteadyFrameOptions options = {});
+
+}  // namespace XPL::BENCH
