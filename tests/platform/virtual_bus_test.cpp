@@ -616,3 +616,37 @@ TEST_F(VirtualBusTest, ReaderAndHotPlugOnTwoThreads) {
 }
 
 }  // namespace
+
+TEST_F(VirtualBusTest, FeatureReportsSinceKeepsCountingPastTheLogBound) {
+    VIRTUAL::AttachDevice(HidDevice(kPanel, 0x4A01, 8));
+    DeviceFile* file = Open(kPanel, false);
+    uint32_t error = 0;
+    auto send = [&](int count, int first) {
+        for (int i = 0; i < count; ++i) {
+            const uint8_t report[3] = {0, static_cast<uint8_t>((first + i) >> 8),
+                                       static_cast<uint8_t>(first + i)};
+            ASSERT_TRUE(HidSetFeature(file, report, 3, error));
+        }
+    };
+    uint64_t sequence = 0;
+    send(5000, 0);  // more than the log keeps: only the newest come back
+    auto fresh = VIRTUAL::FeatureReportsSince(kPanel, &sequence);
+    EXPECT_EQ(sequence, 5000u);
+    ASSERT_EQ(fresh.size(), VIRTUAL::FeatureReports(kPanel).size());
+    EXPECT_EQ(fresh.back(), (std::vector<uint8_t>{0, 4999 >> 8, 4999 & 0xFF}));
+
+    send(2, 5000);  // the log is full, yet the two new ones are told apart from the old
+    fresh = VIRTUAL::FeatureReportsSince(kPanel, &sequence);
+    ASSERT_EQ(fresh.size(), 2u);
+    EXPECT_EQ(fresh.front(), (std::vector<uint8_t>{0, 5000 >> 8, 5000 & 0xFF}));
+    EXPECT_TRUE(VIRTUAL::FeatureReportsSince(kPanel, &sequence).empty());
+    Close(file);
+
+    VIRTUAL::AttachDevice(HidDevice(kPanel, 0x4A01, 8));  // a new device under the same path
+    file = Open(kPanel, false);
+    send(1, 7);
+    fresh = VIRTUAL::FeatureReportsSince(kPanel, &sequence);
+    ASSERT_EQ(fresh.size(), 1u);
+    EXPECT_EQ(sequence, 1u);
+    Close(file);
+}

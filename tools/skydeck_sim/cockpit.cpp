@@ -385,11 +385,10 @@ void CCockpit::PollFeatures() {
         if (device->hidPath.empty()) {
             continue;
         }
-        const auto reports = VIRTUAL::FeatureReports(device->hidPath);
-        for (size_t i = device->featuresSeen; i < reports.size(); ++i) {
-            journal.Add("feature " + name + HexBytes(reports[i]));
+        for (const auto& report :
+             VIRTUAL::FeatureReportsSince(device->hidPath, &device->featuresSeen)) {
+            journal.Add("feature " + name + HexBytes(report));
         }
-        device->featuresSeen = reports.size();
     }
 }
 

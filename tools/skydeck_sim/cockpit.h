@@ -82,7 +82,7 @@ private:
         std::wstring displayPath;  // screen and hotas: the display-driver device
         uint16_t buttonCount = 0;
         std::set<uint16_t> usagesOn;
-        size_t featuresSeen = 0;
+        uint64_t featuresSeen = 0;  // feature reports journaled so far
         bool attached = false;
     };
     // A failure of one command: the status and its message.

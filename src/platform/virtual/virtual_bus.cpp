@@ -36,6 +36,7 @@ std::vector<std::vector<uint8_t>> Entries(const RequestLog& log) {
 
 void RequestLog::Append(std::vector<uint8_t> entry) {
     bytes += entry.size();
+    ++appended;
     entries.push_back(std::move(entry));
     while (entries.size() > 1 && (entries.size() > kLogMaxEntries || bytes > kLogMaxBytes)) {
         bytes -= entries.front().size();
@@ -219,6 +220,24 @@ std::vector<std::vector<uint8_t>> FeatureReports(const std::wstring& path) {
     const auto found = bus.known.find(KeyOf(path));
     return found == bus.known.end() ? std::vector<std::vector<uint8_t>>{}
                                     : Entries(found->second->featureReports);
+}
+
+std::vector<std::vector<uint8_t>> FeatureReportsSince(const std::wstring& path,
+                                                      uint64_t* sequence) {
+    Bus& bus = TheBus();
+    std::lock_guard lock(bus.mutex);
+    const auto found = bus.known.find(KeyOf(path));
+    if (found == bus.known.end()) {
+        *sequence = 0;
+        return {};
+    }
+    const RequestLog& log = found->second->featureReports;
+    // A sequence beyond the log belongs to a device since replaced under the same path.
+    const uint64_t seen = *sequence <= log.appended ? *sequence : 0;
+    const size_t fresh =
+        static_cast<size_t>(std::min<uint64_t>(log.appended - seen, log.entries.size()));
+    *sequence = log.appended;
+    return {log.entries.end() - static_cast<std::ptrdiff_t>(fresh), log.entries.end()};
 }
 
 std::vector<std::vector<uint8_t>> DisplayRequests(const std::wstring& path) {

@@ -52,6 +52,7 @@ inline constexpr size_t kLogMaxBytes = size_t{64} << 20;
 struct RequestLog {
     std::deque<std::vector<uint8_t>> entries;
     size_t bytes = 0;
+    uint64_t appended = 0;  // entries ever appended, the dropped ones included
 
     void Append(std::vector<uint8_t> entry);
 };

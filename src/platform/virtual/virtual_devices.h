@@ -103,6 +103,10 @@ size_t PendingInputReports(const std::wstring& path);
 
 // Every feature report a HID device accepted, oldest first.
 std::vector<std::vector<uint8_t>> FeatureReports(const std::wstring& path);
+// The feature reports accepted after the first *sequence ones the device ever accepted, oldest
+// first; *sequence becomes the number accepted so far. Start from 0; a device attached anew under
+// the path starts again from 0. Reports dropped from the log in between are not returned.
+std::vector<std::vector<uint8_t>> FeatureReportsSince(const std::wstring& path, uint64_t* sequence);
 // Every request a display device accepted: writes (screen) or control requests (stick, with
 // the code in the first four bytes, little-endian), oldest first.
 // Each log keeps its newest 4096 entries and at most 64 MiB, so long runs stay bounded.
