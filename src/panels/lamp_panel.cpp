@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cwctype>
 #include <vector>
 
@@ -164,7 +165,7 @@ bool CLampPanel::UpdateTilesFromXML() {
     if (!loaded) {
         TraceWrite(kTraceFailure, kKeyword, kTraceMessage, L"Failed in loading the XML file %s",
                    path);
-        TraceWrite(kTraceNotice, kKeyword, kTraceMessage, L"The XML parser reports: %s",
+        TraceWrite(kTraceDetail, kKeyword, kTraceMessage, L"The XML parser reports: %s",
                    loaded.message);
         return false;
     }
@@ -178,7 +179,7 @@ bool CLampPanel::UpdateTilesFromXML() {
     const PLATFORM::XmlStatus selected = document.SelectNodes(xpath, lenses);
     if (!selected) {
         // Only a serial number no attribute can hold gets here: nothing is for this panel.
-        TraceWrite(kTraceNotice, kKeyword, kTraceMessage, L"The XML parser reports: %s",
+        TraceWrite(kTraceDetail, kKeyword, kTraceMessage, L"The XML parser reports: %s",
                    selected.message);
     }
 
@@ -414,11 +415,11 @@ void CLampPanel::FillLenseReportForFuelLow(Report& report) {
     XPLMGetDatavf(registry->ref.aircraft_overflow_acf_tank_rat, ratios, 0, tanks);
     XPLMGetDatavf(registry->ref.flightmodel_weight_m_fuel, masses, 0, tanks);
     for (int i = 0; i < tanks; ++i) {
-        // Single precision throughout; a tank with no share gives no finite level (inf or NaN),
-        // which is never below the threshold.
+        // Single precision throughout; a tank with no share gives no finite level (inf or NaN,
+        // -inf for a negative mass), which is never low.
         const float share = capacity * kPoundsToKilograms * ratios[i];
         const float level = masses[i] / share;
-        const bool low = level < kFuelLowLevel;
+        const bool low = std::isfinite(level) && level < kFuelLowLevel;
         const TileIndex tile =
             i == 0 ? kLeftFuelLow : (i == tanks - 1 ? kRightFuelLow : kCentreFuelLow);
         Fill(tile, low, report);

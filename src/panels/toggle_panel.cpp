@@ -40,7 +40,9 @@ void Switch(uint32_t state, XPLMCommandRef on, XPLMCommandRef off) {
 
 }  // namespace
 
-CTogglePanel::CTogglePanel(const std::wstring& devicePath) : CPanel(devicePath) {}
+CTogglePanel::CTogglePanel(const std::wstring& devicePath) : CPanel(devicePath) {
+    CTraceScope scope(kKeyword, "XPL::CTogglePanel::CTogglePanel");
+}
 
 void CTogglePanel::OnInitialize() {
     CTraceScope scope(kKeyword, "XPL::CTogglePanel::OnInitialize");

@@ -102,9 +102,10 @@ int32_t NextAdfFrequency(int32_t value, Step step) {
 }
 
 // Tenths of a nautical mile, rounded half up; a distance that is no number or does not fit
-// shows as 0.
+// shows as 0. The product stays in single precision so that a distance the simulator shows as
+// 0.45 (0.4499999881f) rounds to 5 tenths, as the pilot reads it, not to 4.
 int32_t DistanceTenths(float distance) {
-    const double tenths = std::floor(static_cast<double>(distance) * 10.0 + 0.5);
+    const double tenths = std::floor(static_cast<double>(distance * 10.0f) + 0.5);
     if (!(tenths >= std::numeric_limits<int32_t>::min() &&
           tenths <= std::numeric_limits<int32_t>::max())) {
         return 0;
@@ -115,7 +116,6 @@ int32_t DistanceTenths(float distance) {
 }  // namespace
 
 bool CTunerPanel::RotaryFilter::Verdict(uint16_t usage, uint32_t state, uint32_t now) {
-    CTraceScope scope(kKeyword, "XPL::CTunerPanel::RotaryFilter::Verdict");
     if (state == 0) {
         return true;
     }

@@ -87,12 +87,16 @@ public:
     XmlStatus Create();
     // Replaces the content with a file's. path may use backslashes. A missing, unreadable or
     // malformed file (or one in an encoding the backend cannot read) is a failure; the document
-    // is then empty.
+    // is then empty. Malformed is what MSXML refuses, on every backend: not exactly one root
+    // element, text outside it, an undefined entity or stray '&', a repeated attribute, a
+    // character XML does not allow, elements nested more than 256 deep.
     XmlStatus LoadFile(std::wstring_view path);
-    // Replaces the content with a text (any encoding declaration in it is not looked at).
+    // Replaces the content with a text (any encoding declaration in it is not looked at); held
+    // to the same rules as a file.
     XmlStatus LoadText(std::wstring_view text);
     // Writes the document to path (backslashes allowed) through a temporary file beside it that
-    // then replaces the target, so a failed save leaves the earlier file as it was.
+    // then replaces the target, so a failed save leaves the earlier file as it was. A document
+    // without a root element (after a failed load, say) is not written: that is a failure too.
     XmlStatus Save(std::wstring_view path) const;
 
     // The document node (context for absolute XPaths) and its root element (null when empty).

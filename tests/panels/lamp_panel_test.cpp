@@ -97,7 +97,7 @@ protected:
         std::ofstream(documents_ / "Trellis Profiles" / "LampProgramming.xml", std::ios::binary)
             << bytes;
     }
-    // Attaches and initialises a panel; the level-1 and level-2 lines of the start are kept.
+    // Attaches and initialises a panel; the lines of the start up to startLevel_ are kept.
     CLampPanel& Start(const std::wstring& serial = kSerial) {
         VIRTUAL::DeviceSpec spec = HidDevice(kPath, kLampProductId, 0);
         spec.inputReportLength = 0;
@@ -105,7 +105,7 @@ protected:
         VIRTUAL::AttachDevice(spec);
         panel_ = std::make_unique<CLampPanel>(kPath);
         EXPECT_TRUE(panel_->Initialize());
-        startTexts_ = TakeTraceTexts(1);
+        startTexts_ = TakeTraceTexts(startLevel_);
         return *panel_;
     }
     CLampPanel& Program(const std::vector<Binding>& bindings) {
@@ -128,6 +128,7 @@ protected:
     fs::path documents_;
     std::unique_ptr<CLampPanel> panel_;
     Texts startTexts_;
+    int startLevel_ = 1;
 };
 
 const Bytes kBrightness = {0xB2, 0x64};
@@ -142,7 +143,9 @@ TEST_F(LampPanelTest, MakesTheFiftyOneTilesUnprogrammedAndIsTheLampProductsMaker
 }
 
 TEST_F(LampPanelTest, AFileThatCannotBeLoadedLeavesEveryLensDarkButStillSetsTheBrightness) {
-    for (const char* content : {"", "<Lamp><LampProgramming Id=\"LP-0042\"><Lense></Lamp>"}) {
+    startLevel_ = 2;  // the two failures are all the panel says, also at the notice level
+    for (const char* content : {"", "<Lamp><LampProgramming Id=\"LP-0042\"><Lense></Lamp>",
+                                "<Lamp><LampProgramming Id=\"LP-0042\"/></Lamp>\r\n<Lamp/>"}) {
         fs::remove(documents_ / "Trellis Profiles" / "LampProgramming.xml");
         if (*content != '\0') {
             WriteFile(content);
@@ -425,6 +428,7 @@ INSTANTIATE_TEST_SUITE_P(
              Tanks({0.25f, 0.25f, 0.25f, 0.25f}, {9, 9, 0, 9})),
         CASE("OneTankIsLeftOnly", "RightFuelLow", false, Tanks({1.0f}, {0})),
         CASE("NoShareIsNotLow", "LeftFuelLow", false, Tanks({0.0f, 1.0f}, {0, 0})),
+        CASE("NoShareNegativeMassIsNotLow", "LeftFuelLow", false, Tanks({0.0f, 1.0f}, {-1, 0})),
         // 14.968536 / (1000 x 0.453592 x 0.33) is 0.1 in single precision, just below in double.
         CASE("SinglePrecisionAtTheThreshold", "LeftFuelLow", false,
              Tanks({0.33f}, {14.968536376953125f}, 1000.0f)),

@@ -191,6 +191,27 @@ INSTANTIATE_TEST_SUITE_P(
         SwitchCase{"Unregistered", 21, {}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Construction and registration, then one event through every parse step, in their order.
+TEST_F(TogglePanelTest, TracesItsStepsInOrder) {
+    panel_.reset();
+    VIRTUAL::EnableTrace(3, TRACEKW::kToggle);
+    panel_ = std::make_unique<CTogglePanel>(kPath);
+    ASSERT_TRUE(panel_->Initialize());
+    Report({20});
+    const std::wstring prefix = L">>XPL::CTogglePanel::";
+    std::vector<std::wstring> entries;
+    for (const std::wstring& text : TakeTraceTexts()) {
+        if (text.starts_with(prefix)) {
+            entries.push_back(text.substr(prefix.size()));
+        }
+    }
+    EXPECT_EQ(entries,
+              (std::vector<std::wstring>{
+                  L"CTogglePanel", L"OnInitialize", L"InitLightSystem", L"InitCowl", L"InitMisc",
+                  L"InitEngine", L"InitGear", L"OnButton", L"ParseLightSystem", L"ParseCowl",
+                  L"ParseMisc", L"ParseEngine", L"ParseGear", L"OnNotify", L"FillLedReport"}));
+}
+
 struct UnitCase {
     uint16_t usage;
     const char* countPath;

@@ -188,11 +188,12 @@ TEST_F(TunerPanelTest, DisplaysFollowTheirDatarefsAndNothingIsSentWhileNothingCh
     // DME mode: the distance alone changes the display.
     Select(Upper(T::kModeDme));
     const size_t sent = SentCount();
-    VSIM::SetFloat("sim/cockpit2/radios/indicators/nav1_dme_distance_nm", 0.05f);  // 1 tenth
+    // 0.45f lies just below 0.45 but the display reads as the pilot does: 5 tenths.
+    VSIM::SetFloat("sim/cockpit2/radios/indicators/nav1_dme_distance_nm", 0.45f);
     panel_->Notify();
     EXPECT_EQ(SentCount(), sent + 1);
     EXPECT_EQ(LastSent(),
-              Report("00 00 00 D0 01  00 00 00 FF FF", "00 00 00 FF FF  01 02 D1 09 00"));
+              Report("00 00 00 D0 05  00 00 00 FF FF", "00 00 00 FF FF  01 02 D1 09 00"));
 }
 
 TEST_F(TunerPanelTest, AFailedSendIsNotRepeatedUntilTheContentChanges) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,17 @@ INSTANTIATE_TEST_SUITE_P(
                      L"\u20ac 5 \u00fc"}),
     [](const auto& info) { return std::string(info.param.label); });
 
+std::string Nested(int depth) {
+    std::string text;
+    for (int i = 0; i < depth; ++i) {
+        text += "<a>";
+    }
+    for (int i = 0; i < depth; ++i) {
+        text += "</a>";
+    }
+    return text;
+}
+
 TEST_F(XmlTest, FilesThatDoNotHoldAWellFormedDocumentFailAndLeaveItEmpty) {
     ASSERT_TRUE(document_.LoadText(L"<Old/>"));
     const std::vector<std::string> bad = {
@@ -113,6 +125,17 @@ TEST_F(XmlTest, FilesThatDoNotHoldAWellFormedDocumentFailAndLeaveItEmpty) {
         "just text",
         "<Lamp>\xC3</Lamp>",  // an 8-bit byte in a file that declares no encoding
         "<?xml version=\"1.0\"?>",
+        "<Lamp/>\r\n<Lamp/>",
+        "<Lamp/>trailing",
+        "<Lamp>A & B</Lamp>",
+        "<Lamp>&nbsp;</Lamp>",
+        "<Lamp a=\"1\" a=\"2\"/>",
+        "<Lamp>&#0;</Lamp>",
+        "<Lamp>\x01</Lamp>",
+        std::string("<Lamp>\0</Lamp>", 15),
+        "<Lamp><!-- a -- b --></Lamp>",
+        "<Lamp><?xml version=\"1.0\"?></Lamp>",
+        Nested(10000),
     };
     for (const std::string& bytes : bad) {
         const XmlStatus loaded = document_.LoadFile(Write("bad.xml", bytes));
@@ -122,6 +145,19 @@ TEST_F(XmlTest, FilesThatDoNotHoldAWellFormedDocumentFailAndLeaveItEmpty) {
     }
     EXPECT_FALSE(document_.LoadFile(root_.wstring() + L"\\sub\\missing.xml"));
     EXPECT_FALSE(document_.LoadText(L"<a><b></a>"));
+    EXPECT_FALSE(document_.LoadText(std::wstring(L"<a/>\0<b>", 8)));
+    // What well-formed files may hold all the same.
+    const std::vector<std::string> good = {
+        Nested(100),
+        "<!-- before --><?pi x?><Lamp a=\"&#x41;&#0065;&lt;\">&amp;&quot;<![CDATA[&x; <]]>"
+        "</Lamp><!-- after -->\r\n",
+    };
+    for (const std::string& bytes : good) {
+        const XmlStatus loaded = document_.LoadFile(Write("good.xml", bytes));
+        EXPECT_TRUE(loaded) << bytes << std::string(loaded.message.begin(), loaded.message.end());
+    }
+    EXPECT_EQ(document_.DocumentElement().GetAttribute(L"a"), std::optional<std::wstring>(L"AA<"));
+    EXPECT_EQ(document_.DocumentElement().Text(), L"&\"&x; <");
 }
 
 TEST_F(XmlTest, ChildrenAreNamedAsTheDomNamesThemAndTextsAreTrimmed) {
@@ -231,9 +267,17 @@ TEST_F(XmlTest, BuiltDocumentsSurviveASaveAndLoad) {
     EXPECT_EQ(reread.DocumentElement().Children().size(), 1u);
 }
 
-TEST_F(XmlTest, ASaveThatCannotBeWrittenFails) {
+TEST_F(XmlTest, AFailedSaveLeavesTheFileAsItWas) {
     ASSERT_TRUE(document_.LoadText(L"<a/>"));
     EXPECT_FALSE(document_.Save(root_.wstring() + L"\\no such folder\\a.xml"));
+    // A load that failed leaves an empty document, which is never written over a file.
+    const std::string old = "<Screens><Screen Serial=\"1\"/></Screens>";
+    const std::wstring path = Write("keep.xml", old);
+    EXPECT_FALSE(document_.LoadFile(Write("bad.xml", "<Screens>")));
+    EXPECT_FALSE(document_.Save(path));
+    std::ifstream file(root_ / "sub" / "keep.xml", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), old);
+    EXPECT_FALSE(fs::exists(root_ / "sub" / "keep.xml.tmp"));
 }
 
 TEST_F(XmlTest, NullNodesAndAnUncreatedDocumentAreHarmless) {

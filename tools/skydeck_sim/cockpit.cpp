@@ -2,6 +2,8 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <system_error>
@@ -34,23 +36,30 @@ std::wstring Widen(const std::string& text) {
     return out;
 }
 
-// Trace text as a journal word sequence: indentation dropped, other bytes escaped as \xHH.
-std::string TraceText(const std::wstring& text) {
-    std::string out;
-    const size_t start = text.find_first_not_of(L' ');
-    for (size_t i = start == std::wstring::npos ? text.size() : start; i < text.size(); ++i) {
+// Appends a trace text as the journal writes it: indentation dropped, characters outside
+// printable ASCII as \xHH (\uHHHH beyond a byte).
+void AppendTraceText(std::string& out, const std::wstring& text) {
+    const size_t start = std::min(text.find_first_not_of(L' '), text.size());
+    const size_t at = out.size();
+    // Printable ASCII is copied as it is, in one pass: a full trace writes hundreds of lines a
+    // frame.
+    out.resize(at + text.size() - start);
+    char* to = out.data() + at;
+    for (size_t i = start; i < text.size(); ++i) {
         const auto c = static_cast<uint32_t>(text[i]);
-        if (c >= 0x20 && c < 0x7F && c != '\\') {
-            out += static_cast<char>(c);
-        } else if (c == '\\') {
-            out += '\\';
-        } else {
-            char hex[16];
-            std::snprintf(hex, sizeof(hex), c < 0x100 ? "\\x%02X" : "\\u%04X", c);
-            out += hex;
+        if (c >= 0x20 && c < 0x7F) {
+            *to++ = static_cast<char>(c);
+            continue;
         }
+        out.resize(static_cast<size_t>(to - out.data()));
+        char hex[16];
+        std::snprintf(hex, sizeof(hex), c < 0x100 ? "\\x%02X" : "\\u%04X", c);
+        out += hex;
+        const size_t written = out.size();
+        out.resize(written + text.size() - i - 1);
+        to = out.data() + written;
     }
-    return out;
+    out.resize(static_cast<size_t>(to - out.data()));
 }
 
 std::string HexBytes(const std::vector<uint8_t>& bytes) {
@@ -69,6 +78,94 @@ std::string JoinArgs(const std::vector<Token>& args, size_t from) {
         out += (i == from ? "" : " ") + (args[i].quoted ? QuoteWord(args[i].text) : args[i].text);
     }
     return out;
+}
+
+// A trace text as the journal writes it: indentation dropped, bytes outside printable ASCII as
+// \xHH (a backslash stays itself).
+std::string TraceTextOfWord(const std::string& word) {
+    std::string out;
+    const size_t start = word.find_first_not_of(' ');
+    for (size_t i = start == std::string::npos ? word.size() : start; i < word.size(); ++i) {
+        const auto c = static_cast<unsigned char>(word[i]);
+        if (c >= 0x20 && c < 0x7F) {
+            out += word[i];
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof(hex), "\\x%02X", c);
+            out += hex;
+        }
+    }
+    return out;
+}
+
+// The journal line an `expect EVENT` names: words joined by one blank, quoted words quoted as
+// the journal quotes them; a trace line's level and keyword in the journal's form and its text
+// bare, a feature report's bytes in upper case.
+std::string EventOf(const std::vector<Token>& args) {
+    const std::string& kind = args[0].text;
+    if (kind == "trace" && args.size() >= 3) {
+        std::string line = "trace ";
+        const auto level = ParseInteger(args[1].text);
+        line += level ? std::to_string(*level) : args[1].text;
+        char hex[24] = {};
+        if (const auto keyword = ParseKeywords(args[2].text)) {
+            std::snprintf(hex, sizeof(hex), "0x%llX", static_cast<unsigned long long>(*keyword));
+        }
+        line += " " + (hex[0] != '\0' ? std::string(hex) : args[2].text);
+        for (size_t i = 3; i < args.size(); ++i) {
+            line += " " + TraceTextOfWord(args[i].text);
+        }
+        return line;
+    }
+    if (kind == "feature" && args.size() >= 2) {
+        std::string line = "feature " + args[1].text;
+        for (size_t i = 2; i < args.size(); ++i) {
+            line += ' ';
+            for (const char c : args[i].text) {
+                line += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            }
+        }
+        return line;
+    }
+    return JoinArgs(args, 0);
+}
+
+std::vector<std::string> SplitWords(const std::string& line) {
+    std::vector<std::string> words;
+    size_t at = 0;
+    while (at <= line.size()) {
+        const size_t end = std::min(line.find(' ', at), line.size());
+        words.push_back(line.substr(at, end - at));
+        at = end + 1;
+    }
+    return words;
+}
+
+// A "set PATH V..." expectation against a journal line: a value may be written in any form of
+// the language (1.0 for 1, 0x10 for 16) as long as it reads as the journal's text.
+bool SameWrite(const std::string& expected, const std::string& line) {
+    const std::vector<std::string> want = SplitWords(expected);
+    const std::vector<std::string> have = SplitWords(line);
+    if (want.size() != have.size() || want.size() < 2 || want[1] != have[1]) {
+        return false;
+    }
+    for (size_t i = 2; i < want.size(); ++i) {
+        if (want[i] == have[i]) {
+            continue;
+        }
+        const auto value = ParseReal(want[i]);
+        if (!value) {
+            return false;
+        }
+        char general[32];
+        char integer[32];
+        std::snprintf(general, sizeof(general), "%g", *value);
+        std::snprintf(integer, sizeof(integer), "%.0f", *value);
+        if (have[i] != general && (have[i] != integer || *value != std::floor(*value))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // Distinct simulator lines kept for TakeSimulatorLines; later new ones are counted together.
@@ -137,6 +234,14 @@ CCockpit::~CCockpit() {
 
 bool CCockpit::Setup(std::string& message) {
     std::error_code error;
+    if (!fs::is_directory(options.dataFolder, error)) {
+        message = "no data folder " + options.dataFolder.string();
+        return false;
+    }
+    if (!options.profileFolder.empty() && !fs::is_directory(options.profileFolder, error)) {
+        message = "no profile folder " + options.profileFolder.string();
+        return false;
+    }
     std::string pattern = (fs::temp_directory_path(error) / "skydeck-sim-XXXXXX").string();
     if (error || mkdtemp(pattern.data()) == nullptr) {
         message = "cannot make a scratch folder in the temporary folder";
@@ -169,11 +274,12 @@ bool CCockpit::Setup(std::string& message) {
     VIRTUAL::SetModuleFilePath(Widen((plugin / "64" / "win.xpl").string()));
     VIRTUAL::SetPublicDocumentsFolder(Widen(documents.string()));
     VIRTUAL::SetTraceListener([this](const VIRTUAL::TraceLine& line) {
-        const std::string text = TraceText(line.text);
         char head[64];
         std::snprintf(head, sizeof(head), "trace %u 0x%llX ", static_cast<unsigned>(line.level),
                       static_cast<unsigned long long>(line.keyword));
-        journal.Add(head + text, text);
+        std::string text = head;
+        AppendTraceText(text, line.text);
+        journal.Add(std::move(text));
     });
     // The model acts after the line is journaled: its own changes are the simulator's and
     // make no lines.
@@ -223,8 +329,8 @@ int CCockpit::Play(const std::vector<Command>& commands, const std::string& file
     for (const Command& command : commands) {
         const Outcome outcome = Execute(command, baseFolder);
         PollFeatures();
-        // The cockpit keeps its own journal; the simulator's would only grow.
-        VSIM::ClearJournal();
+        DropCaptures();
+        journal.Flush();
         if (outcome.status != kPassed) {
             std::fprintf(stderr, "%s:%d: %s\n", fileName.c_str(), command.line,
                          outcome.message.c_str());
@@ -334,7 +440,7 @@ CCockpit::Outcome CCockpit::Execute(const Command& command, const fs::path& base
         VIRTUAL::AdvanceClock(static_cast<uint32_t>(*ParseInteger(a[0].text)));
     } else if (v == "trace") {
         const auto level = static_cast<uint8_t>(*ParseInteger(a[0].text));
-        const auto keywords = static_cast<uint64_t>(*ParseInteger(a[1].text));
+        const auto keywords = *ParseKeywords(a[1].text);
         if (level == 0 && keywords == 0) {
             VIRTUAL::DisableTrace();
         } else {
@@ -377,7 +483,16 @@ void CCockpit::RunFrames(int64_t count) {
         model.Frame();
         VSIM::RunFrames(1);
         PollFeatures();
+        DropCaptures();
     }
+}
+
+void CCockpit::DropCaptures() {
+    // Every line reached the journal through the listeners; the simulator's journal and the
+    // platform's captures would only grow in a long run.
+    VSIM::ClearJournal();
+    VIRTUAL::TakeTraceLines();
+    VIRTUAL::TakeKeyBatches();
 }
 
 void CCockpit::PollFeatures() {
@@ -406,9 +521,9 @@ CCockpit::Outcome CCockpit::Attach(const Command& command) {
     std::string pdo;
     for (size_t i = 1; i < a.size(); ++i) {
         const std::string& t = a[i].text;
-        if (!a[i].quoted && t.rfind("serial=", 0) == 0) {
+        if (t.rfind("serial=", 0) == 0) {
             serial = t.substr(7);
-        } else if (!a[i].quoted && t.rfind("pdo=", 0) == 0) {
+        } else if (t.rfind("pdo=", 0) == 0) {
             pdo = t.substr(4);
         } else {
             device->name = t;
@@ -547,13 +662,14 @@ CCockpit::Outcome CCockpit::Expect(const Command& command) {
     if (what == "no" || what == "count") {
         const bool count = what == "count";
         const size_t kindWords = a.size() - (count ? 2 : 1);
-        std::string kind = a[1].text + (kindWords == 2 ? " " + a[2].text : "");
-        const size_t wanted = count ? static_cast<size_t>(*ParseInteger(a.back().text)) : 0;
-        const size_t found = journal.CountUnmatched(kind, got);
+        const std::string kind = a[1].text + (kindWords == 2 ? " " + a[2].text : "");
+        const uint64_t wanted = count ? static_cast<uint64_t>(*ParseInteger(a.back().text)) : 0;
+        const uint64_t found = journal.CountUnmatched(kind, got);
         if (found != wanted) {
-            return {kExpectationFailed, "expected " + std::to_string(wanted) + " unmatched \"" +
-                                            kind + "\" lines, got " + std::to_string(found) +
-                                            " (first: " + got + ")"};
+            return {kExpectationFailed,
+                    "expected " + std::to_string(wanted) + " unmatched \"" + kind +
+                        "\" lines, got " + std::to_string(found) +
+                        (got.empty() ? std::string() : " (first: " + got + ")")};
         }
         return {};
     }
@@ -564,21 +680,16 @@ CCockpit::Outcome CCockpit::Expect(const Command& command) {
         return ExpectDataRef(command);
     }
     if (what == "trace" && a.size() == 2) {
-        if (!journal.ExpectTrace(a[1].text, got)) {
-            return {kExpectationFailed, "expected trace \"" + a[1].text + "\", got " + got};
+        const std::string text = TraceTextOfWord(a[1].text);
+        if (!journal.ExpectTrace(text, got)) {
+            return {kExpectationFailed, "expected trace \"" + text + "\", got " + got};
         }
         return {};
     }
-    // A trace line's text is written bare in the journal; other quoted words keep their quotes.
-    const std::string event = what == "trace" ? [&] {
-        std::string line = "trace " + a[1].text + " " + a[2].text;
-        for (size_t i = 3; i < a.size(); ++i) {
-            line += " " + a[i].text;
-        }
-        return line;
-    }()
-                                              : JoinArgs(a, 0);
-    if (!journal.ExpectEvent(event, got)) {
+    const std::string event = EventOf(a);
+    const bool matched = what == "set" ? journal.ExpectEvent(event, got, SameWrite)
+                                       : journal.ExpectEvent(event, got);
+    if (!matched) {
         return {kExpectationFailed, "expected \"" + event + "\", got " + got};
     }
     return {};
@@ -594,11 +705,14 @@ CCockpit::Outcome CCockpit::ExpectReport(const Command& command) {
     for (size_t i = 2; i < a.size(); ++i) {
         wanted.push_back(static_cast<uint8_t>(std::stoul(a[i].text, nullptr, 16)));
     }
+    // No bytes: no report was sent at all.
     const auto reports = VIRTUAL::FeatureReports(device->hidPath);
-    if (reports.empty() || reports.back() != wanted) {
+    if (reports.empty() ? !wanted.empty() : reports.back() != wanted) {
         return {
             kExpectationFailed,
-            "expected report" + HexBytes(wanted) + " to " + device->name + ", got " +
+            "expected " +
+                (wanted.empty() ? std::string("no report") : "report" + HexBytes(wanted)) + " to " +
+                device->name + ", got " +
                 (reports.empty() ? std::string("no report") : "report" + HexBytes(reports.back()))};
     }
     return {};

@@ -104,6 +104,7 @@ private:
     void RunFrames(int64_t count);
     // Journals the feature reports the devices accepted since the last poll.
     void PollFeatures();
+    void DropCaptures();
     void NoteSimulatorLine(const std::string& line);
     Device* Find(const std::string& name);
 

@@ -26,7 +26,7 @@ bool ParseTrace(const std::string& text, CockpitOptions& options) {
         return false;
     }
     const auto level = ParseInteger(text.substr(0, comma));
-    const auto keywords = ParseInteger(text.substr(comma + 1));
+    const auto keywords = ParseKeywords(text.substr(comma + 1));
     if (!level || *level < 0 || *level > 255 || !keywords) {
         return false;
     }

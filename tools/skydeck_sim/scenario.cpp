@@ -1,5 +1,6 @@
 #include "scenario.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -39,6 +40,13 @@ const std::set<std::string> kDisplayKinds = {"led", "line", "picture"};
 
 ScenarioError Error(const Command& command, const std::string& message) {
     return ScenarioError{command.line, message, false};
+}
+
+// Journal lines and device paths hold the name as one word.
+bool IsDeviceName(const std::string& name) {
+    return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+        return c > 0x20 && c < 0x7F && c != '"' && c != '\\' && c != '#';
+    });
 }
 
 bool IsOnOff(const Token& token) {
@@ -117,8 +125,16 @@ std::optional<ScenarioError> CheckExpect(const Command& command) {
     if (what == "pixel" || kDisplayKinds.count(what) != 0) {
         return ScenarioError{command.line, "expect " + what + ": not supported yet", true};
     }
-    if (what == "trace" && a.size() == 2) {
-        return std::nullopt;  // expect trace "TEXT"
+    if (what == "trace") {
+        if (a.size() == 2) {
+            return std::nullopt;  // expect trace "TEXT"
+        }
+        const auto level = a.size() >= 3 ? ParseInteger(a[1].text) : std::nullopt;
+        if (!level || *level < 0 || *level > 255 || !ParseKeywords(a[2].text)) {
+            return Error(command,
+                         "usage: expect trace \"TEXT\" or expect trace LEVEL KEYWORD TEXT");
+        }
+        return std::nullopt;
     }
     if (kEventKinds.count(what) == 0) {
         return Error(command, "unknown journal kind \"" + what + "\"");
@@ -154,6 +170,28 @@ std::optional<int64_t> ParseInteger(const std::string& text) {
     }
     const auto value = static_cast<int64_t>(magnitude);
     return negative ? -value : value;
+}
+
+std::optional<uint64_t> ParseKeywords(const std::string& text) {
+    if (const auto value = ParseInteger(text)) {
+        return static_cast<uint64_t>(*value);
+    }
+    // A mask with the top bit set is still a mask.
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    if (!hex || HexDigit(text[2]) < 0) {
+        return std::nullopt;
+    }
+    errno = 0;
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(text.c_str() + 2, &end, 16);
+    if (*end != '\0' || errno != 0) {
+        return std::nullopt;
+    }
+    return static_cast<uint64_t>(value);
+}
+
+bool IsAttachOption(const std::string& word) {
+    return word.rfind("serial=", 0) == 0 || word.rfind("pdo=", 0) == 0;
 }
 
 std::optional<double> ParseReal(const std::string& text) {
@@ -219,19 +257,18 @@ bool CScenarioParser::Tokenize(const std::string& line, std::vector<Token>& toke
                 token.text += c;
                 continue;
             }
-            if (i >= line.size()) {
-                break;
-            }
-            const char e = line[i++];
+            const char e = line[i];
             if (e == '"' || e == '\\') {
                 token.text += e;
-            } else if (e == 'x' && i + 1 < line.size() && HexDigit(line[i]) >= 0 &&
-                       HexDigit(line[i + 1]) >= 0) {
-                token.text += static_cast<char>(HexDigit(line[i]) * 16 + HexDigit(line[i + 1]));
-                i += 2;
+                ++i;
+            } else if (e == 'x' && i + 2 < line.size() && HexDigit(line[i + 1]) >= 0 &&
+                       HexDigit(line[i + 2]) >= 0) {
+                token.text += static_cast<char>(HexDigit(line[i + 1]) * 16 + HexDigit(line[i + 2]));
+                i += 3;
             } else {
-                message = std::string("bad escape \\") + e + " in a quoted word";
-                return false;
+                // Any other backslash is itself, so a Windows path copied from a trace line
+                // reads as written.
+                token.text += '\\';
             }
         }
         if (!closed) {
@@ -267,7 +304,11 @@ bool CScenarioParser::Parse(const std::string& text, std::vector<Command>& comma
         }
         Command command;
         command.line = number;
-        command.verb = tokens[0].quoted ? "\"" : tokens[0].text;
+        if (tokens[0].quoted) {
+            error = ScenarioError{number, "a command begins with an unquoted word", false};
+            return false;
+        }
+        command.verb = tokens[0].text;
         command.args.assign(tokens.begin() + 1, tokens.end());
         if (const auto problem = Check(command)) {
             error = *problem;
@@ -291,11 +332,14 @@ std::optional<ScenarioError> CScenarioParser::Check(const Command& command) {
         bool named = false;
         for (size_t i = 1; i < n; ++i) {
             const std::string& t = a[i].text;
-            if (!a[i].quoted && (t.rfind("serial=", 0) == 0 || t.rfind("pdo=", 0) == 0)) {
+            if (IsAttachOption(t)) {
                 continue;
             }
-            if (named || i != 1 || t.empty()) {
+            if (named) {
                 return Error(command, "unexpected word \"" + t + "\" after attach");
+            }
+            if (!IsDeviceName(t)) {
+                return Error(command, "a device name is one word without \" \\ # or blanks");
             }
             named = true;
         }
@@ -353,13 +397,13 @@ std::optional<ScenarioError> CScenarioParser::Check(const Command& command) {
     }
     if (v == "trace") {
         const auto level = n == 2 ? ParseInteger(a[0].text) : std::nullopt;
-        if (!level || *level < 0 || *level > 255 || !ParseInteger(a[1].text)) {
+        if (!level || *level < 0 || *level > 255 || !ParseKeywords(a[1].text)) {
             return Error(command, "usage: trace LEVEL KEYWORDS");
         }
         return std::nullopt;
     }
     if (v == "on" || v == "off" || v == "report" || v == "press") {
-        const bool countOk = v == "press" ? n == 2 : v == "report" ? n >= 1 : n >= 2;
+        const bool countOk = v == "press" ? n == 2 : n >= 1;
         if (!countOk || !AllUsages(a, 1)) {
             return Error(command, "usage: " + v + " NAME USAGE" + (v == "press" ? "" : "..."));
         }

@@ -1,6 +1,7 @@
 // The scenario language of the virtual cockpit: one command per line, words separated by blanks,
-// double-quoted words with \" \\ \xHH escapes, "#" comment lines. The parser reads a whole file
-// before anything runs, so a syntax error never leaves a half-played scenario behind.
+// double-quoted words with \" \\ \xHH escapes (any other backslash stands for itself), "#"
+// comment lines. The parser reads a whole file before anything runs, so a syntax error never
+// leaves a half-played scenario behind.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +31,10 @@ struct ScenarioError {
 // A number as the language writes it: decimal, or 0x hexadecimal (integers only).
 std::optional<int64_t> ParseInteger(const std::string& text);
 std::optional<double> ParseReal(const std::string& text);
+// A trace keyword mask: a number as above, or 0x with up to 16 hex digits.
+std::optional<uint64_t> ParseKeywords(const std::string& text);
+// "serial=TEXT" or "pdo=TEXT" of `attach` (quoted or not).
+bool IsAttachOption(const std::string& word);
 
 // Quotes a word when it needs it, escaping as the journal does.
 std::string QuoteWord(const std::string& text);

@@ -3,10 +3,16 @@
 #include <algorithm>
 #include <cstdio>
 #include <utility>
+#include <vector>
 
 namespace XPL::SIMTOOL {
 
 namespace {
+
+// Candidates looked at per stream for the closest lines of a failure: a failure stays quick
+// however long the journal.
+constexpr size_t kMostCandidateRuns = 2000;
+constexpr size_t kMostClosest = 3;
 
 size_t EditDistance(const std::string& a, const std::string& b) {
     std::vector<size_t> row(b.size() + 1);
@@ -25,12 +31,26 @@ size_t EditDistance(const std::string& a, const std::string& b) {
     return row[b.size()];
 }
 
+// The first count words of a line (the whole line when it has fewer).
 std::string Words(const std::string& line, int count) {
     size_t end = 0;
-    for (int i = 0; i < count && end != std::string::npos; ++i) {
-        end = line.find(' ', end == 0 ? 0 : end + 1);
+    for (int i = 0; i < count; ++i) {
+        end = line.find(' ', i == 0 ? 0 : end + 1);
+        if (end == std::string::npos) {
+            return line;
+        }
     }
-    return end == std::string::npos ? line : line.substr(0, end);
+    return line.substr(0, end);
+}
+
+size_t WordCount(const std::string& words) {
+    return static_cast<size_t>(std::count(words.begin(), words.end(), ' ')) + 1;
+}
+
+// True when line's first words are words.
+bool BeginsWithWords(const std::string& line, const std::string& words) {
+    return line.compare(0, words.size(), words) == 0 &&
+           (line.size() == words.size() || line[words.size()] == ' ');
 }
 
 }  // namespace
@@ -46,88 +66,171 @@ std::string CSimJournal::FormatKeyBatch(const VIRTUAL::KeyBatch& batch) {
 }
 
 std::string CSimJournal::KindOf(const std::string& line) {
-    const std::string first = Words(line, 1);
+    return std::string(KindView(line));
+}
+
+std::string_view CSimJournal::KindView(std::string_view line) {
+    const std::string_view first = line.substr(0, line.find(' '));
     if (first == "feature" || first == "led" || first == "line" || first == "picture") {
-        return Words(line, 2);
+        return line.substr(0, line.find(' ', first.size() + 1));
     }
     return first;
 }
 
-void CSimJournal::Add(const std::string& line, const std::string& traceText) {
+std::string CSimJournal::TraceTextOf(const std::string& line) {
+    size_t at = 0;
+    for (int i = 0; i < 3 && at != std::string::npos; ++i) {
+        at = line.find(' ', at == 0 ? 0 : at + 1);
+    }
+    return at == std::string::npos ? std::string() : line.substr(at + 1);
+}
+
+void CSimJournal::Add(std::string line) {
     std::lock_guard lock(mutex);
-    entries.push_back(Entry{line, KindOf(line), traceText, false});
     if (!quiet) {
         std::fwrite(line.data(), 1, line.size(), stdout);
         std::fputc('\n', stdout);
-        std::fflush(stdout);
     }
+    const std::string_view kind = KindView(line);
+    auto found = streams.find(kind);
+    if (found == streams.end()) {
+        found = streams.emplace(std::string(kind), Stream{}).first;
+    }
+    Stream& stream = found->second;
+    if (!stream.runs.empty() && stream.runs.back().line == line) {
+        ++stream.runs.back().count;
+        return;
+    }
+    if (stream.runs.size() >= kMostRunsPerStream) {
+        const Run& oldest = stream.runs.front();
+        stream.dropped[Words(oldest.line, 2)] += oldest.count;
+        stream.droppedTotal += oldest.count;
+        stream.runs.pop_front();
+    }
+    stream.runs.push_back(Run{std::move(line), 1});
 }
 
-std::string CSimJournal::Closest(const std::string& event, const std::string& kind) const {
+void CSimJournal::Flush() {
+    std::lock_guard lock(mutex);
+    std::fflush(stdout);
+}
+
+std::string CSimJournal::DroppedNote(const Stream& stream) {
+    if (stream.droppedTotal == 0) {
+        return {};
+    }
+    return "; " + std::to_string(stream.droppedTotal) +
+           " older unmatched lines of the kind were dropped (the journal holds " +
+           std::to_string(kMostRunsPerStream) + " runs of a kind: use forget in long runs)";
+}
+
+std::string CSimJournal::Closest(const std::string& event, const Stream* only,
+                                 bool byTraceText) const {
     std::vector<std::pair<size_t, const std::string*>> candidates;
-    for (size_t i = firstUnmatched; i < entries.size(); ++i) {
-        if (!entries[i].matched && (kind.empty() || entries[i].kind == kind)) {
-            candidates.emplace_back(EditDistance(event, entries[i].line), &entries[i].line);
+    const auto consider = [&](const Stream& stream) {
+        const size_t count = std::min(stream.runs.size(), kMostCandidateRuns);
+        for (size_t i = 0; i < count; ++i) {
+            const std::string& line = stream.runs[i].line;
+            const bool seen =
+                std::any_of(candidates.begin(), candidates.end(),
+                            [&](const auto& candidate) { return *candidate.second == line; });
+            if (!seen) {
+                candidates.emplace_back(EditDistance(event, byTraceText ? TraceTextOf(line) : line),
+                                        &line);
+            }
+        }
+    };
+    if (only != nullptr) {
+        consider(*only);
+    } else {
+        for (const auto& [kind, stream] : streams) {
+            consider(stream);
         }
     }
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     std::string out;
-    for (size_t i = 0; i < candidates.size() && i < 3; ++i) {
+    for (size_t i = 0; i < candidates.size() && i < kMostClosest; ++i) {
         out += (i == 0 ? "" : " | ") + *candidates[i].second;
     }
     return out;
 }
 
-bool CSimJournal::ExpectEvent(const std::string& event, std::string& got) {
+bool CSimJournal::ExpectEvent(const std::string& event, std::string& got, SameLine same) {
     std::lock_guard lock(mutex);
     const std::string kind = KindOf(event);
-    for (size_t i = firstUnmatched; i < entries.size(); ++i) {
-        Entry& entry = entries[i];
-        if (entry.matched || entry.kind != kind) {
-            continue;
-        }
-        if (entry.line == event) {
-            entry.matched = true;
-            return true;
-        }
-        got = "\"" + entry.line + "\" (closest: " + Closest(event, kind) + ")";
+    const auto found = streams.find(kind);
+    if (found == streams.end() || found->second.runs.empty()) {
+        const std::string closest = Closest(event, nullptr);
+        got = "no unmatched \"" + kind + "\" line" +
+              (closest.empty() ? std::string() : " (closest: " + closest + ")");
         return false;
     }
-    const std::string closest = Closest(event, "");
-    got = "no unmatched \"" + kind + "\" line" +
-          (closest.empty() ? std::string() : " (closest: " + closest + ")");
-    return false;
+    Stream& stream = found->second;
+    Run& oldest = stream.runs.front();
+    const bool sameLine = same != nullptr ? same(event, oldest.line) : oldest.line == event;
+    if (!sameLine || stream.droppedTotal != 0) {
+        got = "\"" + oldest.line + "\" (closest: " + Closest(event, &stream) + ")" +
+              DroppedNote(stream);
+        return false;
+    }
+    if (--oldest.count == 0) {
+        stream.runs.pop_front();
+    }
+    return true;
 }
 
 bool CSimJournal::ExpectTrace(const std::string& text, std::string& got) {
     std::lock_guard lock(mutex);
     const bool prefix = !text.empty() && text.back() == '*';
     const std::string wanted = prefix ? text.substr(0, text.size() - 1) : text;
-    for (size_t i = firstUnmatched; i < entries.size(); ++i) {
-        Entry& entry = entries[i];
-        if (entry.matched || entry.kind != "trace") {
-            continue;
-        }
-        if (prefix ? entry.traceText.rfind(wanted, 0) == 0 : entry.traceText == wanted) {
-            entry.matched = true;
-            return true;
+    const auto found = streams.find("trace");
+    if (found != streams.end()) {
+        Stream& stream = found->second;
+        for (auto run = stream.runs.begin(); run != stream.runs.end(); ++run) {
+            const std::string traceText = TraceTextOf(run->line);
+            if (prefix ? traceText.rfind(wanted, 0) == 0 : traceText == wanted) {
+                if (--run->count == 0) {
+                    stream.runs.erase(run);
+                }
+                return true;
+            }
         }
     }
-    const std::string closest = Closest("trace 0 0x0 " + wanted, "trace");
-    got = closest.empty() ? "no unmatched trace line" : "closest: " + closest;
+    const Stream* stream = found == streams.end() ? nullptr : &found->second;
+    const std::string closest = stream == nullptr ? std::string() : Closest(wanted, stream, true);
+    got = closest.empty() ? "no unmatched trace line" : "no such line (closest: " + closest + ")";
+    if (stream != nullptr) {
+        got += DroppedNote(*stream);
+    }
     return false;
 }
 
-size_t CSimJournal::CountUnmatched(const std::string& kind, std::string& sample) {
+uint64_t CSimJournal::CountUnmatched(const std::string& words, std::string& sample) {
     std::lock_guard lock(mutex);
-    size_t count = 0;
+    const size_t wordCount = WordCount(words);
+    uint64_t count = 0;
     sample.clear();
-    for (size_t i = firstUnmatched; i < entries.size(); ++i) {
-        if (!entries[i].matched && entries[i].kind == kind) {
-            if (count++ == 0) {
-                sample = entries[i].line;
+    for (const auto& [kind, stream] : streams) {
+        // A stream of the words' kind, or narrower ("feature" holds "feature lamp"), counts
+        // whole; a wider one ("cmd" for "cmd once") line by line.
+        const bool whole = BeginsWithWords(kind, words) && WordCount(kind) >= wordCount;
+        if (!whole && !BeginsWithWords(words, kind)) {
+            continue;
+        }
+        for (const Run& run : stream.runs) {
+            if (whole || BeginsWithWords(run.line, words)) {
+                if (sample.empty()) {
+                    sample = run.line;
+                }
+                count += run.count;
             }
+        }
+        if (whole) {
+            count += stream.droppedTotal;
+        } else if (const auto dropped = stream.dropped.find(Words(words, 2));
+                   dropped != stream.dropped.end()) {
+            count += dropped->second;
         }
     }
     return count;
@@ -135,9 +238,7 @@ size_t CSimJournal::CountUnmatched(const std::string& kind, std::string& sample)
 
 void CSimJournal::Forget() {
     std::lock_guard lock(mutex);
-    // Matched lines are never looked at again, so a long run stays bounded by its forgets.
-    entries.clear();
-    firstUnmatched = 0;
+    streams.clear();
 }
 
 }  // namespace XPL::SIMTOOL

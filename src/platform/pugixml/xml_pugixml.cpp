@@ -170,6 +170,157 @@ bool StartsWith(const std::string& bytes, std::initializer_list<unsigned char> p
                       [](unsigned char a, char b) { return a == static_cast<unsigned char>(b); });
 }
 
+// MSXML's default bound on element nesting; it also keeps the recursive text walk shallow.
+constexpr int kMaxDepth = 256;
+
+bool IsXmlChar(uint32_t c) {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+           (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+bool HasControl(const char* text) {
+    for (; *text != '\0'; ++text) {
+        const unsigned char c = static_cast<unsigned char>(*text);
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Why an unescaped text (as written in the file) is not well-formed, or "". Every '&' must start
+// a reference to a legal character or to one of the five predefined entities; an entity that a
+// document type declares cannot be told from an undeclared one here, so with one any name goes.
+std::string CheckReferences(const std::string& text, bool declaredEntities) {
+    for (size_t at = text.find('&'); at != std::string::npos; at = text.find('&', at + 1)) {
+        const size_t end = text.find(';', at);
+        if (end == std::string::npos) {
+            return "a '&' that starts no reference";
+        }
+        const std::string name = text.substr(at + 1, end - at - 1);
+        if (!name.empty() && name[0] == '#') {
+            const bool hex = name.size() > 1 && name[1] == 'x';
+            std::string digits = name.substr(hex ? 2 : 1);
+            digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size() - 1));
+            const char* allowed = hex ? "0123456789abcdefABCDEF" : "0123456789";
+            if (digits.empty() || digits.size() > 8 ||
+                digits.find_first_not_of(allowed) != std::string::npos ||
+                !IsXmlChar(static_cast<uint32_t>(std::stoul(digits, nullptr, hex ? 16 : 10)))) {
+                return "the character reference &" + name + "; is not a legal character";
+            }
+        } else if (name.empty() || name.find_first_of(" \t\r\n<&\"'") != std::string::npos) {
+            return "a '&' that starts no reference";
+        } else if (!declaredEntities && name != "amp" && name != "lt" && name != "gt" &&
+                   name != "quot" && name != "apos") {
+            return "the entity &" + name + "; is not defined";
+        }
+    }
+    return {};
+}
+
+// Why one node below the root, as written, is not well-formed, or "".
+std::string CheckNode(const pugi::xml_node& node, bool declaredEntities) {
+    switch (node.type()) {
+        case pugi::node_element:
+            for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+                for (pugi::xml_attribute b = a.next_attribute(); b; b = b.next_attribute()) {
+                    if (std::strcmp(a.name(), b.name()) == 0) {
+                        return std::string("the attribute ") + a.name() + " is repeated";
+                    }
+                }
+                if (HasControl(a.value()) || std::strchr(a.value(), '<') != nullptr) {
+                    return std::string("a '<' or a control character in the attribute ") + a.name();
+                }
+                std::string fault = CheckReferences(a.value(), declaredEntities);
+                if (!fault.empty()) {
+                    return fault;
+                }
+            }
+            return {};
+        case pugi::node_pcdata:
+            if (HasControl(node.value())) {
+                return "a control character in a text";
+            }
+            if (std::strstr(node.value(), "]]>") != nullptr) {
+                return "a ']]>' in a text";
+            }
+            return CheckReferences(node.value(), declaredEntities);
+        case pugi::node_cdata:
+            return HasControl(node.value()) ? "a control character in a CDATA section" : "";
+        case pugi::node_comment: {
+            const std::string text = node.value();
+            const bool bad =
+                text.find("--") != std::string::npos || (!text.empty() && text.back() == '-');
+            return bad ? "a '--' in a comment" : "";
+        }
+        case pugi::node_declaration:
+            return "an XML declaration that does not start the document";
+        case pugi::node_doctype:
+            return "a misplaced document type declaration";
+        default:
+            return {};
+    }
+}
+
+// pugixml parses leniently: it takes several root elements, text outside the root, stray '&',
+// undefined entities, repeated attributes and control characters, all of which MSXML refuses.
+// raw is the document parsed as a fragment without unescaping; this finds the first such fault.
+std::string CheckWellFormed(const pugi::xml_document& raw) {
+    bool declaredEntities = false;
+    int elements = 0;
+    for (pugi::xml_node top = raw.first_child(); top; top = top.next_sibling()) {
+        switch (top.type()) {
+            case pugi::node_element:
+                ++elements;
+                break;
+            case pugi::node_pcdata:
+            case pugi::node_cdata:
+                return "text outside the root element";
+            case pugi::node_declaration:
+                if (top != raw.first_child()) {
+                    return "an XML declaration that does not start the document";
+                }
+                break;
+            case pugi::node_doctype:
+                if (elements > 0 || declaredEntities) {
+                    return "a misplaced document type declaration";
+                }
+                declaredEntities = true;
+                break;
+            default:
+                break;
+        }
+    }
+    if (elements != 1) {
+        return elements == 0 ? "no root element" : "more than one root element";
+    }
+    // Depth-first without recursion, so a deep document cannot exhaust the stack here.
+    pugi::xml_node node = raw.document_element();
+    int depth = 0;
+    for (;;) {
+        std::string fault = CheckNode(node, declaredEntities);
+        if (fault.empty() && node.type() == pugi::node_element && depth >= kMaxDepth) {
+            fault = "elements nested deeper than " + std::to_string(kMaxDepth);
+        }
+        if (!fault.empty()) {
+            return fault;
+        }
+        if (node.first_child()) {
+            node = node.first_child();
+            ++depth;
+            continue;
+        }
+        while (depth > 0 && !node.next_sibling()) {
+            node = node.parent();
+            --depth;
+        }
+        if (depth == 0) {
+            return {};
+        }
+        node = node.next_sibling();
+    }
+}
+
 std::wstring Trimmed(const std::string& text) {
     size_t begin = 0;
     size_t end = text.size();
@@ -213,33 +364,49 @@ struct XmlBackend {
             return Failure(L"the parser was not created");
         }
         doc->Reset();
-        const pugi::xml_parse_result result =
-            doc->doc.load_buffer(data, size, kParseOptions, encoding);
+        // First as written, to hold the document to what MSXML accepts; then for use.
+        constexpr unsigned kRawOptions =
+            (kParseOptions | pugi::parse_fragment | pugi::parse_declaration | pugi::parse_doctype) &
+            ~pugi::parse_escapes;
+        pugi::xml_parse_result result = doc->doc.load_buffer(data, size, kRawOptions, encoding);
+        if (result) {
+            const std::string fault = CheckWellFormed(doc->doc);
+            if (!fault.empty()) {
+                doc->Reset();
+                return Failure(ToWide(fault.c_str()));
+            }
+            result = doc->doc.load_buffer(data, size, kParseOptions, encoding);
+        }
         if (!result) {
             doc->Reset();
             return Failure(ToWide(result.description()) + L" at offset " +
                            std::to_wstring(result.offset));
-        }
-        if (!doc->doc.document_element()) {
-            doc->Reset();
-            return Failure(L"no root element");
         }
         return {};
     }
 
     // Settles the encoding of a file's bytes as MSXML would, then parses.
     static XmlStatus ParseBytes(CXmlDocument& document, std::string& bytes) {
+        if (StartsWith(bytes, {0xFF, 0xFE}) || StartsWith(bytes, {0xFE, 0xFF}) ||
+            StartsWith(bytes, {0x3C, 0x00, 0x3F, 0x00}) ||
+            StartsWith(bytes, {0x00, 0x3C, 0x00, 0x3F})) {
+            // pugixml's strings end at a NUL, which would hide the rest of a text.
+            for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+                if (bytes[i] == '\0' && bytes[i + 1] == '\0') {
+                    return Failure(L"a NUL character in the text");
+                }
+            }
+            return Parse(document, bytes.data(), bytes.size(), pugi::encoding_auto);
+        }
+        if (bytes.find('\0') != std::string::npos) {
+            return Failure(L"a NUL character in the text");
+        }
         if (StartsWith(bytes, {0xEF, 0xBB, 0xBF})) {
             if (!IsUtf8(reinterpret_cast<const unsigned char*>(bytes.data()) + 3,
                         bytes.size() - 3)) {
                 return Failure(L"the text is not valid UTF-8");
             }
             return Parse(document, bytes.data(), bytes.size(), pugi::encoding_utf8);
-        }
-        if (StartsWith(bytes, {0xFF, 0xFE}) || StartsWith(bytes, {0xFE, 0xFF}) ||
-            StartsWith(bytes, {0x3C, 0x00, 0x3F, 0x00}) ||
-            StartsWith(bytes, {0x00, 0x3C, 0x00, 0x3F})) {
-            return Parse(document, bytes.data(), bytes.size(), pugi::encoding_auto);
         }
         const std::string encoding = DeclaredEncoding(bytes);
         if (encoding.empty() || encoding == "utf-8" || encoding == "utf8" ||
@@ -451,6 +618,12 @@ XmlStatus CXmlDocument::LoadFile(std::wstring_view path) {
 }
 
 XmlStatus CXmlDocument::LoadText(std::wstring_view text) {
+    if (text.find(L'\0') != std::wstring_view::npos) {
+        if (Document* doc = XmlBackend::Doc(*this)) {
+            doc->Reset();
+        }
+        return Failure(L"a NUL character in the text");
+    }
     const std::string utf8 = ToUtf8(text);
     return XmlBackend::Parse(*this, utf8.data(), utf8.size(), pugi::encoding_utf8);
 }
@@ -459,6 +632,10 @@ XmlStatus CXmlDocument::Save(std::wstring_view path) const {
     const Document* doc = XmlBackend::Doc(*this);
     if (doc == nullptr) {
         return Failure(L"the parser was not created");
+    }
+    // It would not load again: the file is better left as it is.
+    if (!doc->doc.document_element()) {
+        return Failure(L"the document has no root element");
     }
     std::ostringstream text;
     doc->doc.save(text, PUGIXML_TEXT("\t"), pugi::format_default, pugi::encoding_utf8);

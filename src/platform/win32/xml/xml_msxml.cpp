@@ -166,6 +166,13 @@ CComRef<IXMLDOMElement> AsElement(IXMLDOMNode* node) {
     return element;
 }
 
+// Empties the document, as a failed load does.
+void Clear(IXMLDOMDocument2* doc) {
+    VARIANT_BOOL ignored = VARIANT_FALSE;
+    const CBstr empty(L"");
+    doc->loadXML(empty.Get(), &ignored);
+}
+
 // Read the file into a byte array for MSXML's load.
 XmlStatus ReadFile(std::wstring_view path, std::string& bytes) {
     std::ifstream file(std::filesystem::path(std::wstring(path)), std::ios::binary);
@@ -465,27 +472,31 @@ XmlStatus CXmlDocument::LoadFile(std::wstring_view path) {
     if (document == nullptr) {
         return Failure(L"the parser was not created");
     }
+    // Whatever goes wrong before the load, no earlier content is left behind.
+    const auto clear = [document] { Clear(document->doc); };
     std::string bytes;
     XmlStatus read = ReadFile(path, bytes);
     if (!read) {
-        // Leave no earlier content behind.
-        VARIANT_BOOL ignored = VARIANT_FALSE;
-        const CBstr empty(L"");
-        document->doc->loadXML(empty.Get(), &ignored);
+        clear();
         return read;
     }
+    CVariant source;
     SAFEARRAY* array = ::SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
     if (array == nullptr) {
+        clear();
         return Failure(L"out of memory", static_cast<uint32_t>(E_OUTOFMEMORY));
     }
-    void* data = nullptr;
-    if (SUCCEEDED(::SafeArrayAccessData(array, &data))) {
-        std::copy(bytes.begin(), bytes.end(), static_cast<char*>(data));
-        ::SafeArrayUnaccessData(array);
-    }
-    CVariant source;
     source.Get().vt = VT_ARRAY | VT_UI1;
-    source.Get().parray = array;
+    source.Get().parray = array;  // freed with the variant
+    void* data = nullptr;
+    const HRESULT access = ::SafeArrayAccessData(array, &data);
+    if (FAILED(access)) {
+        clear();
+        return Failure(L"the file's bytes cannot be handed over: " + Hex(access),
+                       static_cast<uint32_t>(access));
+    }
+    std::copy(bytes.begin(), bytes.end(), static_cast<char*>(data));
+    ::SafeArrayUnaccessData(array);
     VARIANT_BOOL loaded = VARIANT_FALSE;
     const HRESULT result = document->doc->load(source.Get(), &loaded);
     return XmlBackend::Finish(document->doc, result, loaded);
@@ -495,6 +506,11 @@ XmlStatus CXmlDocument::LoadText(std::wstring_view text) {
     Document* document = XmlBackend::Doc(*this);
     if (document == nullptr) {
         return Failure(L"the parser was not created");
+    }
+    if (text.find(L'\0') != std::wstring_view::npos) {
+        // MSXML would read the text only up to the NUL.
+        Clear(document->doc);
+        return Failure(L"a NUL character in the text");
     }
     const CBstr source(text);
     VARIANT_BOOL loaded = VARIANT_FALSE;
@@ -506,6 +522,11 @@ XmlStatus CXmlDocument::Save(std::wstring_view path) const {
     Document* document = XmlBackend::Doc(*this);
     if (document == nullptr) {
         return Failure(L"the parser was not created");
+    }
+    // It would not load again: the file is better left as it is.
+    CComRef<IXMLDOMElement> root;
+    if (document->doc->get_documentElement(root.Out()) != S_OK || !root) {
+        return Failure(L"the document has no root element");
     }
     std::wstring target(path);
     std::replace(target.begin(), target.end(), L'/', L'\\');

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "sim_journal.h"
+
+namespace XPL::SIMTOOL {
+namespace {
+
+TEST(SimJournalTest, KindsAreTheFirstWordOrADevicesStream) {
+    EXPECT_EQ(CSimJournal::KindOf("cmd once sim/a"), "cmd");
+    EXPECT_EQ(CSimJournal::KindOf("feature lamp B2 64"), "feature lamp");
+    EXPECT_EQ(CSimJournal::KindOf("line stick 1 \"NAV1\""), "line stick");
+    EXPECT_EQ(CSimJournal::KindOf("picture screen 3"), "picture screen");
+    EXPECT_EQ(CSimJournal::KindOf("led screen 2 on"), "led screen");
+    EXPECT_EQ(CSimJournal::KindOf("attached"), "attached");
+    EXPECT_EQ(CSimJournal::TraceTextOf("trace 3 0x40 Button MAV on"), "Button MAV on");
+}
+
+TEST(SimJournalTest, AnExpectationMatchesTheOldestUnmatchedLineOfItsKind) {
+    CSimJournal journal(true);
+    journal.Add("cmd once sim/a");
+    journal.Add("feature lamp B2 64");
+    journal.Add("cmd once sim/b");
+    journal.Add("feature tuner 00");
+    std::string got;
+    // Other kinds do not stand in the way; the newer line of a kind does not match first.
+    EXPECT_TRUE(journal.ExpectEvent("feature tuner 00", got));
+    EXPECT_FALSE(journal.ExpectEvent("cmd once sim/b", got));
+    EXPECT_NE(got.find("\"cmd once sim/a\" (closest: cmd once sim/b"), std::string::npos) << got;
+    EXPECT_TRUE(journal.ExpectEvent("cmd once sim/a", got));
+    EXPECT_TRUE(journal.ExpectEvent("cmd once sim/b", got));
+    EXPECT_FALSE(journal.ExpectEvent("cmd once sim/b", got));
+    EXPECT_NE(got.find("no unmatched \"cmd\" line (closest: feature lamp B2 64)"),
+              std::string::npos)
+        << got;
+    journal.Forget();
+    EXPECT_FALSE(journal.ExpectEvent("feature lamp B2 64", got));
+}
+
+TEST(SimJournalTest, CountsByKindOrKindAndName) {
+    CSimJournal journal(true);
+    for (int i = 0; i < 3; ++i) {
+        journal.Add("feature lamp B2 64");
+        journal.Add("feature tuner 00");
+        journal.Add("cmd once sim/a");
+        journal.Add("cmd begin sim/a");
+    }
+    std::string sample;
+    EXPECT_EQ(journal.CountUnmatched("feature", sample), 6u);
+    EXPECT_EQ(journal.CountUnmatched("feature lamp", sample), 3u);
+    EXPECT_EQ(sample, "feature lamp B2 64");
+    EXPECT_EQ(journal.CountUnmatched("feature screen", sample), 0u);
+    EXPECT_EQ(journal.CountUnmatched("cmd", sample), 6u);
+    EXPECT_EQ(journal.CountUnmatched("cmd begin", sample), 3u);
+    EXPECT_EQ(journal.CountUnmatched("trace", sample), 0u);
+    EXPECT_TRUE(sample.empty());
+}
+
+TEST(SimJournalTest, TraceTextsMatchAnywhereAndByPrefix) {
+    CSimJournal journal(true);
+    journal.Add("trace 3 0x1 >>XPluginStart");
+    journal.Add("trace 2 0x40 Button MAV on");
+    journal.Add("trace 2 0x40 Button MAV on");
+    std::string got;
+    EXPECT_TRUE(journal.ExpectTrace("Button MAV on", got));
+    EXPECT_TRUE(journal.ExpectTrace("Button*", got));
+    EXPECT_FALSE(journal.ExpectTrace("Button*", got));
+    EXPECT_NE(got.find("closest: trace 3 0x1 >>XPluginStart"), std::string::npos) << got;
+    EXPECT_FALSE(journal.ExpectTrace(">>XPlugin", got));
+    EXPECT_TRUE(journal.ExpectTrace("*", got));
+    EXPECT_FALSE(journal.ExpectTrace("*", got));
+}
+
+// A long run keeps equal lines in a row once, and drops the oldest runs of a kind beyond the
+// bound while the counts stay exact.
+TEST(SimJournalTest, ALongRunStaysBoundedAndCountsExactly) {
+    CSimJournal journal(true);
+    const uint64_t runs = CSimJournal::kMostRunsPerStream + 10;
+    for (uint64_t i = 0; i < runs; ++i) {
+        journal.Add("trace 3 0x4 >>Enter");
+        journal.Add("trace 3 0x4 >>Enter");
+        journal.Add("trace 3 0x4 <<Leave");
+        journal.Add("cmd once sim/every_frame");
+    }
+    std::string sample;
+    EXPECT_EQ(journal.CountUnmatched("trace", sample), runs * 3);
+    EXPECT_EQ(journal.CountUnmatched("trace 3", sample), runs * 3);
+    EXPECT_EQ(journal.CountUnmatched("cmd once", sample), runs);
+    std::string got;
+    // The oldest cmd lines are all held; the oldest trace lines are gone.
+    EXPECT_TRUE(journal.ExpectEvent("cmd once sim/every_frame", got));
+    EXPECT_FALSE(journal.ExpectEvent("trace 3 0x4 >>Enter", got));
+    EXPECT_NE(got.find("were dropped"), std::string::npos) << got;
+    EXPECT_TRUE(journal.ExpectTrace("<<Leave", got));
+    EXPECT_EQ(journal.CountUnmatched("trace", sample), runs * 3 - 1);
+}
+
+}  // namespace
+}  // namespace XPL::SIMTOOL
