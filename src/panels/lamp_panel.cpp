@@ -182,6 +182,10 @@ bool CLampPanel::UpdateTilesFromXML() {
         TraceWrite(kTraceDetail, kKeyword, kTraceMessage, L"The XML parser reports: %s",
                    selected.message);
     }
+    // Users program a panel by its serial number: the detail level tells them which one it has.
+    TraceWrite(kTraceDetail, kKeyword, kTraceMessage,
+               L"The lamp panel's serial number is \"%s\"; %u Lense elements are for it", serial,
+               static_cast<uint32_t>(lenses.size()));
 
     for (const PLATFORM::CXmlNode& lense : lenses) {
         std::wstring name;
