@@ -146,4 +146,12 @@ inline std::wstring XPathStringLiteral(std::wstring_view text) {
     return literal;
 }
 
+inline CXmlNode CXmlNode::SelectSingleNode(std::wstring_view xpath) const {
+    std::vector<CXmlNode> nodes;
+    if (!SelectNodes(xpath, nodes) || nodes.empty()) {
+        return CXmlNode();
+    }
+    return nodes.front();
+}
+
 }  // namespace XPL::PLATFORM

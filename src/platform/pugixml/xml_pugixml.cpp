@@ -576,14 +576,6 @@ XmlStatus CXmlNode::SelectNodes(std::wstring_view xpath, std::vector<CXmlNode>& 
     }
 }
 
-CXmlNode CXmlNode::SelectSingleNode(std::wstring_view xpath) const {
-    std::vector<CXmlNode> nodes;
-    if (!SelectNodes(xpath, nodes) || nodes.empty()) {
-        return CXmlNode();
-    }
-    return nodes.front();
-}
-
 CXmlDocument::CXmlDocument() = default;
 
 CXmlDocument::~CXmlDocument() {

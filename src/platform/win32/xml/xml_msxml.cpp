@@ -403,14 +403,6 @@ XmlStatus CXmlNode::SelectNodes(std::wstring_view xpath, std::vector<CXmlNode>& 
     return {};
 }
 
-CXmlNode CXmlNode::SelectSingleNode(std::wstring_view xpath) const {
-    std::vector<CXmlNode> nodes;
-    if (!SelectNodes(xpath, nodes) || nodes.empty()) {
-        return CXmlNode();
-    }
-    return nodes.front();
-}
-
 CXmlDocument::CXmlDocument() = default;
 
 CXmlDocument::~CXmlDocument() {
