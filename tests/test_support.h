@@ -1,12 +1,18 @@
 // Small helpers shared by the tests: captured trace lines and device specs.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/virtual/virtual_devices.h"
 #include "platform/virtual/virtual_platform.h"
+#include "sim/sim_registry.h"
+#include "vsim/vsim.h"
 
 namespace XPL::TEST {
 
@@ -58,5 +64,52 @@ inline VIRTUAL::DeviceSpec DisplayDevice(VIRTUAL::DeviceKind kind, const std::ws
     spec.serial = serial;
     return spec;
 }
+
+// The simulator journal since the last call, one formatted line per event.
+inline std::vector<std::string> TakeJournal() {
+    std::vector<std::string> lines;
+    for (const VSIM::Event& event : VSIM::Journal()) {
+        lines.push_back(VSIM::FormatEvent(event));
+    }
+    VSIM::ClearJournal();
+    return lines;
+}
+
+// One panel of class P driven over the virtual bus and simulator, both fresh for each test.
+template <class P>
+class PanelFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        VIRTUAL::ResetPlatform();
+        VIRTUAL::ResetDevices();
+        VSIM::Reset();
+        ResolveSimRegistry();
+    }
+    void TearDown() override {
+        panel_.reset();
+        EXPECT_EQ(VIRTUAL::OpenFileCount(), 0);
+        VIRTUAL::ResetDevices();
+        VIRTUAL::ResetPlatform();
+        VSIM::Reset();
+    }
+    // Attaches the device and initialises a panel on it; the journal starts empty.
+    P& Start(const VIRTUAL::DeviceSpec& device) {
+        VIRTUAL::AttachDevice(device);
+        path_ = device.path;
+        panel_ = std::make_unique<P>(path_);
+        EXPECT_TRUE(panel_->Initialize());
+        VSIM::ClearJournal();
+        return *panel_;
+    }
+    // One frame whose input report has exactly these usages on.
+    void Frame(const std::set<uint16_t>& on) {
+        VIRTUAL::QueueInputReport(path_, on);
+        panel_->Notify();
+    }
+    std::vector<std::vector<uint8_t>> Sent() const { return VIRTUAL::FeatureReports(path_); }
+
+    std::unique_ptr<P> panel_;
+    std::wstring path_;
+};
 
 }  // namespace XPL::TEST

@@ -59,9 +59,8 @@ protected:
         VIRTUAL::ResetPlatform();
     }
     DeviceFile* Open(const std::wstring& path, bool overlapped = true) {
-        uint32_t error = 0;
-        DeviceFile* file = OpenDevice(path, overlapped, error);
-        EXPECT_NE(file, nullptr) << "error " << error;
+        DeviceFile* file = OpenDevice(path, overlapped, error_);
+        EXPECT_NE(file, nullptr) << "error " << error_;
         files_.push_back(file);
         return file;
     }
@@ -70,13 +69,19 @@ protected:
         CloseDevice(file);
     }
     IoRequest* Request(bool manualReset = true) {
-        uint32_t error = 0;
-        requests_.push_back(CreateIoRequest(manualReset, error));
+        requests_.push_back(CreateIoRequest(manualReset, error_));
         return requests_.back();
+    }
+    // Attaches the panel with these buttons and opens it.
+    DeviceFile* OpenPanel(uint16_t buttons, bool overlapped = true) {
+        VIRTUAL::AttachDevice(HidDevice(kPanel, 0x4A01, buttons));
+        return Open(kPanel, overlapped);
     }
 
     std::vector<DeviceFile*> files_;
     std::vector<IoRequest*> requests_;
+    uint32_t error_ = 0;
+    uint32_t bytes_ = 0;
 };
 
 // --- HID reports ---------------------------------------------------------------------------
@@ -85,16 +90,14 @@ class ReportRoundTripTest : public VirtualBusTest,
                             public ::testing::WithParamInterface<std::set<uint16_t>> {};
 
 TEST_P(ReportRoundTripTest, QueuedUsagesComeBackInAscendingOrder) {
-    VIRTUAL::AttachDevice(HidDevice(kPanel, 0x4A01, 20));  // 20 buttons: 4-byte reports
-    DeviceFile* file = Open(kPanel);
-    uint32_t error = 0;
-    HidPreparsedData* data = HidGetPreparsedData(file, error);
+    DeviceFile* file = OpenPanel(20);  // 4-byte reports
+    HidPreparsedData* data = HidGetPreparsedData(file, error_);
     ASSERT_NE(data, nullptr);
     ASSERT_EQ(HidMaxButtonUsages(data), 20u);
 
     VIRTUAL::QueueInputReport(kPanel, GetParam());
     uint8_t report[4];
-    ASSERT_EQ(StartRead(file, Request(), report, sizeof(report), error), IoStart::Completed);
+    ASSERT_EQ(StartRead(file, Request(), report, sizeof(report), error_), IoStart::Completed);
     uint16_t usages[20];
     uint32_t count = 20;
     EXPECT_EQ(HidGetButtonUsages(data, report, sizeof(report), usages, count), kHidpStatusSuccess);
@@ -115,10 +118,8 @@ INSTANTIATE_TEST_SUITE_P(UsageSets, ReportRoundTripTest,
                                            std::set<uint16_t>{0, 2, 21, 40}));
 
 TEST_F(VirtualBusTest, ReportLayoutAndDecodingErrors) {
-    VIRTUAL::AttachDevice(HidDevice(kPanel, 0x4A01, 24));
-    DeviceFile* file = Open(kPanel);
-    uint32_t error = 0;
-    HidPreparsedData* data = HidGetPreparsedData(file, error);
+    DeviceFile* file = OpenPanel(24);
+    HidPreparsedData* data = HidGetPreparsedData(file, error_);
     HidCaps caps;
     ASSERT_EQ(HidGetCaps(data, caps), kHidpStatusSuccess);
     EXPECT_EQ(caps.inputReportLength, 4);
@@ -126,7 +127,7 @@ TEST_F(VirtualBusTest, ReportLayoutAndDecodingErrors) {
 
     VIRTUAL::QueueInputReport(kPanel, {1, 3, 9, 24});
     uint8_t report[4];
-    StartRead(file, Request(), report, sizeof(report), error);
+    StartRead(file, Request(), report, sizeof(report), error_);
     EXPECT_EQ(std::vector<uint8_t>(report, report + 4),
               (std::vector<uint8_t>{0, 0x05, 0x01, 0x80}));
 
@@ -147,75 +148,65 @@ TEST_F(VirtualBusTest, ReportLayoutAndDecodingErrors) {
 // --- overlapped reads ----------------------------------------------------------------------
 
 TEST_F(VirtualBusTest, PendingReadCompletesIntoItsBufferWhenTheCallerCollectsIt) {
-    VIRTUAL::AttachDevice(HidDevice(kPanel, 0x4A01, 8));
-    DeviceFile* file = Open(kPanel);
+    DeviceFile* file = OpenPanel(8);
     IoRequest* read = Request();
     uint8_t buffer[2] = {0xAA, 0xAA};
-    uint32_t error = 0;
-    uint32_t bytes = 0;
-    ASSERT_EQ(StartRead(file, read, buffer, 2, error), IoStart::Pending);
-    EXPECT_EQ(error, kErrorIoPending);
-    EXPECT_FALSE(GetIoResult(file, read, false, bytes, error));
-    EXPECT_EQ(error, kErrorIoIncomplete);
+    ASSERT_EQ(StartRead(file, read, buffer, 2, error_), IoStart::Pending);
+    EXPECT_EQ(error_, kErrorIoPending);
+    EXPECT_FALSE(GetIoResult(file, read, false, bytes_, error_));
+    EXPECT_EQ(error_, kErrorIoIncomplete);
     EXPECT_TRUE(IsIoRequestPending(read));
 
     VIRTUAL::QueueInputReport(kPanel, {2});
     EXPECT_EQ(buffer[1], 0xAA) << "the buffer is written only when the result is collected";
-    ASSERT_TRUE(GetIoResult(file, read, false, bytes, error));
-    EXPECT_EQ(bytes, 2u);
+    ASSERT_TRUE(GetIoResult(file, read, false, bytes_, error_));
+    EXPECT_EQ(bytes_, 2u);
     EXPECT_EQ(buffer[1], 0x02);
     EXPECT_FALSE(IsIoRequestPending(read));
     EXPECT_EQ(VIRTUAL::PendingInputReports(kPanel), 0u);
 }
 
 TEST_F(VirtualBusTest, ReadFaults) {
-    VIRTUAL::AttachDevice(HidDevice(kPanel, 0x4A01, 8));
-    DeviceFile* file = Open(kPanel);
+    DeviceFile* file = OpenPanel(8);
     IoRequest* read = Request();
     uint8_t buffer[2] = {};
-    uint32_t error = 0;
-    uint32_t bytes = 0;
     VIRTUAL::QueueInputReport(kPanel, {1});
 
     VIRTUAL::SetFault(kPanel, VIRTUAL::Fault::ReadStart, true);
-    EXPECT_EQ(StartRead(file, read, buffer, 2, error), IoStart::Failed);
-    EXPECT_EQ(error, kGenFailure);
+    EXPECT_EQ(StartRead(file, read, buffer, 2, error_), IoStart::Failed);
+    EXPECT_EQ(error_, kGenFailure);
     VIRTUAL::SetFault(kPanel, VIRTUAL::Fault::ReadStart, false);
 
     // Accepted, then failing when collected; the queued report is not consumed.
     VIRTUAL::SetFault(kPanel, VIRTUAL::Fault::ReadResult, true);
-    EXPECT_EQ(StartRead(file, read, buffer, 2, error), IoStart::Pending);
-    EXPECT_FALSE(GetIoResult(file, read, false, bytes, error));
-    EXPECT_EQ(error, kGenFailure);
+    EXPECT_EQ(StartRead(file, read, buffer, 2, error_), IoStart::Pending);
+    EXPECT_FALSE(GetIoResult(file, read, false, bytes_, error_));
+    EXPECT_EQ(error_, kGenFailure);
     VIRTUAL::SetFault(kPanel, VIRTUAL::Fault::ReadResult, false);
 
     VIRTUAL::SetFault(kPanel, VIRTUAL::Fault::PendingRead, true);
-    EXPECT_EQ(StartRead(file, read, buffer, 2, error), IoStart::Pending);
-    EXPECT_FALSE(GetIoResult(file, read, false, bytes, error));
-    EXPECT_EQ(error, kErrorIoIncomplete);
+    EXPECT_EQ(StartRead(file, read, buffer, 2, error_), IoStart::Pending);
+    EXPECT_FALSE(GetIoResult(file, read, false, bytes_, error_));
+    EXPECT_EQ(error_, kErrorIoIncomplete);
     EXPECT_EQ(VIRTUAL::PendingInputReports(kPanel), 1u);
     VIRTUAL::SetFault(kPanel, VIRTUAL::Fault::PendingRead, false);
-    EXPECT_TRUE(GetIoResult(file, read, false, bytes, error));
+    EXPECT_TRUE(GetIoResult(file, read, false, bytes_, error_));
     EXPECT_EQ(buffer[1], 0x01);
 }
 
 TEST_F(VirtualBusTest, CancelAndCloseEndAPendingReadWithoutTouchingItsBuffer) {
-    VIRTUAL::AttachDevice(HidDevice(kPanel, 0x4A01, 8));
-    DeviceFile* file = Open(kPanel);
+    DeviceFile* file = OpenPanel(8);
     IoRequest* read = Request();
     uint8_t buffer[2] = {0xAA, 0xAA};
-    uint32_t error = 0;
-    uint32_t bytes = 0;
-
-    ASSERT_EQ(StartRead(file, read, buffer, 2, error), IoStart::Pending);
+    ASSERT_EQ(StartRead(file, read, buffer, 2, error_), IoStart::Pending);
     // Only the thread that started a request cancels it with CancelIo.
     std::thread([file] { CancelIo(file); }).join();
     EXPECT_TRUE(IsIoRequestPending(read));
     CancelIo(file);
-    EXPECT_FALSE(GetIoResult(file, read, true, bytes, error));  // ended: returns at once
-    EXPECT_EQ(error, kAborted);
+    EXPECT_FALSE(GetIoResult(file, read, true, bytes_, error_));  // ended: returns at once
+    EXPECT_EQ(error_, kAborted);
 
-    ASSERT_EQ(StartRead(file, read, buffer, 2, error), IoStart::Pending);
+    ASSERT_EQ(StartRead(file, read, buffer, 2, error_), IoStart::Pending);
     Close(file);
     EXPECT_FALSE(IsIoRequestPending(read));
     VIRTUAL::QueueInputReport(kPanel, {1});
@@ -224,12 +215,10 @@ TEST_F(VirtualBusTest, CancelAndCloseEndAPendingReadWithoutTouchingItsBuffer) {
 }
 
 TEST_F(VirtualBusTest, WaitingForAReadEndsWithItsDataOrOnTheVirtualClock) {
-    VIRTUAL::AttachDevice(HidDevice(kPanel, 0x4A01, 8));
-    DeviceFile* file = Open(kPanel);
+    DeviceFile* file = OpenPanel(8);
     IoRequest* read = Request();
     uint8_t buffer[2] = {};
-    uint32_t error = 0;
-    StartRead(file, read, buffer, 2, error);
+    StartRead(file, read, buffer, 2, error_);
 
     std::atomic<uint32_t> waited{1};
     std::thread waiter([&] { waited = WaitIoRequest(read, 500); });
@@ -237,10 +226,9 @@ TEST_F(VirtualBusTest, WaitingForAReadEndsWithItsDataOrOnTheVirtualClock) {
     VIRTUAL::QueueInputReport(kPanel, {3});
     waiter.join();
     EXPECT_EQ(waited.load(), 0u);
-    uint32_t bytes = 0;
-    EXPECT_TRUE(GetIoResult(file, read, false, bytes, error));
+    EXPECT_TRUE(GetIoResult(file, read, false, bytes_, error_));
 
-    StartRead(file, read, buffer, 2, error);
+    StartRead(file, read, buffer, 2, error_);
     waited = 1;
     waiter = std::thread([&] { waited = WaitIoRequest(read, 500); });
     Spin([] { return VIRTUAL::TimedWaiters() == 1; });
@@ -255,50 +243,31 @@ TEST_F(VirtualBusTest, WaitingForAReadEndsWithItsDataOrOnTheVirtualClock) {
 // --- detaching, opening, enumeration -------------------------------------------------------
 
 TEST_F(VirtualBusTest, DetachedDeviceFailsEveryCallOnItsFilesButClosingWorks) {
-    VIRTUAL::AttachDevice(HidDevice(kPanel, 0x4A01, 8));
-    DeviceFile* file = Open(kPanel, false);
+    DeviceFile* file = OpenPanel(8, false);
     DeviceFile* reader = Open(kPanel);
     IoRequest* read = Request();
     uint8_t buffer[2] = {0xAA, 0xAA};
-    uint32_t error = 0;
-    uint32_t bytes = 0;
-    ASSERT_EQ(StartRead(reader, read, buffer, 2, error), IoStart::Pending);
+    ASSERT_EQ(StartRead(reader, read, buffer, 2, error_), IoStart::Pending);
 
     VIRTUAL::DetachDevice(Lower(kPanel));
-    EXPECT_FALSE(GetIoResult(reader, read, true, bytes, error));
-    EXPECT_EQ(error, kNotConnected);
+    EXPECT_FALSE(GetIoResult(reader, read, true, bytes_, error_));
+    EXPECT_EQ(error_, kNotConnected);
     EXPECT_EQ(buffer[0], 0xAA);
 
-    const std::vector<std::pair<const char*, std::function<uint32_t()>>> calls = {
-        {"read",
-         [&] {
-             StartRead(reader, read, buffer, 2, error);
-             return error;
-         }},
-        {"feature",
-         [&] {
-             HidSetFeature(file, buffer, 2, error);
-             return error;
-         }},
-        {"serial",
-         [&] {
-             std::wstring serial;
-             HidGetSerialNumber(file, serial, error);
-             return error;
-         }},
-        {"preparsed",
-         [&] {
-             HidGetPreparsedData(file, error);
-             return error;
-         }},
+    auto errorOf = [this](const auto& call) {
+        error_ = 0;
+        call();
+        return error_;
     };
-    for (const auto& [name, call] : calls) {
-        EXPECT_EQ(call(), kNotConnected) << name;
-    }
+    std::wstring serial;
+    EXPECT_EQ(errorOf([&] { StartRead(reader, read, buffer, 2, error_); }), kNotConnected);
+    EXPECT_EQ(errorOf([&] { HidSetFeature(file, buffer, 2, error_); }), kNotConnected);
+    EXPECT_EQ(errorOf([&] { HidGetSerialNumber(file, serial, error_); }), kNotConnected);
+    EXPECT_EQ(errorOf([&] { HidGetPreparsedData(file, error_); }), kNotConnected);
     HidAttributes attributes;
     EXPECT_FALSE(HidGetAttributes(file, attributes));
-    EXPECT_EQ(OpenDevice(kPanel, false, error), nullptr);
-    EXPECT_EQ(error, 2u);
+    EXPECT_EQ(OpenDevice(kPanel, false, error_), nullptr);
+    EXPECT_EQ(error_, 2u);
     EXPECT_EQ(VIRTUAL::OpenFileCount(kPanel), 2);
     Close(file);
     Close(reader);
@@ -308,9 +277,8 @@ TEST_F(VirtualBusTest, DetachedDeviceFailsEveryCallOnItsFilesButClosingWorks) {
 TEST_F(VirtualBusTest, OpeningAndCountingIgnoreLetterCase) {
     VIRTUAL::AttachDevice(HidDevice(kPanel, 0x4A01));
     VIRTUAL::AttachDevice(HidDevice(kOther, 0x4A02));
-    uint32_t error = 0;
-    EXPECT_EQ(OpenDevice(L"\\\\?\\hid#nothing", false, error), nullptr);
-    EXPECT_EQ(error, 2u);
+    EXPECT_EQ(OpenDevice(L"\\\\?\\hid#nothing", false, error_), nullptr);
+    EXPECT_EQ(error_, 2u);
 
     Open(Lower(kPanel), false);
     Open(kPanel, true);
@@ -320,11 +288,11 @@ TEST_F(VirtualBusTest, OpeningAndCountingIgnoreLetterCase) {
 
     VIRTUAL::SetFault(kPanel, VIRTUAL::Fault::OpenOverlapped, true);
     EXPECT_NE(Open(kPanel, false), nullptr);
-    EXPECT_EQ(OpenDevice(kPanel, true, error), nullptr);
-    EXPECT_EQ(error, 5u);
+    EXPECT_EQ(OpenDevice(kPanel, true, error_), nullptr);
+    EXPECT_EQ(error_, 5u);
     VIRTUAL::SetFault(Lower(kPanel), VIRTUAL::Fault::Open, true);
-    EXPECT_EQ(OpenDevice(kPanel, false, error), nullptr);
-    EXPECT_EQ(error, 5u);
+    EXPECT_EQ(OpenDevice(kPanel, false, error_), nullptr);
+    EXPECT_EQ(error_, 5u);
     EXPECT_EQ(VIRTUAL::OpenFileCount(), 4);
 }
 
@@ -393,14 +361,12 @@ protected:
         VirtualBusTest::TearDown();
     }
     void Start() {
-        uint32_t error = 0;
-        watch_ = StartDeviceWatch(&sink_, error);
+        watch_ = StartDeviceWatch(&sink_, error_);
         ASSERT_NE(watch_, nullptr);
         Spin([this] { return sink_.Saw(L"loop"); });
     }
     void Register(const Guid& interfaceClass) {
-        uint32_t error = 0;
-        notifications_.push_back(RegisterDeviceNotification(watch_, interfaceClass, error));
+        notifications_.push_back(RegisterDeviceNotification(watch_, interfaceClass, error_));
         ASSERT_NE(notifications_.back(), nullptr);
     }
     bool Stop() {
@@ -466,14 +432,13 @@ TEST_F(DeviceWatchTest, SinkMayCallBackIntoTheBusAndRaiseNoticesItself) {
 }
 
 TEST_F(DeviceWatchTest, WatchFaults) {
-    uint32_t error = 0;
     VIRTUAL::SetWatchThreadFails(true);
-    EXPECT_EQ(StartDeviceWatch(&sink_, error), nullptr);
-    EXPECT_EQ(error, 8u);
+    EXPECT_EQ(StartDeviceWatch(&sink_, error_), nullptr);
+    EXPECT_EQ(error_, 8u);
     VIRTUAL::SetWatchThreadFails(false);
 
     VIRTUAL::SetWatchWindowFails(true);
-    watch_ = StartDeviceWatch(&sink_, error);
+    watch_ = StartDeviceWatch(&sink_, error_);
     ASSERT_NE(watch_, nullptr);
     EXPECT_TRUE(Stop());
     EXPECT_TRUE(sink_.Events().empty());
@@ -481,8 +446,8 @@ TEST_F(DeviceWatchTest, WatchFaults) {
 
     Start();
     VIRTUAL::SetNotificationFails(true);
-    EXPECT_EQ(RegisterDeviceNotification(watch_, kHidInterfaceClass, error), nullptr);
-    EXPECT_EQ(error, 13u);
+    EXPECT_EQ(RegisterDeviceNotification(watch_, kHidInterfaceClass, error_), nullptr);
+    EXPECT_EQ(error_, 13u);
     VIRTUAL::SetWatchHangs(true);
     EXPECT_FALSE(Stop());
     EXPECT_FALSE(VIRTUAL::WatchRunning());
@@ -490,57 +455,47 @@ TEST_F(DeviceWatchTest, WatchFaults) {
 
 // --- display devices -----------------------------------------------------------------------
 
-TEST_F(VirtualBusTest, ScreenAnswersItsSerialAndEveryRequestHeader) {
+TEST_F(VirtualBusTest, ScreenAnswersItsSerialAndEveryRequestHeaderUnlessItNeverReplies) {
     VIRTUAL::AttachDevice(
         DisplayDevice(VIRTUAL::DeviceKind::ScreenDisplay, kScreen, L"\\d\\c", L"SCR-7"));
     DeviceFile* file = Open(kScreen);
     uint8_t serial[128];
     std::memset(serial, 0xFF, sizeof(serial));
-    uint32_t bytes = 0;
-    uint32_t error = 0;
-    ASSERT_TRUE(DeviceControl(file, 0x220004, nullptr, 0, serial, sizeof(serial), bytes, error));
+    ASSERT_TRUE(DeviceControl(file, 0x220004, nullptr, 0, serial, sizeof(serial), bytes_, error_));
     EXPECT_EQ(std::vector<uint8_t>(serial, serial + 12),
               (std::vector<uint8_t>{'S', 0, 'C', 0, 'R', 0, '-', 0, '7', 0, 0, 0}));
 
     IoRequest* request = Request();
     const std::vector<uint8_t> header(44, 0x01);
     const std::vector<uint8_t> payload(100, 0x02);
-    EXPECT_EQ(StartWrite(file, request, header.data(), 44, error), IoStart::Completed);
-    EXPECT_EQ(StartWrite(file, request, payload.data(), 100, error), IoStart::Completed);
+    EXPECT_EQ(StartWrite(file, request, header.data(), 44, error_), IoStart::Completed);
+    EXPECT_EQ(StartWrite(file, request, payload.data(), 100, error_), IoStart::Completed);
     EXPECT_EQ(VIRTUAL::DisplayRequests(kScreen),
               (std::vector<std::vector<uint8_t>>{header, payload}));
     uint8_t reply[44];
     std::memset(reply, 0xFF, sizeof(reply));
-    ASSERT_EQ(StartRead(file, request, reply, 44, error), IoStart::Completed);
-    EXPECT_TRUE(GetIoResult(file, request, false, bytes, error));
-    EXPECT_EQ(bytes, 44u);
+    ASSERT_EQ(StartRead(file, request, reply, 44, error_), IoStart::Completed);
+    EXPECT_TRUE(GetIoResult(file, request, false, bytes_, error_));
+    EXPECT_EQ(bytes_, 44u);
     EXPECT_EQ(std::vector<uint8_t>(reply, reply + 44), std::vector<uint8_t>(44, 0));
-    EXPECT_EQ(StartRead(file, request, reply, 44, error), IoStart::Pending) << "one reply a header";
+    EXPECT_EQ(StartRead(file, request, reply, 44, error_), IoStart::Pending)
+        << "one reply a header";
     CancelIo(file);
 
-    VIRTUAL::SetFault(kScreen, VIRTUAL::Fault::Serial, true);
-    EXPECT_FALSE(DeviceControl(file, 0x220004, nullptr, 0, serial, sizeof(serial), bytes, error));
-    VIRTUAL::SetFault(kScreen, VIRTUAL::Fault::Write, true);
-    EXPECT_EQ(StartWrite(file, request, header.data(), 44, error), IoStart::Failed);
-    EXPECT_EQ(VIRTUAL::DisplayRequests(kScreen).size(), 2u);
-}
-
-TEST_F(VirtualBusTest, ScreenThatNeverRepliesKeepsTheReadPendingUntilCancelled) {
-    VIRTUAL::AttachDevice(
-        DisplayDevice(VIRTUAL::DeviceKind::ScreenDisplay, kScreen, L"\\d\\c", L"SCR-7"));
+    // A screen that never replies keeps the read pending until it is cancelled.
     VIRTUAL::SetFault(kScreen, VIRTUAL::Fault::Reply, true);
-    DeviceFile* file = Open(kScreen);
-    IoRequest* request = Request();
-    const std::vector<uint8_t> header(44, 0);
-    uint8_t reply[44];
-    uint32_t error = 0;
-    uint32_t bytes = 0;
-    StartWrite(file, request, header.data(), 44, error);
-    ASSERT_EQ(StartRead(file, request, reply, 44, error), IoStart::Pending);
+    StartWrite(file, request, header.data(), 44, error_);
+    ASSERT_EQ(StartRead(file, request, reply, 44, error_), IoStart::Pending);
     EXPECT_EQ(WaitIoRequest(request, 0), kWaitTimeout);
     CancelIo(file);
-    EXPECT_FALSE(GetIoResult(file, request, true, bytes, error));
-    EXPECT_EQ(error, kAborted);
+    EXPECT_FALSE(GetIoResult(file, request, true, bytes_, error_));
+    EXPECT_EQ(error_, kAborted);
+
+    VIRTUAL::SetFault(kScreen, VIRTUAL::Fault::Serial, true);
+    EXPECT_FALSE(DeviceControl(file, 0x220004, nullptr, 0, serial, sizeof(serial), bytes_, error_));
+    VIRTUAL::SetFault(kScreen, VIRTUAL::Fault::Write, true);
+    EXPECT_EQ(StartWrite(file, request, header.data(), 44, error_), IoStart::Failed);
+    EXPECT_EQ(VIRTUAL::DisplayRequests(kScreen).size(), 3u);
 }
 
 TEST_F(VirtualBusTest, StickRecordsControlRequestsAndHoldsThemPendingOnRequest) {
@@ -548,27 +503,25 @@ TEST_F(VirtualBusTest, StickRecordsControlRequestsAndHoldsThemPendingOnRequest) 
     DeviceFile* file = Open(kStick);
     IoRequest* request = Request(false);
     const uint8_t line[4] = {0xD9, 0, 0, 0};
-    uint32_t error = 0;
-    EXPECT_EQ(StartDeviceControl(file, request, 0x223004, line, 4, error), IoStart::Completed);
+    EXPECT_EQ(StartDeviceControl(file, request, 0x223004, line, 4, error_), IoStart::Completed);
     EXPECT_EQ(WaitIoRequest(request, 0), 0u);
     EXPECT_EQ(VIRTUAL::DisplayRequests(kStick),
               (std::vector<std::vector<uint8_t>>{{0x04, 0x30, 0x22, 0x00, 0xD9, 0, 0, 0}}));
 
     VIRTUAL::SetFault(kStick, VIRTUAL::Fault::Ioctl, true);
-    EXPECT_EQ(StartDeviceControl(file, request, 0x223004, line, 4, error), IoStart::Failed);
-    EXPECT_EQ(error, kGenFailure);
+    EXPECT_EQ(StartDeviceControl(file, request, 0x223004, line, 4, error_), IoStart::Failed);
+    EXPECT_EQ(error_, kGenFailure);
     VIRTUAL::SetFault(kStick, VIRTUAL::Fault::Ioctl, false);
 
     VIRTUAL::SetFault(kStick, VIRTUAL::Fault::IoctlPending, true);
-    EXPECT_EQ(StartDeviceControl(file, request, 0x223084, line, 4, error), IoStart::Pending);
+    EXPECT_EQ(StartDeviceControl(file, request, 0x223084, line, 4, error_), IoStart::Pending);
     EXPECT_TRUE(IsIoRequestPending(request));
     EXPECT_EQ(WaitIoRequest(request, 0), kWaitTimeout);
     EXPECT_TRUE(CancelIoRequest(file, request));
     EXPECT_FALSE(CancelIoRequest(file, request));
     EXPECT_FALSE(IsIoRequestPending(request));
-    uint32_t bytes = 0;
-    EXPECT_FALSE(GetIoResult(file, request, true, bytes, error));
-    EXPECT_EQ(error, kAborted);
+    EXPECT_FALSE(GetIoResult(file, request, true, bytes_, error_));
+    EXPECT_EQ(error_, kAborted);
     EXPECT_EQ(VIRTUAL::DisplayRequests(kStick).size(), 2u);
 }
 
@@ -615,17 +568,13 @@ TEST_F(VirtualBusTest, ReaderAndHotPlugOnTwoThreads) {
     EXPECT_EQ(VIRTUAL::OpenFileCount(), 0);
 }
 
-}  // namespace
-
 TEST_F(VirtualBusTest, FeatureReportsSinceKeepsCountingPastTheLogBound) {
-    VIRTUAL::AttachDevice(HidDevice(kPanel, 0x4A01, 8));
-    DeviceFile* file = Open(kPanel, false);
-    uint32_t error = 0;
+    DeviceFile* file = OpenPanel(8, false);
     auto send = [&](int count, int first) {
         for (int i = 0; i < count; ++i) {
             const uint8_t report[3] = {0, static_cast<uint8_t>((first + i) >> 8),
                                        static_cast<uint8_t>(first + i)};
-            ASSERT_TRUE(HidSetFeature(file, report, 3, error));
+            ASSERT_TRUE(HidSetFeature(file, report, 3, error_));
         }
     };
     uint64_t sequence = 0;
@@ -642,11 +591,12 @@ TEST_F(VirtualBusTest, FeatureReportsSinceKeepsCountingPastTheLogBound) {
     EXPECT_TRUE(VIRTUAL::FeatureReportsSince(kPanel, &sequence).empty());
     Close(file);
 
-    VIRTUAL::AttachDevice(HidDevice(kPanel, 0x4A01, 8));  // a new device under the same path
-    file = Open(kPanel, false);
+    file = OpenPanel(8, false);  // a new device under the same path
     send(1, 7);
     fresh = VIRTUAL::FeatureReportsSince(kPanel, &sequence);
     ASSERT_EQ(fresh.size(), 1u);
     EXPECT_EQ(sequence, 1u);
     Close(file);
 }
+
+}  // namespace

@@ -160,10 +160,11 @@ TEST_F(XmlTest, FilesThatDoNotHoldAWellFormedDocumentFailAndLeaveItEmpty) {
     EXPECT_EQ(document_.DocumentElement().Text(), L"&\"&x; <");
 }
 
-TEST_F(XmlTest, ChildrenAreNamedAsTheDomNamesThemAndTextsAreTrimmed) {
+TEST_F(XmlTest, ChildrenAreNamedAsTheDomNamesThemTextsTrimmedAttributesAbsentOrEmpty) {
     ASSERT_TRUE(document_.LoadText(
-        L"<Lense>\r\n  <Id> GearUp </Id>\r\n  <!-- note -->\r\n  <colour>Red</colour>\r\n"
-        L"  stray <![CDATA[<x>]]><Assignment>7<b>8</b></Assignment>\r\n</Lense>"));
+        L"<Lense>\r\n  <Id x=\"\" y=\"1\"> GearUp </Id>\r\n  <!-- note -->\r\n  "
+        L"<colour>Red</colour>"
+        L"\r\n  stray <![CDATA[<x>]]><Assignment>7<b>8</b></Assignment>\r\n</Lense>"));
     std::vector<std::wstring> names;
     std::vector<XmlNodeType> types;
     for (const CXmlNode& child : document_.DocumentElement().Children()) {
@@ -175,20 +176,18 @@ TEST_F(XmlTest, ChildrenAreNamedAsTheDomNamesThemAndTextsAreTrimmed) {
     EXPECT_EQ(types, (std::vector<XmlNodeType>{XmlNodeType::Element, XmlNodeType::Comment,
                                                XmlNodeType::Element, XmlNodeType::Text,
                                                XmlNodeType::CData, XmlNodeType::Element}));
-    EXPECT_EQ(document_.SelectSingleNode(L"//Id").Text(), L"GearUp");
+    const CXmlNode id = document_.SelectSingleNode(L"//Id");
+    EXPECT_EQ(id.Text(), L"GearUp");
     EXPECT_EQ(document_.SelectSingleNode(L"//Assignment").Text(), L"78");
     EXPECT_EQ(document_.Root().Type(), XmlNodeType::Document);
-}
-
-TEST_F(XmlTest, AttributesTellAbsentFromEmpty) {
-    ASSERT_TRUE(document_.LoadText(L"<a><b x=\"\" y=\"1\"/><c/>text</a>"));
-    const CXmlNode b = document_.SelectSingleNode(L"/a/b");
-    EXPECT_EQ(b.GetAttribute(L"x"), std::optional<std::wstring>(L""));
-    EXPECT_EQ(b.GetAttribute(L"Y"), std::nullopt);
-    EXPECT_TRUE(b.HasAttributes());
-    EXPECT_FALSE(document_.SelectSingleNode(L"/a/c").HasAttributes());
-    EXPECT_FALSE(document_.SelectSingleNode(L"/a/text()").HasAttributes());
-    EXPECT_EQ(document_.SelectSingleNode(L"/a/text()").GetAttribute(L"x"), std::nullopt);
+    EXPECT_EQ(id.GetAttribute(L"x"), std::optional<std::wstring>(L""));
+    EXPECT_EQ(id.GetAttribute(L"Y"), std::nullopt);
+    EXPECT_TRUE(id.HasAttributes());
+    EXPECT_FALSE(document_.SelectSingleNode(L"//colour").HasAttributes());
+    const CXmlNode text = document_.SelectSingleNode(L"/Lense/text()");
+    EXPECT_EQ(text.Type(), XmlNodeType::Text);
+    EXPECT_FALSE(text.HasAttributes());
+    EXPECT_EQ(text.GetAttribute(L"x"), std::nullopt);
 }
 
 TEST_F(XmlTest, SelectionIsInDocumentOrderAndLeavesAttributesOut) {

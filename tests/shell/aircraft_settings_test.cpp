@@ -147,15 +147,14 @@ TEST_F(AircraftSettingsTest, TracesTheAircraftUnderItsKeyword) {
 
     std::vector<std::wstring> texts;
     for (const VIRTUAL::TraceLine& line : VIRTUAL::TakeTraceLines()) {
-        if (line.keyword == static_cast<uint64_t>(TRACEKW::kAircraft)) {
-            EXPECT_EQ(line.level, 3);
+        if (line.keyword == static_cast<uint64_t>(TRACEKW::kAircraft) && line.level == 3) {
             texts.push_back(line.text);
         }
     }
-    ASSERT_EQ(texts.size(), 3u);
-    EXPECT_EQ(texts[0], L">>XPLAcfLoadSettings");
-    EXPECT_EQ(texts[1], L"    The aircraft name: R22.acf, path: C:\\X-Plane\\Aircraft\\R22.acf");
-    EXPECT_EQ(texts[2], L"<<XPLAcfLoadSettings");
+    EXPECT_EQ(texts, (std::vector<std::wstring>{
+                         L">>XPLAcfLoadSettings",
+                         L"    The aircraft name: R22.acf, path: C:\\X-Plane\\Aircraft\\R22.acf",
+                         L"<<XPLAcfLoadSettings"}));
 }
 
 }  // namespace

@@ -130,17 +130,15 @@ InterfaceEntry Entry(const std::wstring& path, const std::wstring& name, uint32_
     return InterfaceEntry{bytes, detailError, path, name};
 }
 
-// Message lines of the utility keyword without their indentation.
+// Message lines of the utility keyword without their indentation, failures marked "! ".
 std::vector<std::wstring> UtilityMessages() {
     std::vector<std::wstring> texts;
     for (const VIRTUAL::TraceLine& line : VIRTUAL::TakeTraceLines()) {
-        if (line.keyword != TRACEKW::kUtility) {
-            continue;
-        }
         const size_t start = line.text.find_first_not_of(L' ');
         const std::wstring text = start == std::wstring::npos ? L"" : line.text.substr(start);
-        if (text.rfind(L">>", 0) != 0 && text.rfind(L"<<", 0) != 0) {
-            texts.push_back(text);
+        if (line.keyword == TRACEKW::kUtility && text.rfind(L">>", 0) != 0 &&
+            text.rfind(L"<<", 0) != 0) {
+            texts.push_back((line.level == 1 ? L"! " : L"") + text);
         }
     }
     return texts;
@@ -154,6 +152,8 @@ protected:
     }
     void TearDown() override { VIRTUAL::ResetPlatform(); }
 };
+
+const std::wstring kSize120 = L"The required byte size of the device path is 120";
 
 TEST_F(UtilityTraceTest, HandsEachInterfaceLowerCasedInOrderAndSkipsEmptyRecords) {
     VIRTUAL::SetInterfaceList(
@@ -178,76 +178,66 @@ TEST_F(UtilityTraceTest, HandsEachInterfaceLowerCasedInOrderAndSkipsEmptyRecords
         EXPECT_TRUE(visit.classMatches);
     }
     EXPECT_EQ(UtilityMessages(),
-              (std::vector<std::wstring>{L"The required byte size of the device path is 120",
-                                         L"The required byte size of the device path is 0",
-                                         L"The required byte size of the device path is 120"}));
-}
-
-TEST_F(UtilityTraceTest, StopsWhenTheCallbackSaysSo) {
-    VIRTUAL::SetInterfaceList(
-        kClass, InterfaceList{0, {Entry(L"A", L""), Entry(L"B", L""), Entry(L"C", L"")}});
-    Recorder recorder;
-    recorder.stopAfter = 2;
-
-    EXPECT_TRUE(UTILITY::EnumDeviceInterface(kClass, Record, &recorder, nullptr));
-
-    ASSERT_EQ(recorder.visits.size(), 2u);
-    EXPECT_EQ(recorder.visits[1].path, L"b");
-    EXPECT_EQ(recorder.visits[1].filter, nullptr);
-    EXPECT_EQ(UtilityMessages().size(), 2u);  // the third record is never asked for
-}
-
-TEST_F(UtilityTraceTest, AnUnlistableClassFailsWithoutCallingBack) {
-    VIRTUAL::SetInterfaceList(kClass, InterfaceList{13, {Entry(L"A", L"")}});
-    Recorder recorder;
-
-    EXPECT_FALSE(UTILITY::EnumDeviceInterface(kClass, Record, &recorder, nullptr));
-
-    EXPECT_TRUE(recorder.visits.empty());
-    const std::vector<VIRTUAL::TraceLine> lines = VIRTUAL::TakeTraceLines();
-    ASSERT_FALSE(lines.empty());
-    bool found = false;
-    for (const VIRTUAL::TraceLine& line : lines) {
-        if (line.text.find(L"Failed in calling SetupDiGetClassDevs due to 13") !=
-            std::wstring::npos) {
-            found = true;
-            EXPECT_EQ(line.level, 1);
-            EXPECT_EQ(line.keyword, static_cast<uint64_t>(TRACEKW::kUtility));
-        }
-    }
-    EXPECT_TRUE(found);
-}
-
-TEST_F(UtilityTraceTest, AnUnreadablePathRecordFailsAfterTheDevicesBeforeIt) {
-    VIRTUAL::SetInterfaceList(
-        kClass, InterfaceList{0, {Entry(L"A", L""), Entry(L"B", L"", 96, 122), Entry(L"C", L"")}});
-    Recorder recorder;
-
-    EXPECT_FALSE(UTILITY::EnumDeviceInterface(kClass, Record, &recorder, nullptr));
-
-    ASSERT_EQ(recorder.visits.size(), 1u);
-    EXPECT_EQ(recorder.visits[0].path, L"a");
-    EXPECT_EQ(UtilityMessages(),
               (std::vector<std::wstring>{
-                  L"The required byte size of the device path is 120",
-                  L"The required byte size of the device path is 96",
-                  L"Failed in calling SetupDiGetDeviceInterfaceDetail due to 122"}));
+                  kSize120, L"The required byte size of the device path is 0", kSize120}));
+}
+
+// The walk ends when the callback says so (the next record is never asked for), and fails at a
+// class that cannot be listed or at the first record whose path cannot be read.
+TEST_F(UtilityTraceTest, EnumerationStopsOrFailsPartWay) {
+    struct Row {
+        InterfaceList list;
+        size_t stopAfter;
+        bool ok;
+        std::vector<std::wstring> visited;
+        std::vector<std::wstring> messages;
+    };
+    const Row rows[] = {
+        {{0, {Entry(L"A", L""), Entry(L"B", L""), Entry(L"C", L"")}},
+         2,
+         true,
+         {L"a", L"b"},
+         {kSize120, kSize120}},
+        {{13, {Entry(L"A", L"")}},
+         SIZE_MAX,
+         false,
+         {},
+         {L"! Failed in calling SetupDiGetClassDevs due to 13"}},
+        {{0, {Entry(L"A", L""), Entry(L"B", L"", 96, 122), Entry(L"C", L"")}},
+         SIZE_MAX,
+         false,
+         {L"a"},
+         {kSize120, L"The required byte size of the device path is 96",
+          L"! Failed in calling SetupDiGetDeviceInterfaceDetail due to 122"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.messages.back());
+        VIRTUAL::SetInterfaceList(kClass, row.list);
+        Recorder recorder;
+        recorder.stopAfter = row.stopAfter;
+        EXPECT_EQ(UTILITY::EnumDeviceInterface(kClass, Record, &recorder, nullptr), row.ok);
+        std::vector<std::wstring> visited;
+        for (const Visit& visit : recorder.visits) {
+            visited.push_back(visit.path);
+            EXPECT_EQ(visit.filter, nullptr);
+        }
+        EXPECT_EQ(visited, row.visited);
+        EXPECT_EQ(UtilityMessages(), row.messages);
+    }
 }
 
 // ---- GetProfileFolder -------------------------------------------------------------------------
 
-TEST_F(UtilityTraceTest, ProfileFolderIsPublicDocumentsPlusTrellisProfiles) {
+TEST_F(UtilityTraceTest, ProfileFolderIsPublicDocumentsPlusTrellisProfilesOrEmpty) {
     VIRTUAL::SetPublicDocumentsFolder(L"C:\\Users\\Public\\Documents");
     EXPECT_EQ(UTILITY::GetProfileFolder(), L"C:\\Users\\Public\\Documents\\Trellis Profiles");
     EXPECT_TRUE(UtilityMessages().empty());
-}
 
-TEST_F(UtilityTraceTest, ProfileFolderLookUpFailureGivesEmptyPathAndStatus) {
     VIRTUAL::SetPublicDocumentsFolder(L"C:\\Users\\Public\\Documents", 0x80070002u);
     EXPECT_EQ(UTILITY::GetProfileFolder(), L"");
     EXPECT_EQ(
         UtilityMessages(),
-        (std::vector<std::wstring>{L"Failed in calling SHGetKnownFolderPath due to 0x80070002"}));
+        (std::vector<std::wstring>{L"! Failed in calling SHGetKnownFolderPath due to 0x80070002"}));
 }
 
 // ---- MakeFilePath -----------------------------------------------------------------------------
