@@ -331,6 +331,18 @@ uint32_t CSkydeck::CreatePanelDevice(const std::wstring& devicePath,
     return 0;
 }
 
+void CSkydeck::FileLink(const std::wstring& key, std::shared_ptr<CGlasslink> link) {
+    // The replaced link is released outside the lock; a panel still holding it keeps it alive.
+    std::shared_ptr<CGlasslink> replaced;
+    {
+        std::lock_guard lock(linkLock);
+        replaced = std::exchange(links[key], std::move(link));
+        if (replaced) {
+            replaced->Uninitialize();
+        }
+    }
+}
+
 uint32_t CSkydeck::CreateGlasslinkHotasDevice(const std::wstring& devicePath,
                                               const std::wstring& physicalName) {
     CTraceScope scope(kKeyword, "XPL::CSkydeck::CreateGlasslinkHotasDevice");
@@ -340,14 +352,7 @@ uint32_t CSkydeck::CreateGlasslinkHotasDevice(const std::wstring& devicePath,
                    L"Failed in initializing the Glasslink Hotas object");
         return kStatusInitializeFailed;
     }
-    std::shared_ptr<CGlasslink> replaced;
-    {
-        std::lock_guard lock(linkLock);
-        replaced = std::exchange(links[physicalName], std::move(link));
-        if (replaced) {
-            replaced->Uninitialize();
-        }
-    }
+    FileLink(physicalName, std::move(link));
     return 0;
 }
 
@@ -360,14 +365,7 @@ uint32_t CSkydeck::CreateGlasslinkScreenDevice(const std::wstring& devicePath) {
         return kStatusInitializeFailed;
     }
     const std::wstring serial = link->GetSerialNumber();
-    std::shared_ptr<CGlasslink> replaced;
-    {
-        std::lock_guard lock(linkLock);
-        replaced = std::exchange(links[serial], std::move(link));
-        if (replaced) {
-            replaced->Uninitialize();
-        }
-    }
+    FileLink(serial, std::move(link));
     return 0;
 }
 

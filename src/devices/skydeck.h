@@ -93,6 +93,9 @@ public:
     size_t LinkCount();
 
 private:
+    // Files a display link under its key (screen serial or stick physical device object name),
+    // uninitialising the link it replaces.
+    void FileLink(const std::wstring& key, std::shared_ptr<CGlasslink> link);
     void OnWindowMessage(uint32_t message) override;
     void OnWindowCreated(const void* window) override;
     void OnMessageLoop(const void* window) override;

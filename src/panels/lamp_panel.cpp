@@ -312,6 +312,20 @@ void CLampPanel::Fill(TileIndex index, bool on, Report& report) {
     }
 }
 
+void CLampPanel::FillPerEngine(const bool* flags, int32_t engines, TileIndex summary,
+                               TileIndex engine1, Report& report) {
+    // The summary tile shows any engine; the numbered tiles follow it in the tile order, one per
+    // engine the aircraft has (engines is 1, 2 or 4).
+    bool any = false;
+    for (int32_t i = 0; i < engines; ++i) {
+        any = any || flags[i];
+    }
+    Fill(summary, any, report);
+    for (int32_t i = 0; i < engines; ++i) {
+        Fill(static_cast<TileIndex>(engine1 + static_cast<size_t>(i)), flags[i], report);
+    }
+}
+
 int32_t CLampPanel::EngineCount() const {
     const int32_t count = XPLMGetDatai(registry->ref.aircraft_engine_acf_num_engines);
     return (count == 1 || count == 2 || count == 4) ? count : 0;
@@ -360,20 +374,10 @@ void CLampPanel::FillLenseReportForEnginOilPressure(Report& report) {
     XPLMGetDatavf(registry->ref.cockpit2_engine_indicators_oil_pressure_psi, pressures, 0, engines);
     const float greenLow = aircraftSettings->oilPressureGreenLow;
     bool low[kMaxEngines] = {};
-    bool anyLow = false;
     for (int32_t i = 0; i < engines; ++i) {
         low[i] = greenLow > pressures[i];
-        anyLow = anyLow || low[i];
     }
-    Fill(kOilPressure, anyLow, report);
-    Fill(kEngine1OilPressure, low[0], report);
-    if (engines >= 2) {
-        Fill(kEngine2OilPressure, low[1], report);
-    }
-    if (engines == 4) {
-        Fill(kEngine3OilPressure, low[2], report);
-        Fill(kEngine4OilPressure, low[3], report);
-    }
+    FillPerEngine(low, engines, kOilPressure, kEngine1OilPressure, report);
 }
 
 void CLampPanel::FillLenseReportForEnginOilTemp(Report& report) {
@@ -387,20 +391,10 @@ void CLampPanel::FillLenseReportForEnginOilTemp(Report& report) {
                   engines);
     const float maximum = XPLMGetDataf(registry->ref.aircraft_engine_acf_max_OILT);
     bool hot[kMaxEngines] = {};
-    bool anyHot = false;
     for (int32_t i = 0; i < engines; ++i) {
         hot[i] = temperatures[i] > maximum;
-        anyHot = anyHot || hot[i];
     }
-    Fill(kEngineOilTemp, anyHot, report);
-    Fill(kEngine1OilTemp, hot[0], report);
-    if (engines >= 2) {
-        Fill(kEngine2OilTemp, hot[1], report);
-    }
-    if (engines == 4) {
-        Fill(kEngine3OilTemp, hot[2], report);
-        Fill(kEngine4OilTemp, hot[3], report);
-    }
+    FillPerEngine(hot, engines, kEngineOilTemp, kEngine1OilTemp, report);
 }
 
 void CLampPanel::FillLenseReportForFuelLow(Report& report) {

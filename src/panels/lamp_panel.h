@@ -154,6 +154,9 @@ private:
 
     // FillLenseReport for a tile by its place in kTileNames (nothing before InitTiles).
     void Fill(TileIndex index, bool on, Report& report);
+    // Fills a group's "any engine" tile and its Engine1.. tiles from per-engine flags.
+    void FillPerEngine(const bool* flags, int32_t engines, TileIndex summary, TileIndex engine1,
+                       Report& report);
     // The engine count when the engine groups act on it (1, 2 or 4), else 0.
     int32_t EngineCount() const;
 

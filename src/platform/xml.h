@@ -117,6 +117,16 @@ private:
     void* impl_ = nullptr;  // backend document
 };
 
+// text without the XML white space (blank, tab, CR, LF) at either end: what CXmlNode::Text gives.
+inline std::wstring TrimXmlWhiteSpace(std::wstring_view text) {
+    constexpr std::wstring_view kWhiteSpace = L" \t\r\n";
+    const size_t begin = text.find_first_not_of(kWhiteSpace);
+    if (begin == std::wstring_view::npos) {
+        return {};
+    }
+    return std::wstring(text.substr(begin, text.find_last_not_of(kWhiteSpace) - begin + 1));
+}
+
 // An XPath 1.0 string literal whose value is exactly text, whatever quotes it holds (XPath has
 // no escapes: a text with both kinds of quote becomes a concat() of pieces). Building a
 // predicate from a user's or a device's text with it can neither break nor widen the selection.

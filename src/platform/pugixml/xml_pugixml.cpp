@@ -321,18 +321,6 @@ std::string CheckWellFormed(const pugi::xml_document& raw) {
     }
 }
 
-std::wstring Trimmed(const std::string& text) {
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && IsBlank(text[begin])) {
-        ++begin;
-    }
-    while (end > begin && IsBlank(text[end - 1])) {
-        --end;
-    }
-    return ToWide(text.substr(begin, end - begin).c_str());
-}
-
 void AppendText(const pugi::xml_node& node, std::string& text) {
     for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
         if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
@@ -483,7 +471,7 @@ std::wstring CXmlNode::Text() const {
     } else {
         AppendText(node, text);
     }
-    return Trimmed(text);
+    return TrimXmlWhiteSpace(ToWide(text.c_str()));
 }
 
 std::vector<CXmlNode> CXmlNode::Children() const {

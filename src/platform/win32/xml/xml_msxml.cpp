@@ -296,15 +296,7 @@ std::wstring CXmlNode::Name() const {
 std::wstring CXmlNode::Text() const {
     std::wstring text;
     AppendText(XmlBackend::Node(*this), text);
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && IsBlank(text[begin])) {
-        ++begin;
-    }
-    while (end > begin && IsBlank(text[end - 1])) {
-        --end;
-    }
-    return text.substr(begin, end - begin);
+    return TrimXmlWhiteSpace(text);
 }
 
 std::vector<CXmlNode> CXmlNode::Children() const {
