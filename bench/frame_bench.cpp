@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "devices/panel.h"
 #include "devices/skydeck.h"
 #include "panel_bench_support.h"
+#include "panels/panel.h"
 #include "platform/virtual/virtual_devices.h"
 #include "platform/virtual/virtual_platform.h"
 #include "sim/sim_registry.h"
@@ -45,14 +45,14 @@ private:
 };
 
 std::unique_ptr<XPL::CPanel> MakeIdlePanel(const std::wstring& path, const std::wstring&,
-                                           XPL::CSkydeck&) {
+                                           XPL::IGlasslinkLookup&) {
     return std::make_unique<CIdlePanel>(path);
 }
 
 void BM_SteadyFrame(benchmark::State& state) {
     XPL::BENCH::ResetSimulation();
     XPL::VSIM::SetFloat("sim/cockpit/autopilot/altitude", 12000.0f);
-    const auto previous = XPL::CSkydeck::SetPanelMaker(XPL::kAutoflightProductId, &MakeIdlePanel);
+    const auto previous = XPL::SetPanelMaker(XPL::kAutoflightProductId, &MakeIdlePanel);
     for (int i = 0; i < state.range(0); ++i) {
         XPL::VIRTUAL::AttachDevice(
             XPL::BENCH::PanelSpec(L"\\\\?\\hid#vid_2c5d&pid_4a01#bench" + std::to_wstring(i),
@@ -61,7 +61,7 @@ void BM_SteadyFrame(benchmark::State& state) {
     auto skydeck = XPL::BENCH::StartSkydeck();
     // Idle panels send nothing after their first report; only the first device is checked.
     XPL::BENCH::TimeSteadyFrames(state, *skydeck, L"\\\\?\\hid#vid_2c5d&pid_4a01#bench0");
-    XPL::CSkydeck::SetPanelMaker(XPL::kAutoflightProductId, previous);
+    XPL::SetPanelMaker(XPL::kAutoflightProductId, previous);
 }
 BENCHMARK(BM_SteadyFrame)->Arg(4)->Arg(16);
 

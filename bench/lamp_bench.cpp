@@ -14,7 +14,7 @@
 #include "panels/lamp_panel.h"
 #include "platform/virtual/virtual_devices.h"
 #include "platform/virtual/virtual_platform.h"
-#include "shell/aircraft_settings.h"
+#include "sim/aircraft_settings.h"
 #include "sim/sim_registry.h"
 #include "vsim/vsim.h"
 

@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "platform/virtual/virtual_platform.h"
-#include "shell/trace.h"
+#include "trace/trace.h"
 
 namespace {
 

@@ -1,21 +1,16 @@
 #include "devices/skydeck.h"
 
-#include <atomic>
 #include <utility>
 #include <vector>
 
-#include "devices/panel.h"
 #include "glasslink/glasslink.h"
 #include "glasslink/glasslink_hotas.h"
 #include "glasslink/glasslink_screen.h"
-#include "panels/autoflight_panel.h"
-#include "panels/lamp_panel.h"
-#include "panels/toggle_panel.h"
-#include "panels/tuner_panel.h"
+#include "panels/panel.h"
 #include "platform/clock.h"
 #include "platform/device_file.h"
-#include "shell/trace.h"
 #include "sim/utility.h"
+#include "trace/trace.h"
 
 namespace XPL {
 
@@ -24,33 +19,6 @@ namespace {
 constexpr int kKeyword = TRACEKW::kSkydeck;
 constexpr uint32_t kStartTimeoutMs = 5000;
 constexpr uint32_t kStopTimeoutMs = 5000;
-
-struct Product {
-    uint16_t productId;
-    const wchar_t* attachMessage;
-    std::atomic<CSkydeck::PanelMaker> maker;
-};
-
-// The supported HID products. A product whose panel kind is not built has no maker and is
-// treated like an unsupported product.
-Product g_products[] = {
-    {kAutoflightProductId, L"The autoflight panel of the Skydeck is attached: %s",
-     &MakeAutoflightPanel},
-    {kTunerProductId, L"The tuner panel of the Skydeck is attached: %s", &MakeTunerPanel},
-    {kToggleProductId, L"The toggle panel of the Skydeck is attached: %s", &MakeTogglePanel},
-    {kLampProductId, L"The lamp panel of the Skydeck is attached: %s", &MakeLampPanel},
-    {kScreenProductId, L"The screen panel of the Skydeck is attached: %s", nullptr},
-    {kHotasProductId, L"The hotas panel of the Skydeck is attached: %s", nullptr},
-};
-
-Product* FindProduct(uint16_t productId) {
-    for (Product& product : g_products) {
-        if (product.productId == productId) {
-            return &product;
-        }
-    }
-    return nullptr;
-}
 
 // Interface paths are ASCII; letter case carries no meaning in them.
 bool EqualIgnoringCase(const std::wstring& a, const wchar_t* b) {
@@ -69,16 +37,6 @@ CSkydeck::~CSkydeck() {
     // A start that failed half-way leaves the watch to the module's unload.
     UnregisterNotifications();
     StopWatch();
-}
-
-CSkydeck::PanelMaker CSkydeck::SetPanelMaker(uint16_t productId, PanelMaker maker) {
-    Product* product = FindProduct(productId);
-    return product != nullptr ? product->maker.exchange(maker) : nullptr;
-}
-
-bool CSkydeck::IsProductSupported(uint16_t productId) {
-    const Product* product = FindProduct(productId);
-    return product != nullptr && product->maker.load() != nullptr;
 }
 
 uint32_t CSkydeck::Initialize() {
@@ -302,8 +260,7 @@ uint32_t CSkydeck::CreatePanelDevice(const std::wstring& devicePath,
                    devicePath);
         return kStatusUnsupportedDevice;
     }
-    Product* product = FindProduct(attributes.productId);
-    const PanelMaker maker = product != nullptr ? product->maker.load() : nullptr;
+    const PanelMaker maker = FindPanelMaker(attributes.productId);
     if (maker == nullptr) {
         TraceWrite(
             kTraceDetail, kKeyword, kTraceMessage,
@@ -311,7 +268,8 @@ uint32_t CSkydeck::CreatePanelDevice(const std::wstring& devicePath,
             devicePath);
         return kStatusUnsupportedDevice;
     }
-    TraceWrite(kTraceNotice, kKeyword, kTraceMessage, product->attachMessage, devicePath);
+    TraceWrite(kTraceNotice, kKeyword, kTraceMessage, FindAttachMessage(attributes.productId),
+               devicePath);
     std::unique_ptr<CPanel> panel = maker(devicePath, physicalName, *this);
     if (!panel->Initialize()) {
         TraceWrite(kTraceFailure, kKeyword, kTraceMessage,

@@ -14,6 +14,8 @@
 #include <mutex>
 #include <string>
 
+#include "devices/products.h"
+#include "glasslink/glasslink_lookup.h"
 #include "platform/device_watch.h"
 #include "platform/hid.h"
 
@@ -22,15 +24,7 @@ namespace XPL {
 class CPanel;
 class CGlasslink;
 
-// Device identification and interface classes.
-inline constexpr uint16_t kSkydeckVendorId = 0x2C5D;
-inline constexpr uint16_t kAutoflightProductId = 0x4A01;
-inline constexpr uint16_t kTunerProductId = 0x4A02;
-inline constexpr uint16_t kToggleProductId = 0x4A03;
-inline constexpr uint16_t kLampProductId = 0x4A04;
-inline constexpr uint16_t kScreenProductId = 0x4A05;
-inline constexpr uint16_t kHotasProductId = 0x4A06;
-
+// The display driver's interface classes.
 inline constexpr PLATFORM::Guid kStickDisplayInterfaceClass = {
     0x3F8C6D21, 0xB94E, 0x4E57, {0x8C, 0x1A, 0xD0, 0x4F, 0x7A, 0x2B, 0x9E, 0x63}};
 inline constexpr PLATFORM::Guid kScreenDisplayInterfaceClass = {
@@ -42,14 +36,8 @@ inline constexpr uint32_t kStatusWatchDidNotStart = 554;
 inline constexpr uint32_t kStatusUnsupportedDevice = 650;
 inline constexpr uint32_t kStatusInitializeFailed = 1117;
 
-class CSkydeck final : private PLATFORM::IDeviceWatchSink {
+class CSkydeck final : public IGlasslinkLookup, private PLATFORM::IDeviceWatchSink {
 public:
-    // Makes the panel object of one product (path: lower-case device path; physicalName: its
-    // physical device object name). Each panel kind registers its maker in the product table.
-    using PanelMaker = std::unique_ptr<CPanel> (*)(const std::wstring& devicePath,
-                                                   const std::wstring& physicalName,
-                                                   CSkydeck& skydeck);
-
     CSkydeck();
     ~CSkydeck();
     CSkydeck(const CSkydeck&) = delete;
@@ -67,7 +55,7 @@ public:
     // The link filed under key (a screen's serial number or a stick's physical device object
     // name), or null, also when the link lock is busy. The link stays alive while the caller
     // holds it, even if its device is removed meanwhile.
-    std::shared_ptr<CGlasslink> GetGlasslink(const std::wstring& key);
+    std::shared_ptr<CGlasslink> GetGlasslink(const std::wstring& key) override;
 
     // Enumeration callback: creates the device of one present interface (only the one matching
     // filterPath, ignoring case, when a filter is given). True to go on enumerating.
@@ -81,12 +69,6 @@ public:
     uint32_t CreateGlasslinkScreenDevice(const std::wstring& devicePath);
     void RemovePanelDevice(const std::wstring& devicePath);
     void RemoveGlasslinkDevice(const std::wstring& devicePath);
-
-    // Sets the maker of a product and returns the one it replaces; null makes the product
-    // unsupported. Each panel kind is listed in the product table; tests may put their own.
-    static PanelMaker SetPanelMaker(uint16_t productId, PanelMaker maker);
-    // True when the product is in the table and has a maker (its panel kind is built).
-    static bool IsProductSupported(uint16_t productId);
 
     // Counts of filed objects (take the locks; for tests and tools).
     size_t PanelCount();

@@ -1,7 +1,7 @@
 #include "glasslink/glasslink.h"
 
 #include "platform/folders.h"
-#include "shell/trace.h"
+#include "trace/trace.h"
 
 namespace XPL {
 

@@ -1,6 +1,6 @@
 #include "glasslink/glasslink_hotas.h"
 
-#include "shell/trace.h"
+#include "trace/trace.h"
 
 namespace XPL {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "shell/trace.h"
+#include "trace/trace.h"
 
 namespace XPL {
 

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/trace.h"
 #include "sim/sim_registry.h"
 #include "sim/utility.h"
+#include "trace/trace.h"
 #include "xplm/xplm.h"
 
 namespace XPL {
@@ -443,11 +443,6 @@ void CAutoflightPanel::FillAprLedReport(Report& report) {
 void CAutoflightPanel::FillRevLedReport(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CAutoflightPanel::FillRevLedReport");
     FillLed(report, XPLMGetDatai(registry->ref.cockpit2_autopilot_backcourse_status), 0x80);
-}
-
-std::unique_ptr<CPanel> MakeAutoflightPanel(const std::wstring& devicePath, const std::wstring&,
-                                            CSkydeck&) {
-    return std::make_unique<CAutoflightPanel>(devicePath);
 }
 
 }  // namespace XPL

@@ -13,11 +13,9 @@
 #include <memory>
 #include <string>
 
-#include "devices/panel.h"
+#include "panels/panel.h"
 
 namespace XPL {
-
-class CSkydeck;
 
 class CAutoflightPanel : public CPanel {
 public:
@@ -133,9 +131,5 @@ private:
     std::array<uint8_t, 5> increaseDetents{};
     std::array<uint8_t, 5> decreaseDetents{};
 };
-
-// The device manager's maker for the autoflight product.
-std::unique_ptr<CPanel> MakeAutoflightPanel(const std::wstring& devicePath,
-                                            const std::wstring& physicalName, CSkydeck& skydeck);
 
 }  // namespace XPL

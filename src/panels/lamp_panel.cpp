@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "platform/xml.h"
-#include "shell/aircraft_settings.h"
-#include "shell/trace.h"
+#include "sim/aircraft_settings.h"
 #include "sim/sim_registry.h"
 #include "sim/utility.h"
+#include "trace/trace.h"
 #include "xplm/xplm.h"
 
 namespace XPL {
@@ -549,11 +549,6 @@ void CLampPanel::FillLenseReportForMaster(Report& report) {
     // Lighting a master lens raises its flag again; clearing here keeps it from latching.
     cautionLit = 0;
     warningLit = 0;
-}
-
-std::unique_ptr<CPanel> MakeLampPanel(const std::wstring& devicePath, const std::wstring&,
-                                      CSkydeck&) {
-    return std::make_unique<CLampPanel>(devicePath);
 }
 
 }  // namespace XPL

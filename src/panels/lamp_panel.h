@@ -24,11 +24,9 @@
 #include <string>
 #include <string_view>
 
-#include "devices/panel.h"
+#include "panels/panel.h"
 
 namespace XPL {
-
-class CSkydeck;
 
 class CLampPanel : public CPanel {
 public:
@@ -168,9 +166,5 @@ private:
     uint32_t warningLit = 0;
     uint32_t cautionLit = 0;
 };
-
-// The device manager's maker for the lamp product.
-std::unique_ptr<CPanel> MakeLampPanel(const std::wstring& devicePath,
-                                      const std::wstring& physicalName, CSkydeck& skydeck);
 
 }  // namespace XPL

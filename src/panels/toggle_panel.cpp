@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "shell/trace.h"
 #include "sim/input_simulation.h"
 #include "sim/sim_registry.h"
+#include "trace/trace.h"
 
 namespace XPL {
 
@@ -237,13 +237,6 @@ void CTogglePanel::FillLedReport(uint8_t* report) {
             report[1] |= kRedBits[i];
         }
     }
-}
-
-std::unique_ptr<CPanel> MakeTogglePanel(const std::wstring& devicePath,
-                                        const std::wstring& physicalName, CSkydeck& skydeck) {
-    (void)physicalName;
-    (void)skydeck;
-    return std::make_unique<CTogglePanel>(devicePath);
 }
 
 }  // namespace XPL

@@ -15,12 +15,10 @@
 #include <memory>
 #include <string>
 
-#include "devices/panel.h"
+#include "panels/panel.h"
 #include "xplm/xplm.h"
 
 namespace XPL {
-
-class CSkydeck;
 
 class CTogglePanel : public CPanel {
 public:
@@ -90,9 +88,5 @@ private:
     Report lastReport{};
     uint32_t cowlSwitch = 1;
 };
-
-// The device manager's maker for the toggle product.
-std::unique_ptr<CPanel> MakeTogglePanel(const std::wstring& devicePath,
-                                        const std::wstring& physicalName, CSkydeck& skydeck);
 
 }  // namespace XPL

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "platform/clock.h"
-#include "shell/trace.h"
 #include "sim/sim_registry.h"
 #include "sim/utility.h"
+#include "trace/trace.h"
 #include "xplm/xplm.h"
 
 namespace XPL {
@@ -431,11 +431,6 @@ void CTunerPanel::OnNotify() {
     // Copied before the send: a failed send is retried only once the content changes.
     std::memcpy(lastReport, report, kReportLength);
     SendReport(report, kReportLength);
-}
-
-std::unique_ptr<CPanel> MakeTunerPanel(const std::wstring& devicePath, const std::wstring&,
-                                       CSkydeck&) {
-    return std::make_unique<CTunerPanel>(devicePath);
 }
 
 }  // namespace XPL

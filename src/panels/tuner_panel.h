@@ -11,11 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "devices/panel.h"
+#include "panels/panel.h"
 
 namespace XPL {
-
-class CSkydeck;
 
 class CTunerPanel : public CPanel {
 public:
@@ -133,9 +131,5 @@ private:
     std::array<uint8_t, kModeCount> coarseDownDetents{};
     std::vector<RotaryFilter> rotaryFilters;  // upper fine, upper coarse, lower fine, lower coarse
 };
-
-// The maker of the product table: a tuner panel object for the device at devicePath.
-std::unique_ptr<CPanel> MakeTunerPanel(const std::wstring& devicePath,
-                                       const std::wstring& physicalName, CSkydeck& skydeck);
 
 }  // namespace XPL

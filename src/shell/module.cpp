@@ -1,6 +1,6 @@
 #include "shell/module.h"
 
-#include "shell/trace.h"
+#include "trace/trace.h"
 
 namespace XPL {
 

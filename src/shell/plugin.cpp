@@ -1,9 +1,9 @@
 #include "shell/plugin.h"
 
 #include "platform/service_events.h"
-#include "shell/aircraft_settings.h"
-#include "shell/trace.h"
+#include "sim/aircraft_settings.h"
 #include "sim/sim_registry.h"
+#include "trace/trace.h"
 
 namespace XPL {
 

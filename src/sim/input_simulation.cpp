@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "platform/input.h"
-#include "shell/trace.h"
 #include "sim/sim_registry.h"
+#include "trace/trace.h"
 
 namespace XPL {
 

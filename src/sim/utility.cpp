@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "platform/folders.h"
-#include "shell/trace.h"
+#include "trace/trace.h"
 
 namespace XPL::UTILITY {
 

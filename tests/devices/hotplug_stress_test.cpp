@@ -8,9 +8,9 @@
 #include <string>
 #include <thread>
 
-#include "devices/panel.h"
 #include "devices/skydeck.h"
 #include "glasslink/glasslink.h"
+#include "panels/panel.h"
 #include "test_support.h"
 
 using namespace XPL;
@@ -36,14 +36,15 @@ protected:
     void OnButton(uint16_t, uint32_t) override { ++buttonChanges; }
 };
 
-std::unique_ptr<CPanel> MakeBusyPanel(const std::wstring& path, const std::wstring&, CSkydeck&) {
+std::unique_ptr<CPanel> MakeBusyPanel(const std::wstring& path, const std::wstring&,
+                                      IGlasslinkLookup&) {
     return std::make_unique<CBusyPanel>(path);
 }
 
 TEST(HotplugStressTest, FramesKeepRunningWhileDevicesComeAndGo) {
     VIRTUAL::ResetPlatform();
     VIRTUAL::ResetDevices();
-    const auto previous = CSkydeck::SetPanelMaker(kTunerProductId, &MakeBusyPanel);
+    const auto previous = SetPanelMaker(kTunerProductId, &MakeBusyPanel);
     const std::wstring fixedPanel = L"\\\\?\\hid#vid_2c5d&pid_4a02#fixed";
     VIRTUAL::AttachDevice(HidDevice(fixedPanel, kTunerProductId, 8));
 
@@ -92,7 +93,7 @@ TEST(HotplugStressTest, FramesKeepRunningWhileDevicesComeAndGo) {
     skydeck.Uninitialize();
     EXPECT_EQ(skydeck.PanelCount(), 0u);
     EXPECT_EQ(VIRTUAL::OpenFileCount(), 0);
-    CSkydeck::SetPanelMaker(kTunerProductId, previous);
+    SetPanelMaker(kTunerProductId, previous);
     VIRTUAL::ResetDevices();
 }
 

@@ -9,9 +9,9 @@
 #include <thread>
 #include <vector>
 
-#include "devices/panel.h"
 #include "devices/skydeck.h"
 #include "glasslink/glasslink.h"
+#include "panels/panel.h"
 #include "sim/utility.h"
 #include "test_support.h"
 
@@ -46,7 +46,8 @@ protected:
     }
 };
 
-std::unique_ptr<CPanel> MakeNotedPanel(const std::wstring& path, const std::wstring&, CSkydeck&) {
+std::unique_ptr<CPanel> MakeNotedPanel(const std::wstring& path, const std::wstring&,
+                                       IGlasslinkLookup&) {
     return std::make_unique<CNotedPanel>(path);
 }
 
@@ -62,14 +63,14 @@ protected:
     void SetUp() override {
         VIRTUAL::ResetPlatform();
         VIRTUAL::ResetDevices();
-        previousMaker_ = CSkydeck::SetPanelMaker(kAutoflightProductId, &MakeNotedPanel);
+        previousMaker_ = SetPanelMaker(kAutoflightProductId, &MakeNotedPanel);
         g_notified.clear();
         VIRTUAL::EnableTrace(3, 0x2);
     }
     void TearDown() override {
         skydeck_.Uninitialize();
         EXPECT_EQ(VIRTUAL::OpenFileCount(), 0) << "a device file was left open";
-        CSkydeck::SetPanelMaker(kAutoflightProductId, previousMaker_);
+        SetPanelMaker(kAutoflightProductId, previousMaker_);
         VIRTUAL::ResetDevices();
         VIRTUAL::ResetPlatform();
     }
@@ -79,7 +80,7 @@ protected:
     }
 
     CSkydeck skydeck_;
-    CSkydeck::PanelMaker previousMaker_ = nullptr;
+    PanelMaker previousMaker_ = nullptr;
 };
 
 TEST_F(SkydeckTest, StartCreatesTheSupportedDevicesPresentAndFilesTheLinks) {

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "panels/autoflight_panel.h"
-#include "shell/trace.h"
 #include "test_support.h"
+#include "trace/trace.h"
 #include "vsim/vsim.h"
 
 using namespace XPL;

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "devices/skydeck.h"
-#include "shell/aircraft_settings.h"
-#include "shell/trace.h"
+#include "sim/aircraft_settings.h"
 #include "test_support.h"
+#include "trace/trace.h"
 #include "vsim/vsim.h"
 
 using namespace XPL;

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "devices/skydeck.h"
-#include "shell/trace.h"
 #include "test_support.h"
+#include "trace/trace.h"
 #include "vsim/vsim.h"
 
 using namespace XPL;

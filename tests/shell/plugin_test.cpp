@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "platform/virtual/virtual_platform.h"
-#include "shell/aircraft_settings.h"
 #include "shell/plugin.h"
-#include "shell/trace.h"
+#include "sim/aircraft_settings.h"
+#include "trace/trace.h"
 #include "vsim/vsim.h"
 
 using namespace XPL;

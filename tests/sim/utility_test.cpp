@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/virtual/virtual_platform.h"
-#include "shell/trace.h"
+#include "trace/trace.h"
 
 namespace XPL {
 namespace {

@@ -102,7 +102,7 @@ CDemo::CDemo(CCockpit& cockpit, std::ostream& out) : cockpit(cockpit), out(out) 
 std::string CDemo::SetupCommands() {
     std::string commands;
     for (const char* kind : kKinds) {
-        if (CSkydeck::IsProductSupported(*ProductIdOfKind(kind))) {
+        if (IsProductSupported(*ProductIdOfKind(kind))) {
             kinds.insert(kind);
             commands += std::string("attach ") + kind;
             if (std::string(kind) == "lamp") {

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "devices/panel.h"
+#include "panels/panel.h"
 #include "test_support.h"
 
 using namespace XPL;

@@ -1,4 +1,4 @@
-#include "shell/aircraft_settings.h"
+#include "sim/aircraft_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/virtual/virtual_platform.h"
-#include "shell/trace.h"
+#include "trace/trace.h"
 #include "vsim/vsim.h"
 
 namespace XPL {

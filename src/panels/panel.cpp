@@ -1,10 +1,10 @@
-#include "devices/panel.h"
+#include "panels/panel.h"
 
 #include <algorithm>
 
-#include "shell/aircraft_settings.h"
-#include "shell/trace.h"
+#include "sim/aircraft_settings.h"
 #include "sim/sim_registry.h"
+#include "trace/trace.h"
 
 namespace XPL {
 

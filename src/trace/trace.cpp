@@ -1,4 +1,4 @@
-#include "shell/trace.h"
+#include "trace/trace.h"
 
 #include <charconv>
 #include <cmath>

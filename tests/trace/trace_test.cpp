@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/virtual/virtual_platform.h"
-#include "shell/trace.h"
+#include "trace/trace.h"
 
 using namespace XPL;
 

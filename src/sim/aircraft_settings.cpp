@@ -1,4 +1,4 @@
-#include "shell/aircraft_settings.h"
+#include "sim/aircraft_settings.h"
 
 #include <charconv>
 #include <cstring>
@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "shell/trace.h"
 #include "sim/utility.h"
+#include "trace/trace.h"
 #include "xplm/xplm.h"
 
 namespace XPL {
