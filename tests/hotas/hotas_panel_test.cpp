@@ -1,0 +1,288 @@
+// The stick panel over the virtual bus and simulator: the page list read from the configuration
+// file (and its errors), paging with wrap, the cursor buttons handed to the current page which
+// keeps its state while others are shown, and the link looked up every frame.
+#include "hotas/hotas_panel.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "devices/products.h"
+#include "glasslink/glasslink.h"
+#include "glasslink/glasslink_lookup.h"
+#include "hotas/adf_page.h"
+#include "hotas/autopilot_page.h"
+#include "hotas/com_nav_page.h"
+#include "hotas/default_page.h"
+#include "hotas/dme_page.h"
+#include "hotas/page.h"
+#include "hotas/vor_hdg_page.h"
+#include "hotas/xpndr_page.h"
+#include "test_support.h"
+#include "trace/trace.h"
+
+using namespace XPL;
+using namespace XPL::TEST;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::wstring kPath = L"\\\\?\\hid#vid_2c5d&pid_4a06#7&1a2b3c4d&0&0000#{4d1e55b2}";
+const std::wstring kLinkKey = L"\\device\\usbpdo-17";
+using Texts = std::vector<std::wstring>;
+using Kinds = std::vector<std::string>;
+
+// The device manager as the panel sees it: hands out one link (or none) and notes the keys asked.
+class CLinks : public IGlasslinkLookup {
+public:
+    std::shared_ptr<CGlasslink> GetGlasslink(const std::wstring& key) override {
+        keys.push_back(key);
+        return link;
+    }
+    std::shared_ptr<CGlasslink> link;
+    std::vector<std::wstring> keys;
+};
+
+std::string KindOf(const CHotasPanel::CPage* page) {
+    if (const auto* comNav = dynamic_cast<const CComNavPage*>(page)) {
+        return comNav->GetRadio() == CComNavPage::kRadio1 ? "ComNav1" : "ComNav2";
+    }
+    if (dynamic_cast<const CAdfPage*>(page) != nullptr) {
+        return "Adf";
+    }
+    if (dynamic_cast<const CDmePage*>(page) != nullptr) {
+        return "Dme";
+    }
+    if (dynamic_cast<const CXpndrPage*>(page) != nullptr) {
+        return "Xpndr";
+    }
+    if (dynamic_cast<const CVorHdgPage*>(page) != nullptr) {
+        return "VorHdg";
+    }
+    if (dynamic_cast<const CAutopilotPage*>(page) != nullptr) {
+        return "Autopilot";
+    }
+    if (dynamic_cast<const CDefaultPage*>(page) != nullptr) {
+        return "Default";
+    }
+    return "?";
+}
+
+class HotasPanelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        VIRTUAL::ResetPlatform();
+        VIRTUAL::ResetDevices();
+        VSIM::Reset();
+        ResolveSimRegistry();
+        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        const size_t hash =
+            std::hash<std::string>{}(std::string(info->test_suite_name()) + "." + info->name());
+        root_ = fs::temp_directory_path() / ("xvs-hotas-" + std::to_string(hash));
+        fs::remove_all(root_);
+        fs::create_directories(root_ / "XVarlenSkydeck" / "data");
+        VIRTUAL::SetModuleFilePath(root_.wstring() + L"\\XVarlenSkydeck\\64\\win.xpl");
+        VIRTUAL::EnableTrace(1, TRACEKW::kHotas);
+    }
+    void TearDown() override {
+        panel_.reset();
+        EXPECT_EQ(VIRTUAL::OpenFileCount(), 0);
+        VIRTUAL::ResetDevices();
+        VIRTUAL::ResetPlatform();
+        VSIM::Reset();
+        std::error_code ignored;
+        fs::remove_all(root_, ignored);
+    }
+
+    void WriteFile(const std::string& bytes) {
+        std::ofstream(root_ / "XVarlenSkydeck" / "data" / "XVarlenSkydeck.xml", std::ios::binary)
+            << bytes;
+    }
+    // A configuration whose Hotas element holds pages.
+    void Configure(const std::string& pages) {
+        WriteFile(
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<GaugeList>\r\n"
+            "  <Gauge File=\"gauges\\a.xml\"/>\r\n  <Hotas>\r\n" +
+            pages + "\r\n  </Hotas>\r\n</GaugeList>\r\n");
+    }
+    // Attaches the stick and initialises its panel; the failure lines of the start are kept.
+    CHotasPanel& Start() {
+        VIRTUAL::AttachDevice(HidDevice(kPath, kHotasProductId, 40));
+        panel_ = std::make_unique<CHotasPanel>(kPath, kLinkKey, links_);
+        EXPECT_TRUE(panel_->Initialize());
+        startTexts_ = TakeTraceTexts(1);
+        VSIM::ClearJournal();
+        return *panel_;
+    }
+    Kinds PageKinds() const {
+        Kinds kinds;
+        for (size_t i = 0; i < panel_->GetPageCount(); ++i) {
+            kinds.push_back(KindOf(panel_->GetPage(i)));
+        }
+        return kinds;
+    }
+    void Frame(const std::set<uint16_t>& on) {
+        VIRTUAL::QueueInputReport(kPath, on);
+        panel_->Notify();
+    }
+    // Presses and releases buttons, one frame each.
+    void Press(std::initializer_list<uint16_t> usages) {
+        for (const uint16_t usage : usages) {
+            Frame({usage});
+            Frame({});
+        }
+    }
+    CHotasPanel::CPage& Page(size_t index) { return *panel_->GetPage(index); }
+    std::wstring FilePath() const {
+        std::wstring folder;
+        CGlasslink::GetConfigureFilePath(folder);
+        return folder + L"XVarlenSkydeck.xml";
+    }
+
+    fs::path root_;
+    CLinks links_;
+    std::unique_ptr<CHotasPanel> panel_;
+    Texts startTexts_;
+};
+
+// ---- Page list ----
+
+struct ListCase {
+    const char* name;
+    std::string pages;  // the Hotas element's content
+    Kinds kinds;
+    Texts failures;
+};
+
+class PageListTest : public HotasPanelTest, public ::testing::WithParamInterface<ListCase> {};
+
+TEST_P(PageListTest, HoldsTheConfiguredPagesThenTheDefault) {
+    Configure(GetParam().pages);
+    Start();
+    EXPECT_EQ(PageKinds(), GetParam().kinds);
+    EXPECT_EQ(startTexts_, GetParam().failures);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Configurations, PageListTest,
+    ::testing::Values(
+        ListCase{"BothRadiosAroundTransponder",
+                 "<ComNav radio1=\"true\"/><Xpndr/><ComNav radio1=\"false\"/>",
+                 {"ComNav1", "Xpndr", "ComNav2", "Default"},
+                 {}},
+        ListCase{"EveryOtherPageInFileOrder",
+                 "<VorHdg/>\r\n<Autopilot/>\r\n<Dme/>\r\n<Adf/>\r\n<Dme/>",
+                 {"VorHdg", "Autopilot", "Dme", "Adf", "Dme", "Default"},
+                 {}},
+        ListCase{"RadioValueComparedWithCase",
+                 "<ComNav radio1=\"True\"/><ComNav radio1=\"\"/><Adf/>",
+                 {"Adf", "Default"},
+                 {L"It's an invalid attribution text True", L"It's an invalid attribution text "}},
+        ListCase{
+            "ComNavWithoutRadioIsSkippedSilently", "<ComNav radio2=\"true\"/>", {"Default"}, {}},
+        ListCase{"UnknownPageNamesAreReported",
+                 "<Radar/><dme/><Xpndr><Extra/></Xpndr>",
+                 {"Xpndr", "Default"},
+                 {L"It's an invalid page Radar", L"It's an invalid page dme"}},
+        ListCase{
+            "CommentsAndTextAreNoPages", "<!-- radios --> text <Dme/>", {"Dme", "Default"}, {}},
+        ListCase{"NoPagesGivesTheDefaultAlone", "", {"Default"}, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(HotasPanelTest, FileWithoutHotasElementGivesTheDefaultAlone) {
+    WriteFile("<GaugeList><Gauge File=\"a.xml\"/></GaugeList>");
+    Start();
+    EXPECT_EQ(PageKinds(), Kinds{"Default"});
+}
+
+TEST_F(HotasPanelTest, UnreadableFileLeavesNoPagesAndButtonsDoNothing) {
+    for (const char* content : {"", "<GaugeList><Hotas><Dme/></GaugeList>"}) {
+        SCOPED_TRACE(content);
+        if (*content != '\0') {
+            WriteFile(content);
+        }
+        Start();
+        EXPECT_EQ(panel_->GetPageCount(), 0u);
+        EXPECT_EQ(startTexts_, Texts{L"Failed in loading the XML file " + FilePath()});
+        Press({CHotasPanel::kPreviousPage, CHotasPanel::kNextPage, CHotasPanel::kCursorUp,
+               CHotasPanel::kCursorDown, CHotasPanel::kCursorSelect});
+        EXPECT_EQ(panel_->GetCurrentPage(), 0u);
+        EXPECT_EQ(TakeJournal(), std::vector<std::string>{});
+        panel_.reset();
+        VIRTUAL::ResetDevices();
+    }
+}
+
+TEST_F(HotasPanelTest, UninitializeDestroysThePages) {
+    Configure("<Adf/>");
+    Start();
+    Press({CHotasPanel::kNextPage});
+    panel_->Uninitialize();
+    EXPECT_EQ(panel_->GetPageCount(), 0u);
+    EXPECT_EQ(panel_->GetCurrentPage(), 0u);
+}
+
+// ---- Buttons ----
+
+TEST_F(HotasPanelTest, PageButtonsStepBothWaysWithWrap) {
+    Configure("<ComNav radio1=\"true\"/><Xpndr/><ComNav radio1=\"false\"/>");
+    Start();
+    const struct {
+        uint16_t button;
+        size_t page;
+    } steps[] = {
+        {CHotasPanel::kPreviousPage, 3}, {CHotasPanel::kNextPage, 0}, {CHotasPanel::kNextPage, 1},
+        {CHotasPanel::kNextPage, 2},     {CHotasPanel::kNextPage, 3}, {CHotasPanel::kNextPage, 0},
+    };
+    for (const auto& step : steps) {
+        // Held over two frames and released: one step.
+        Frame({step.button});
+        Frame({step.button});
+        Frame({});
+        EXPECT_EQ(panel_->GetCurrentPage(), step.page);
+    }
+}
+
+TEST_F(HotasPanelTest, CursorButtonsGoToTheCurrentPageWhichKeepsItsState) {
+    Configure("<ComNav radio1=\"true\"/><Xpndr/>");
+    Start();
+    // COM standby coarse, adjusting.
+    Press({CHotasPanel::kCursorDown, CHotasPanel::kCursorSelect});
+    // The transponder's own cursor moves, editing there is its own.
+    Press({CHotasPanel::kNextPage, CHotasPanel::kCursorUp, CHotasPanel::kCursorUp});
+    EXPECT_EQ(Page(1).GetCursor(), 2u);
+    EXPECT_EQ(Page(1).GetEditing(), 0u);
+    EXPECT_EQ(TakeJournal(), std::vector<std::string>{});
+
+    Press({CHotasPanel::kPreviousPage, CHotasPanel::kCursorUp});
+    EXPECT_EQ(Page(0).GetCursor(), 1u);
+    EXPECT_EQ(Page(0).GetEditing(), 1u);
+    EXPECT_EQ(TakeJournal(), std::vector<std::string>{"cmd once sim/radios/stby_com1_coarse_up"});
+}
+
+TEST_F(HotasPanelTest, OtherButtonsAreIgnored) {
+    Configure("<Xpndr/>");
+    Start();
+    Frame({1, 34, 40});
+    Frame({});
+    EXPECT_EQ(panel_->GetCurrentPage(), 0u);
+    EXPECT_EQ(Page(0).GetCursor(), 0u);
+    EXPECT_EQ(Page(0).GetEditing(), 0u);
+}
+
+// ---- Display ----
+
+TEST_F(HotasPanelTest, LooksTheLinkUpEveryFrameByItsKey) {
+    Configure("<Dme/>");
+    Start();
+    Frame({});
+    Frame({});
+    EXPECT_EQ(links_.keys, (Texts{kLinkKey, kLinkKey}));
+}
+
+}  // namespace
