@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "hotas/hotas_panel.h"
 #include "panels/autoflight_panel.h"
 #include "panels/lamp_panel.h"
 #include "panels/toggle_panel.h"
@@ -16,6 +17,13 @@ template <class Panel>
 std::unique_ptr<CPanel> MakeHidPanel(const std::wstring& devicePath, const std::wstring&,
                                      IGlasslinkLookup&) {
     return std::make_unique<Panel>(devicePath);
+}
+
+// The stick finds its display link under its physical device object name, which its display
+// device shares.
+std::unique_ptr<CPanel> MakeHotasPanel(const std::wstring& devicePath,
+                                       const std::wstring& physicalName, IGlasslinkLookup& links) {
+    return std::make_unique<CHotasPanel>(devicePath, physicalName, links);
 }
 
 struct Product {
@@ -34,7 +42,7 @@ Product g_products[] = {
      &MakeHidPanel<CTogglePanel>},
     {kLampProductId, L"The lamp panel of the Skydeck is attached: %s", &MakeHidPanel<CLampPanel>},
     {kScreenProductId, L"The screen panel of the Skydeck is attached: %s", nullptr},
-    {kHotasProductId, L"The hotas panel of the Skydeck is attached: %s", nullptr},
+    {kHotasProductId, L"The hotas panel of the Skydeck is attached: %s", &MakeHotasPanel},
 };
 
 Product* FindProduct(uint16_t productId) {
