@@ -4,6 +4,7 @@
 // page's round trip.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
@@ -26,6 +27,7 @@ namespace {
 
 using CPage = CHotasPanel::CPage;
 using Texts = std::vector<std::string>;
+using Values = std::vector<std::pair<std::string, double>>;
 
 enum class Kind { ComNav1, ComNav2, Adf, Dme, Xpndr, VorHdg, Autopilot, Select, Default };
 
@@ -33,9 +35,9 @@ std::unique_ptr<CPage> Make(Kind kind) {
     const SimRegistry& r = GetSimRegistry();
     switch (kind) {
         case Kind::ComNav1:
-            return std::make_unique<CComNavPage>(r, CComNavPage::kRadio1);
         case Kind::ComNav2:
-            return std::make_unique<CComNavPage>(r, CComNavPage::kRadio2);
+            return std::make_unique<CComNavPage>(
+                r, kind == Kind::ComNav1 ? CComNavPage::kRadio1 : CComNavPage::kRadio2);
         case Kind::Adf:
             return std::make_unique<CAdfPage>(r);
         case Kind::Dme:
@@ -73,12 +75,50 @@ Texts Show(CPage& page) {
     return {lines[0].Text(), lines[1].Text(), lines[2].Text()};
 }
 
+// Sets datarefs keeping the type each already has (float unless it is an int).
+void Set(const Values& values) {
+    for (const auto& [path, value] : values) {
+        if (VSIM::TypeOf(path) == VSIM::DataType::Int) {
+            VSIM::SetInt(path, static_cast<int>(value));
+        } else {
+            VSIM::SetFloat(path, static_cast<float>(value));
+        }
+    }
+}
+
 class PageTest : public ::testing::Test {
 protected:
     void SetUp() override {
         VIRTUAL::ResetPlatform();
         VSIM::Reset();
         ResolveSimRegistry();
+        // An aircraft in flight; cases change what they look at.
+        const std::pair<const char*, int> ints[] = {
+            {"sim/cockpit/radios/com1_freq_hz", 11800},
+            {"sim/cockpit/radios/com1_stdby_freq_hz", 12150},
+            {"sim/cockpit/radios/nav1_freq_hz", 11030},
+            {"sim/cockpit/radios/nav1_stdby_freq_hz", 11390},
+            {"sim/cockpit/radios/com2_freq_hz", 13297},
+            {"sim/cockpit/radios/com2_stdby_freq_hz", 12455},
+            {"sim/cockpit/radios/nav2_freq_hz", 10800},
+            {"sim/cockpit/radios/nav2_stdby_freq_hz", 11795},
+            {"sim/cockpit/radios/adf1_freq_hz", 362},
+            {"sim/cockpit/radios/adf1_stdby_freq_hz", 245},
+            {"sim/cockpit2/radios/actuators/audio_selection_adf1", 1},
+            {"sim/cockpit/radios/transponder_code", 1200},
+            {"sim/cockpit2/autopilot/flight_director_mode", 2},
+        };
+        for (const auto& [path, value] : ints) {
+            VSIM::SetInt(path, value);
+        }
+        Set({{"sim/cockpit2/radios/indicators/nav1_dme_distance_nm", 12.3},
+             {"sim/cockpit2/radios/indicators/nav1_dme_speed_kts", 120.0},
+             {"sim/cockpit2/radios/indicators/nav2_dme_distance_nm", 4.05},
+             {"sim/cockpit2/radios/indicators/nav2_dme_speed_kts", 95.9},
+             {"sim/cockpit/radios/nav1_obs_degm", 90.9},
+             {"sim/cockpit/autopilot/heading_mag", 275.2},
+             {"sim/cockpit/autopilot/altitude", 12000.0},
+             {"sim/cockpit/autopilot/vertical_velocity", -700.9}});
     }
     void TearDown() override { VSIM::Reset(); }
 };
@@ -88,197 +128,92 @@ protected:
 struct LineCase {
     const char* name;
     Kind kind;
-    std::vector<std::pair<std::string, int>> ints;
-    std::vector<std::pair<std::string, float>> floats;
-    std::string keys;  // pressed before the lines are composed
-    Texts lines;
+    const char* keys;    // pressed before the lines are composed
+    const char* lines;   // the three, joined by '|'; '}' stands for 0xFC, '{' for 0xFB
+    Values values = {};  // changed from the fixture's
 };
 
 class PageLinesTest : public PageTest, public ::testing::WithParamInterface<LineCase> {};
 
 TEST_P(PageLinesTest, ShowsItsValuesAndMarks) {
     const LineCase& c = GetParam();
-    for (const auto& [path, value] : c.ints) {
-        VSIM::SetInt(path, value);
-    }
-    for (const auto& [path, value] : c.floats) {
-        VSIM::SetFloat(path, value);
-    }
+    Set(c.values);
     std::unique_ptr<CPage> page = Make(c.kind);
     Press(*page, c.keys);
-    EXPECT_EQ(Show(*page), c.lines);
+    std::string expected = c.lines;
+    std::replace(expected.begin(), expected.end(), '}', CPage::kEditingRight);
+    std::replace(expected.begin(), expected.end(), '{', CPage::kEditingLeft);
+    const Texts lines = Show(*page);
+    EXPECT_EQ(lines[0] + "|" + lines[1] + "|" + lines[2], expected);
 }
 
-const std::vector<std::pair<std::string, int>> kRadio1 = {
-    {"sim/cockpit/radios/com1_freq_hz", 11800},
-    {"sim/cockpit/radios/com1_stdby_freq_hz", 12150},
-    {"sim/cockpit/radios/nav1_freq_hz", 11030},
-    {"sim/cockpit/radios/nav1_stdby_freq_hz", 11390}};
-
-const std::vector<std::pair<std::string, int>> kRadio2 = {
-    {"sim/cockpit/radios/com2_freq_hz", 13297},
-    {"sim/cockpit/radios/com2_stdby_freq_hz", 12455},
-    {"sim/cockpit/radios/nav2_freq_hz", 10800},
-    {"sim/cockpit/radios/nav2_stdby_freq_hz", 11795}};
-
-std::vector<std::pair<std::string, float>> Autopilot(float altitude, float speed) {
-    return {{"sim/cockpit/autopilot/altitude", altitude},
-            {"sim/cockpit/autopilot/vertical_velocity", speed}};
-}
-
-std::vector<std::pair<std::string, int>> Director(int mode) {
-    return {{"sim/cockpit2/autopilot/flight_director_mode", mode}};
-}
-
-std::vector<std::pair<std::string, float>> Dme(const std::string& receiver, float miles,
-                                               float knots) {
-    const std::string base = "sim/cockpit2/radios/indicators/" + receiver;
-    return {{base + "_dme_distance_nm", miles}, {base + "_dme_speed_kts", knots}};
-}
+const char kAdfStandby[] = "sim/cockpit/radios/adf1_stdby_freq_hz";
+const char kDirector[] = "sim/cockpit2/autopilot/flight_director_mode";
+const char kDistance[] = "sim/cockpit2/radios/indicators/nav1_dme_distance_nm";
 
 INSTANTIATE_TEST_SUITE_P(
     Pages, PageLinesTest,
-    ::testing::Values(LineCase{"ComNavFramesActiveCom",
-                               Kind::ComNav1,
-                               kRadio1,
-                               {},
-                               "",
-                               {"  COM1    NAV1  ", "[118.00] 110.30 ", " 121.50  113.90 "}},
-                      LineCase{"ComNavEditsNavFine",
-                               Kind::ComNav1,
-                               kRadio1,
-                               {},
-                               "DDDDDS",
-                               {"  COM1    NAV1  ", " 118.00  110.30 ", " 121.50  113.90\xFB"}},
-                      LineCase{"ComNavRadio2PointsAtComCoarse",
-                               Kind::ComNav2,
-                               kRadio2,
-                               {},
-                               "D",
-                               {"  COM2    NAV2  ", " 132.97  108.00 ", ">124.55  117.95 "}},
-                      LineCase{"ComNavFramesActiveNav",
-                               Kind::ComNav2,
-                               kRadio2,
-                               {},
-                               "UUU",
-                               {"  COM2    NAV2  ", " 132.97 [108.00]", " 124.55  117.95 "}},
-                      LineCase{"AdfPointsAtStandbyTens",
-                               Kind::Adf,
-                               {{"sim/cockpit/radios/adf1_freq_hz", 362},
-                                {"sim/cockpit/radios/adf1_stdby_freq_hz", 362},
-                                {"sim/cockpit2/radios/actuators/audio_selection_adf1", 1}},
-                               {},
-                               "DDD",
-                               {" ADF   ON ", " 362 ", " 3>62"}},
-                      LineCase{"AdfEditsOnesOfShortStandby",
-                               Kind::Adf,
-                               {{"sim/cockpit/radios/adf1_freq_hz", 1750},
-                                {"sim/cockpit/radios/adf1_stdby_freq_hz", 35},
-                                {"sim/cockpit2/radios/actuators/audio_selection_adf1", 2}},
-                               {},
-                               "US",
-                               {" ADF   OFF ", " 1750 ",
-                                " 03\xFC"
-                                "5"}},
-                      LineCase{"AdfFramesMonitorAndShowsThreeStandbyDigits",
-                               Kind::Adf,
-                               {{"sim/cockpit/radios/adf1_freq_hz", 7},
-                                {"sim/cockpit/radios/adf1_stdby_freq_hz", 1750}},
-                               {},
-                               "",
-                               {" ADF  [OFF]", " 007 ", " 175"}},
-                      LineCase{"DmeReceiver1",
-                               Kind::Dme,
-                               {},
-                               Dme("nav1", 12.3f, 120.0f),
-                               "",
-                               {" DME    [R1]", "0012.3 NM", "120 KT"}},
-                      LineCase{"DmeReceiver2BeyondFourDigits",
-                               Kind::Dme,
-                               {},
-                               Dme("nav2", 1234.56f, 7.9f),
-                               "S",
-                               {" DME    [R2]", "1234.5 NM", "007 KT"}},
-                      LineCase{"DmeReceiver2CutsFiveDigitDistance",
-                               Kind::Dme,
-                               {},
-                               Dme("nav2", 12345.6f, 1500.0f),
-                               "SUD",
-                               {" DME    [R2]", "12345. NM", "1500 KT"}},
-                      LineCase{"XpndrEditsThousands",
-                               Kind::Xpndr,
-                               {{"sim/cockpit/radios/transponder_code", 1200}},
-                               {},
-                               "S",
-                               {" Transponder",
-                                "\xFC"
-                                "1200",
-                                ""}},
-                      LineCase{"XpndrPointsAtTensOfPaddedCode",
-                               Kind::Xpndr,
-                               {{"sim/cockpit/radios/transponder_code", 70}},
-                               {},
-                               "DD",
-                               {" Transponder", " 00>70", ""}},
-                      LineCase{"VorHdgEditsHeading",
-                               Kind::VorHdg,
-                               {},
-                               {{"sim/cockpit/radios/nav1_obs_degm", 90.9f},
-                                {"sim/cockpit/autopilot/heading_mag", 275.2f}},
-                               "DS",
-                               {" VOR     HDG",
-                                " 090    \xFC"
-                                "275",
-                                ""}},
-                      LineCase{"AutopilotNegativeSpeed",
-                               Kind::Autopilot,
-                               Director(2),
-                               Autopilot(12000.0f, -700.9f),
-                               "",
-                               {" ALT     12000<", " VS      -700 ", " AP      ON "}},
-                      LineCase{"AutopilotCutsLongValuesAndEditsSpeed",
-                               Kind::Autopilot,
-                               Director(1),
-                               Autopilot(123456.0f, -12000.0f),
-                               "DS",
-                               {" ALT     12345 ", " VS      -1200\xFB", " AP      FD "}},
-                      LineCase{"AutopilotFramesModes",
-                               Kind::Autopilot,
-                               Director(0),
-                               Autopilot(0.0f, 0.0f),
-                               "DD",
-                               {" ALT     0 ", " VS      0 ", "[AP]     OFF "}},
-                      LineCase{"AutopilotUnknownDirectorModeIsOff",
-                               Kind::Autopilot,
-                               Director(7),
-                               Autopilot(35000.0f, 1500.0f),
-                               "U",
-                               {" ALT     35000 ", " VS      1500 ", " AP      OFF<"}},
-                      LineCase{"SelectFramesHeading",
-                               Kind::Select,
-                               {},
-                               {},
-                               "",
-                               {"[HDG] NAV  IAS ", " ALT  VS   APR ", " REV  <<< "}},
-                      LineCase{"SelectFramesBack",
-                               Kind::Select,
-                               {},
-                               {},
-                               "U",
-                               {" HDG  NAV  IAS ", " ALT  VS   APR ", " REV [<<<]"}},
-                      LineCase{
-                          "Default", Kind::Default, {}, {}, "UDS", {"Mode 1", "", "No Profile"}}),
+    ::testing::Values(
+        LineCase{"ComNav", Kind::ComNav1, "", "  COM1    NAV1  |[118.00] 110.30 | 121.50  113.90 "},
+        LineCase{"ComNavEditing", Kind::ComNav1, "US",
+                 "  COM1    NAV1  | 118.00  110.30 | 121.50  113.90{"},
+        LineCase{"ComNav2Coarse", Kind::ComNav2, "D",
+                 "  COM2    NAV2  | 132.97  108.00 |>124.55  117.95 "},
+        LineCase{"ComNav2Nav", Kind::ComNav2, "UUU",
+                 "  COM2    NAV2  | 132.97 [108.00]| 124.55  117.95 "},
+        LineCase{"AdfTens", Kind::Adf, "DDD", " ADF   ON | 362 | 3>62", {{kAdfStandby, 362}}},
+        LineCase{"AdfEditingShortStandby",
+                 Kind::Adf,
+                 "US",
+                 " ADF   OFF | 362 | 03}5",
+                 {{kAdfStandby, 35}, {"sim/cockpit2/radios/actuators/audio_selection_adf1", 2}}},
+        LineCase{"AdfLongStandby", Kind::Adf, "D", " ADF   ON |[362]| 175", {{kAdfStandby, 1750}}},
+        LineCase{"Dme", Kind::Dme, "", " DME    [R1]|0012.3 NM|120 KT"},
+        LineCase{"DmeReceiver2", Kind::Dme, "SUD", " DME    [R2]|0004.0 NM|095 KT"},
+        LineCase{
+            "DmeBeyond999", Kind::Dme, "", " DME    [R1]|1234.5 NM|120 KT", {{kDistance, 1234.56}}},
+        LineCase{"DmeCutDistance",
+                 Kind::Dme,
+                 "",
+                 " DME    [R1]|12345. NM|120 KT",
+                 {{kDistance, 12345.6}}},
+        LineCase{"XpndrEditing", Kind::Xpndr, "S", " Transponder|}1200|"},
+        LineCase{"XpndrTens",
+                 Kind::Xpndr,
+                 "DD",
+                 " Transponder| 00>70|",
+                 {{"sim/cockpit/radios/transponder_code", 70}}},
+        LineCase{"VorHdgEditing", Kind::VorHdg, "DS", " VOR     HDG| 090    }275|"},
+        LineCase{"Autopilot", Kind::Autopilot, "", " ALT     12000<| VS      -700 | AP      ON "},
+        LineCase{"AutopilotCutEditing",
+                 Kind::Autopilot,
+                 "DS",
+                 " ALT     12345 | VS      -1200{| AP      FD ",
+                 {{"sim/cockpit/autopilot/altitude", 123456.0},
+                  {"sim/cockpit/autopilot/vertical_velocity", -12000.0},
+                  {kDirector, 1}}},
+        LineCase{"AutopilotModes",
+                 Kind::Autopilot,
+                 "DD",
+                 " ALT     12000 | VS      -700 |[AP]     OFF ",
+                 {{kDirector, 0}}},
+        LineCase{"AutopilotOddDirector",
+                 Kind::Autopilot,
+                 "U",
+                 " ALT     12000 | VS      -700 | AP      OFF<",
+                 {{kDirector, 7}}},
+        LineCase{"Select", Kind::Select, "U", " HDG  NAV  IAS | ALT  VS   APR | REV [<<<]"},
+        LineCase{"Default", Kind::Default, "UDS", "Mode 1||No Profile"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Cursor operations ----
 
 // What one cursor position does: a command on select (the position is framed), or, when select
-// toggles editing, the commands of up and down while editing. "" for none. A table lists a page's
-// positions from the first; the mode page's last one (back) is tested with the round trip.
+// toggles editing, the commands of up and down while editing; "" for none, paths without
+// "sim/". A table lists a page's positions from the first (the mode page's last one, back, is
+// tested with the round trip).
 struct Position {
-    const char* select;
-    const char* up;
-    const char* down;
+    std::string select, up, down;
 };
 
 struct CommandCase {
@@ -287,17 +222,32 @@ struct CommandCase {
     std::vector<Position> positions;
 };
 
+// The COM/NAV rows of a radio.
+std::vector<Position> ComNav(char radio) {
+    std::vector<Position> rows = {
+        {"radios/comN_standy_flip", "", ""},
+        {"", "radios/stby_comN_coarse_up", "radios/stby_comN_coarse_down"},
+        {"", "radios/stby_comN_fine_up", "radios/stby_comN_fine_down"},
+        {"radios/navN_standy_flip", "", ""},
+        {"", "radios/stby_navN_coarse_up", "radios/stby_navN_coarse_down"},
+        {"", "radios/stby_navN_fine_up", "radios/stby_navN_fine_down"}};
+    for (Position& row : rows) {
+        for (std::string* path : {&row.select, &row.up, &row.down}) {
+            if (const size_t at = path->find('N'); at != std::string::npos) {
+                (*path)[at] = radio;
+            }
+        }
+    }
+    return rows;
+}
+
 class PageCommandsTest : public PageTest, public ::testing::WithParamInterface<CommandCase> {
 protected:
     // The commands run since the last call.
-    static Texts Ran() {
-        Texts ran;
-        for (const std::string& line : TakeJournal()) {
-            ran.push_back(line.substr(line.rfind(' ') + 1));
-        }
-        return ran;
+    static Texts Ran() { return TakeJournal(); }
+    static Texts One(const std::string& command) {
+        return command.empty() ? Texts{} : Texts{"cmd once sim/" + command};
     }
-    static Texts One(const char* command) { return *command ? Texts{command} : Texts{}; }
 };
 
 TEST_P(PageCommandsTest, EveryPositionActsAsItsRowSays) {
@@ -313,7 +263,7 @@ TEST_P(PageCommandsTest, EveryPositionActsAsItsRowSays) {
         EXPECT_EQ(Ran(), Texts{});
 
         page->CursorSelect();
-        if (*row.select != '\0') {
+        if (!row.select.empty()) {
             EXPECT_EQ(Ran(), One(row.select));
             EXPECT_EQ(page->GetEditing(), 0u);
         } else {
@@ -337,121 +287,89 @@ TEST_P(PageCommandsTest, EveryPositionActsAsItsRowSays) {
 INSTANTIATE_TEST_SUITE_P(
     Pages, PageCommandsTest,
     ::testing::Values(
-        CommandCase{"ComNav1",
-                    Kind::ComNav1,
-                    {{"sim/radios/com1_standy_flip", "", ""},
-                     {"", "sim/radios/stby_com1_coarse_up", "sim/radios/stby_com1_coarse_down"},
-                     {"", "sim/radios/stby_com1_fine_up", "sim/radios/stby_com1_fine_down"},
-                     {"sim/radios/nav1_standy_flip", "", ""},
-                     {"", "sim/radios/stby_nav1_coarse_up", "sim/radios/stby_nav1_coarse_down"},
-                     {"", "sim/radios/stby_nav1_fine_up", "sim/radios/stby_nav1_fine_down"}}},
-        CommandCase{"ComNav2",
-                    Kind::ComNav2,
-                    {{"sim/radios/com2_standy_flip", "", ""},
-                     {"", "sim/radios/stby_com2_coarse_up", "sim/radios/stby_com2_coarse_down"},
-                     {"", "sim/radios/stby_com2_fine_up", "sim/radios/stby_com2_fine_down"},
-                     {"sim/radios/nav2_standy_flip", "", ""},
-                     {"", "sim/radios/stby_nav2_coarse_up", "sim/radios/stby_nav2_coarse_down"},
-                     {"", "sim/radios/stby_nav2_fine_up", "sim/radios/stby_nav2_fine_down"}}},
+        CommandCase{"ComNav1", Kind::ComNav1, ComNav('1')},
+        CommandCase{"ComNav2", Kind::ComNav2, ComNav('2')},
         CommandCase{"Adf",
                     Kind::Adf,
-                    {{"sim/audio_panel/monitor_audio_adf1", "", ""},
-                     {"sim/radios/adf1_standy_flip", "", ""},
-                     {"", "sim/radios/stby_adf1_hundreds_up", "sim/radios/stby_adf1_hundreds_down"},
-                     {"", "sim/radios/stby_adf1_tens_up", "sim/radios/stby_adf1_tens_down"},
-                     {"", "sim/radios/stby_adf1_ones_up", "sim/radios/stby_adf1_ones_down"}}},
+                    {{"audio_panel/monitor_audio_adf1", "", ""},
+                     {"radios/adf1_standy_flip", "", ""},
+                     {"", "radios/stby_adf1_hundreds_up", "radios/stby_adf1_hundreds_down"},
+                     {"", "radios/stby_adf1_tens_up", "radios/stby_adf1_tens_down"},
+                     {"", "radios/stby_adf1_ones_up", "radios/stby_adf1_ones_down"}}},
         CommandCase{
             "Xpndr",
             Kind::Xpndr,
-            {{"", "sim/transponder/transponder_thousands_up",
-              "sim/transponder/transponder_thousands_down"},
-             {"", "sim/transponder/transponder_hundreds_up",
-              "sim/transponder/transponder_hundreds_down"},
-             {"", "sim/transponder/transponder_tens_up", "sim/transponder/transponder_tens_down"},
-             {"", "sim/transponder/transponder_ones_up", "sim/transponder/transponder_ones_down"}}},
+            {{"", "transponder/transponder_thousands_up", "transponder/transponder_thousands_down"},
+             {"", "transponder/transponder_hundreds_up", "transponder/transponder_hundreds_down"},
+             {"", "transponder/transponder_tens_up", "transponder/transponder_tens_down"},
+             {"", "transponder/transponder_ones_up", "transponder/transponder_ones_down"}}},
         CommandCase{"VorHdg",
                     Kind::VorHdg,
-                    {{"", "sim/radios/obs1_up", "sim/radios/obs1_down"},
-                     {"", "sim/autopilot/heading_up", "sim/autopilot/heading_down"}}},
+                    {{"", "radios/obs1_up", "radios/obs1_down"},
+                     {"", "autopilot/heading_up", "autopilot/heading_down"}}},
+        CommandCase{"Autopilot",
+                    Kind::Autopilot,
+                    {{"", "autopilot/altitude_up", "autopilot/altitude_down"},
+                     {"", "autopilot/vertical_speed_up", "autopilot/vertical_speed_down"}}},
         CommandCase{"Select",
                     Kind::Select,
-                    {{"sim/autopilot/heading", "", ""},
-                     {"sim/autopilot/NAV", "", ""},
-                     {"sim/autopilot/level_change", "", ""},
-                     {"sim/autopilot/altitude_arm", "", ""},
-                     {"sim/autopilot/vertical_speed", "", ""},
-                     {"sim/autopilot/approach", "", ""},
-                     {"sim/autopilot/back_course", "", ""}}}),
+                    {{"autopilot/heading", "", ""},
+                     {"autopilot/NAV", "", ""},
+                     {"autopilot/level_change", "", ""},
+                     {"autopilot/altitude_arm", "", ""},
+                     {"autopilot/vertical_speed", "", ""},
+                     {"autopilot/approach", "", ""},
+                     {"autopilot/back_course", "", ""}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// The autopilot page's adjustable positions; its third opens the mode page (below).
-TEST_F(PageTest, AutopilotPositionsAdjustTheirTargets) {
-    const struct {
-        std::string keys;
-        const char* up;
-        const char* down;
-    } rows[] = {
-        {"", "sim/autopilot/altitude_up", "sim/autopilot/altitude_down"},
-        {"D", "sim/autopilot/vertical_speed_up", "sim/autopilot/vertical_speed_down"},
-        {"U", "sim/autopilot/fdir_servos_up_one", "sim/autopilot/fdir_servos_down_one"},
-    };
-    for (const auto& row : rows) {
-        CAutopilotPage page(GetSimRegistry());
-        Press(page, row.keys + "SUD");
-        EXPECT_EQ(TakeJournal(),
-                  (Texts{std::string("cmd once ") + row.up, std::string("cmd once ") + row.down}));
-    }
+TEST_F(PageTest, AutopilotDirectorStepsWhileEditing) {
+    CAutopilotPage page(GetSimRegistry());
+    Press(page, "USUD");
+    EXPECT_EQ(TakeJournal(), (Texts{"cmd once sim/autopilot/fdir_servos_up_one",
+                                    "cmd once sim/autopilot/fdir_servos_down_one"}));
 }
 
 TEST_F(PageTest, DmeSelectSwitchesReceiversWithoutEditing) {
     CDmePage page(GetSimRegistry());
-    EXPECT_EQ(page.GetReceiver(), 1u);
-    Press(page, "SUD");
+    Press(page, "S");
     EXPECT_EQ(page.GetReceiver(), 0u);
     Press(page, "S");
     EXPECT_EQ(page.GetReceiver(), 1u);
     EXPECT_EQ(page.GetEditing(), 0u);
-    EXPECT_EQ(page.GetCursor(), 0u);
     EXPECT_EQ(TakeJournal(), Texts{});
 }
 
 TEST_F(PageTest, ModePageOpensInPlaceAndClosesOnTheNextDisplay) {
-    VSIM::SetInt("sim/cockpit2/autopilot/flight_director_mode", 2);
     CAutopilotPage page(GetSimRegistry());
-    const Texts own = {" ALT     0 ", " VS      0 ", "[AP]     ON "};
+    const Texts own = {" ALT     12000 ", " VS      -700 ", "[AP]     ON "};
     const Texts modes = {"[HDG] NAV  IAS ", " ALT  VS   APR ", " REV  <<< "};
 
     Press(page, "DDS");
-    EXPECT_EQ(page.GetSelectOpen(), 1u);
     EXPECT_EQ(Show(page), modes);
     // The buttons are the mode page's: a mode runs and the page stays.
     Press(page, "S");
     EXPECT_EQ(TakeJournal(), Texts{"cmd once sim/autopilot/heading"});
     Press(page, "U");
-    EXPECT_EQ(page.GetCursor(), 2u);
+    EXPECT_EQ(page.GetCursor(), CAutopilotPage::kModes);
     EXPECT_EQ(page.GetSelectPage().GetCursor(), CAutopilotSelectPage::kBack);
-    EXPECT_EQ(page.GetSelectPage().GetEditing(), 0u);
 
-    // "<<<": the next display is the autopilot page's own, with its cursor where it was.
+    // "<<<": the next display is the autopilot page's own, its cursor where it was.
     Press(page, "S");
-    EXPECT_EQ(page.GetSelectPage().GetCloseRequested(), 1u);
+    EXPECT_EQ(page.GetSelectOpen(), 1u);
     EXPECT_EQ(Show(page), own);
     EXPECT_EQ(page.GetSelectOpen(), 0u);
 
     // Opened again, the mode page keeps its cursor.
     Press(page, "S");
-    EXPECT_EQ(page.GetSelectPage().GetCursor(), CAutopilotSelectPage::kBack);
     EXPECT_EQ(Show(page)[2], " REV [<<<]");
 }
 
 TEST_F(PageTest, ButtonsAfterCloseRequestAreTheAutopilotPagesBeforeTheNextDisplay) {
     CAutopilotPage page(GetSimRegistry());
-    Press(page, "DDSUS");  // open, go to "<<<", close
-    // No display in between: up already moves the autopilot page's own cursor.
-    Press(page, "U");
+    Press(page, "DDSUSU");  // open, go to "<<<", close, then up before any display
     EXPECT_EQ(page.GetCursor(), 1u);
     EXPECT_EQ(page.GetSelectPage().GetCursor(), CAutopilotSelectPage::kBack);
-    EXPECT_EQ(Show(page)[1], " VS      0<");
+    EXPECT_EQ(Show(page)[1], " VS      -700<");
     EXPECT_EQ(TakeJournal(), Texts{});
 }
 
