@@ -173,12 +173,6 @@ INSTANTIATE_TEST_SUITE_P(
         ListCase{"NoPagesGivesTheDefaultAlone", "", {kDefault}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(HotasPanelTest, FileWithoutHotasElementGivesTheDefaultAlone) {
-    WriteFile("<GaugeList><Gauge File=\"a.xml\"/></GaugeList>");
-    Start();
-    EXPECT_EQ(PageTitles(), Kinds{kDefault});
-}
-
 TEST_F(HotasPanelTest, UnreadableFileLeavesNoPagesAndButtonsDoNothing) {
     for (const char* content : {"", "<GaugeList><Hotas><Dme/></GaugeList>"}) {
         SCOPED_TRACE(content);
@@ -195,15 +189,6 @@ TEST_F(HotasPanelTest, UnreadableFileLeavesNoPagesAndButtonsDoNothing) {
         panel_.reset();
         VIRTUAL::ResetDevices();
     }
-}
-
-TEST_F(HotasPanelTest, UninitializeDestroysThePages) {
-    Configure("<Adf/>");
-    Start();
-    Press({CHotasPanel::kNextPage});
-    panel_->Uninitialize();
-    EXPECT_EQ(panel_->GetPageCount(), 0u);
-    EXPECT_EQ(panel_->GetCurrentPage(), 0u);
 }
 
 // ---- Buttons ----
@@ -242,16 +227,6 @@ TEST_F(HotasPanelTest, CursorButtonsGoToTheCurrentPageWhichKeepsItsState) {
     EXPECT_EQ(Page(0).GetCursor(), 1u);
     EXPECT_EQ(Page(0).GetEditing(), 1u);
     EXPECT_EQ(TakeJournal(), std::vector<std::string>{"cmd once sim/radios/stby_com1_coarse_up"});
-}
-
-TEST_F(HotasPanelTest, OtherButtonsAreIgnored) {
-    Configure("<Xpndr/>");
-    Start();
-    Frame({1, 34, 40});
-    Frame({});
-    EXPECT_EQ(panel_->GetCurrentPage(), 0u);
-    EXPECT_EQ(Page(0).GetCursor(), 0u);
-    EXPECT_EQ(Page(0).GetEditing(), 0u);
 }
 
 // ---- Display ----

@@ -172,11 +172,6 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"DmeReceiver2", Kind::Dme, "SUD", " DME    [R2]|0004.0 NM|095 KT"},
         LineCase{
             "DmeBeyond999", Kind::Dme, "", " DME    [R1]|1234.5 NM|120 KT", {{kDistance, 1234.56}}},
-        LineCase{"DmeCutDistance",
-                 Kind::Dme,
-                 "",
-                 " DME    [R1]|12345. NM|120 KT",
-                 {{kDistance, 12345.6}}},
         LineCase{"XpndrEditing", Kind::Xpndr, "S", " Transponder|}1200|"},
         LineCase{"XpndrTens",
                  Kind::Xpndr,
