@@ -89,6 +89,8 @@ public:
 private:
     Type type_ = Type::None;
     uint8_t bits_ = 64;
+    // Only the member that type_ names is ever read; conversions go through values, never
+    // through another member.
     union {
         int64_t s_ = 0;
         uint64_t u_;

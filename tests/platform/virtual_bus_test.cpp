@@ -194,6 +194,25 @@ TEST_F(VirtualBusTest, ReadFaults) {
     EXPECT_EQ(buffer[1], 0x01);
 }
 
+// The check count behind the benchmarks' "peeks/frame": every look at a read without waiting
+// counts, whatever it finds; waiting for a read does not.
+TEST_F(VirtualBusTest, CountsChecksForANewInputReport) {
+    DeviceFile* file = OpenPanel(8);
+    IoRequest* read = Request();
+    uint8_t buffer[2] = {};
+    const uint64_t before = VIRTUAL::InputReportChecks();
+    ASSERT_EQ(StartRead(file, read, buffer, 2, error_), IoStart::Pending);
+    EXPECT_FALSE(GetIoResult(file, read, false, bytes_, error_));
+    EXPECT_FALSE(GetIoResult(file, read, false, bytes_, error_));
+    VIRTUAL::QueueInputReport(kPanel, {1});
+    EXPECT_TRUE(GetIoResult(file, read, false, bytes_, error_));
+    EXPECT_EQ(VIRTUAL::InputReportChecks() - before, 3u);
+    VIRTUAL::QueueInputReport(kPanel, {2});
+    ASSERT_EQ(StartRead(file, read, buffer, 2, error_), IoStart::Completed);
+    EXPECT_TRUE(GetIoResult(file, read, true, bytes_, error_));
+    EXPECT_EQ(VIRTUAL::InputReportChecks() - before, 3u);
+}
+
 TEST_F(VirtualBusTest, CancelAndCloseEndAPendingReadWithoutTouchingItsBuffer) {
     DeviceFile* file = OpenPanel(8);
     IoRequest* read = Request();

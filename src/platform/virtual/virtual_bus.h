@@ -7,6 +7,7 @@
 // (enumeration, opening files).
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -97,6 +98,9 @@ struct Bus {
     bool watchWindowFails = false;
     bool watchHangs = false;
     bool notificationFails = false;
+
+    // InputReportChecks: counted under the mutex only, read without it.
+    std::atomic<uint64_t> readChecks{0};
 };
 
 Bus& TheBus();

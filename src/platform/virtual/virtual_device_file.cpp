@@ -290,6 +290,11 @@ bool GetIoResult(DeviceFile* /*file*/, IoRequest* request, bool wait, uint32_t& 
     }
     Bus& bus = TheBus();
     std::unique_lock lock(bus.mutex);
+    if (!wait && request->kind == IoKind::Read) {
+        // Only ever counted under the mutex: a plain load and store suffice.
+        bus.readChecks.store(bus.readChecks.load(std::memory_order_relaxed) + 1,
+                             std::memory_order_relaxed);
+    }
     while (request->pending) {
         if (ReadCanEnd(bus, *request)) {
             EndRead(bus, *request);

@@ -112,6 +112,11 @@ std::vector<std::vector<uint8_t>> FeatureReportsSince(const std::wstring& path, 
 // Each log keeps its newest 4096 entries and at most 64 MiB, so long runs stay bounded.
 std::vector<std::vector<uint8_t>> DisplayRequests(const std::wstring& path);
 
+// Checks whether a read has finished without waiting for it (GetIoResult without wait on a
+// read: a panel's look for a new input report) since the program started; ResetDevices does not
+// clear it, so callers compare two readings.
+uint64_t InputReportChecks();
+
 // Files opened on the bus and not yet closed (a leak check for tests).
 int OpenFileCount();
 int OpenFileCount(const std::wstring& path);
