@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "vsim/vsim.h"
@@ -55,30 +53,6 @@ TEST_F(VsimTest, ReadsOnlyTheTypeTheDataRefHas) {
         EXPECT_EQ(XPLMGetDatavf(ref, floats, 0, 4), row.vf);
         EXPECT_EQ(XPLMGetDatavf(ref, nullptr, 0, 0), row.vf);
     }
-}
-
-// The read count behind the benchmarks' "reads/frame": the plug-in's four reads count once each,
-// whatever they find; writes and the control functions' reads do not count.
-TEST_F(VsimTest, CountsThePluginsDataRefReads) {
-    SetInts("t/ints", {1, 2});
-    XPLMDataRef ref = XPLMFindDataRef("t/ints");
-    int ints[2] = {};
-    const std::pair<const char*, std::function<void()>> calls[] = {
-        {"int", [&] { XPLMGetDatai(ref); }},
-        {"float", [&] { XPLMGetDataf(nullptr); }},
-        {"int array", [&] { XPLMGetDatavi(ref, ints, 0, 2); }},
-        {"float array length", [&] { XPLMGetDatavf(ref, nullptr, 0, 0); }},
-    };
-    for (const auto& [what, call] : calls) {
-        const std::uint64_t before = DataRefReads();
-        call();
-        EXPECT_EQ(DataRefReads() - before, 1u) << what;
-    }
-    const std::uint64_t before = DataRefReads();
-    XPLMSetDatai(ref, 1);
-    GetInts("t/ints");
-    Reset();
-    EXPECT_EQ(DataRefReads(), before);
 }
 
 TEST_F(VsimTest, FirstWriteTypesAnUntypedDataRefLaterMismatchesChangeNothing) {
