@@ -262,7 +262,7 @@ IoStart StartWrite(DeviceFile* file, IoRequest* request, const uint8_t* data, ui
         return Pend(file, request, error);  // the device takes nothing
     }
     device.displayRequests.Append(std::vector<uint8_t>(data, data + length));
-    if (VIRTUAL::AcceptScreenWrite(device.display, data, length)) {
+    if (VIRTUAL::AcceptScreenWrite(device.display, data, length, !device.inbox.empty())) {
         QueueScreenReply(bus, device);
     }
     Complete(bus, *request, 0, length);
@@ -436,3 +436,20 @@ bool DeviceControl(DeviceFile* file, uint32_t code, const void* /*input*/, uint3
 }
 
 }  // namespace XPL::PLATFORM
+
+namespace XPL::VIRTUAL {
+
+int RequestsInFlight(const std::wstring& path) {
+    Bus& bus = TheBus();
+    std::lock_guard lock(bus.mutex);
+    const std::shared_ptr<Device> device = FindDevice(bus, path);
+    size_t count = 0;
+    for (const PLATFORM::DeviceFile* file : bus.files) {
+        if (device != nullptr && file->device == device) {
+            count += file->inFlight.size();
+        }
+    }
+    return static_cast<int>(count);
+}
+
+}  // namespace XPL::VIRTUAL

@@ -131,8 +131,9 @@ struct DisplayView {
     // Stick.
     std::array<std::string, 3> lines;  // what each line shows, the bytes as sent
     uint32_t shiftIndicator = 0;       // the value last set
-    // Requests the device could not read (a stray write, an overrunning payload, an unknown
-    // record or LED number): a sign that exchanges were mixed up.
+    // Requests the device could not read (a stray write, a request before the last reply was
+    // read, an overrunning payload, an unknown record or LED number): a sign that exchanges were
+    // mixed up.
     uint64_t protocolErrors = 0;
 };
 DisplayView ViewDisplay(const std::wstring& path);
@@ -152,6 +153,9 @@ std::vector<DisplayEvent> DisplayEventsSince(const std::wstring& path, uint64_t*
 // The further bytes each reply of a screen display counts while its ExtraBytes fault is on.
 inline constexpr int32_t kDefaultReplyExtraBytes = 1500;
 void SetReplyExtraBytes(const std::wstring& path, int32_t count);
+
+// Requests in flight on the files of the device attached under path.
+int RequestsInFlight(const std::wstring& path);
 
 // Files opened on the bus and not yet closed (a leak check for tests).
 int OpenFileCount();

@@ -68,10 +68,14 @@ int LineOf(uint16_t code, bool& clear) {
 
 }  // namespace
 
-bool AcceptScreenWrite(DisplayState& display, const uint8_t* data, uint32_t length) {
+bool AcceptScreenWrite(DisplayState& display, const uint8_t* data, uint32_t length,
+                       bool replyUnread) {
     if (display.payloadLeft == 0) {
-        if (length != kScreenHeaderBytes) {
+        // A request before the last reply was read in full: two exchanges are mixed up.
+        if (length != kScreenHeaderBytes || replyUnread) {
             ++display.view.protocolErrors;
+        }
+        if (length != kScreenHeaderBytes) {
             return false;
         }
         display.payloadLength = BigEndianAt(data, 8);

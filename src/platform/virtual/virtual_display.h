@@ -6,7 +6,8 @@
 // payload, if any, follows in further writes. Once a request is whole it takes effect (command 6
 // with a 230400-byte payload: a picture; command 24: LED 0-8 on or off) and is answered: a 44-byte
 // reply whose field at offset 8 (little-endian) counts the further bytes that follow it. Any other
-// write, a payload that overruns, or a LED number beyond 8 counts as a protocol error.
+// write, a request before the last reply and its bytes were read, a payload that overruns, or a
+// LED number beyond 8 counts as a protocol error.
 // Stick: control request 0x223004 carries 4-byte records (16-bit little-endian code, then two
 // characters, the later one first): a clear code empties its line, a write code appends two
 // characters (a zero later one in the last record is none); 0x223084 sets the shift indicator.
@@ -42,7 +43,9 @@ struct DisplayState {
 };
 
 // Takes one write of a screen display; true when it completed a request, which is then answered.
-bool AcceptScreenWrite(DisplayState& display, const uint8_t* data, uint32_t length);
+// replyUnread: bytes of an earlier reply are still queued.
+bool AcceptScreenWrite(DisplayState& display, const uint8_t* data, uint32_t length,
+                       bool replyUnread);
 // The reply to a whole request: 44 bytes counting extraBytes further bytes.
 std::vector<uint8_t> ScreenReply(const DisplayState& display, int32_t extraBytes);
 // Takes one control request of a stick display; false when the code is not one it knows.
