@@ -527,24 +527,23 @@ TEST_F(ScreenDeviceTest, WholeRequestsTakeEffectAndAreAnsweredOnce) {
               (std::vector<uint8_t>{0, 0, 0, 0}));
     EXPECT_FALSE(Read(44)) << "one reply a request";
 
-    Write(Header(0, 24, 3, 1));
-    Write(Header(0, 24, 8, 1));
-    Write(Header(0, 24, 3, 0));
-    Write(Header(0, 24, 9, 1));          // no such LED
-    Write(std::vector<uint8_t>(10, 0));  // not a header
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_TRUE(Read(44)) << i;
+    for (const auto& [led, on] : {std::pair{3u, 1u}, {8u, 1u}, {3u, 0u}, {9u, 1u}}) {
+        Write(Header(0, 24, led, on));  // LED 9 does not exist but is answered
+        EXPECT_TRUE(Read(44)) << led;
     }
+    Write(std::vector<uint8_t>(10, 0));  // not a header
     EXPECT_FALSE(Read(44));
+    Write(Header(0, 24, 0, 0));
+    Write(Header(0, 24, 0, 0));  // before the last reply was read
 
     const VIRTUAL::DisplayView view = VIRTUAL::ViewDisplay(kScreen);
     EXPECT_EQ(view.leds, 1u << 8);
     EXPECT_EQ(view.pictures, 1u);
     EXPECT_EQ(view.picture, picture);
-    EXPECT_EQ(view.protocolErrors, 2u);
+    EXPECT_EQ(view.protocolErrors, 3u);
     uint64_t seen = 0;
     const auto events = VIRTUAL::DisplayEventsSince(kScreen, &seen);
-    ASSERT_EQ(events.size(), 4u);
+    ASSERT_EQ(events.size(), 6u);
     EXPECT_EQ(events[0].kind, VIRTUAL::DisplayEvent::Kind::Picture);
     EXPECT_EQ(events[0].index, 1u);
     EXPECT_EQ(events[1].kind, VIRTUAL::DisplayEvent::Kind::Led);
