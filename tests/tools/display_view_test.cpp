@@ -23,6 +23,7 @@
 #include "platform/virtual/virtual_devices.h"
 #include "platform/virtual/virtual_platform.h"
 #include "scenario.h"
+#include "shell/module.h"
 
 namespace XPL::SIMTOOL {
 namespace {
@@ -59,7 +60,8 @@ protected:
     void TearDown() override {
         screen_.reset();
         hotas_.reset();
-        cockpit_.reset();
+        cockpit_.reset();       // unloads the module, as the cockpit does at its end
+        ModuleProcessAttach();  // the test program plays the loaded module again
         fs::remove_all(folder_);
     }
     static std::wstring PathOf(const PLATFORM::Guid& interfaceClass) {

@@ -291,8 +291,8 @@ bool TimedWait(std::unique_lock<std::mutex>& lock, std::condition_variable& cond
         return false;
     }
     auto& m = TheMachine();
-    VIRTUAL::ClockThread& self = VIRTUAL::ThisThread();
     lock.unlock();
+    VIRTUAL::ClockThread& self = VIRTUAL::ThisThread();  // may take the clock mutex
     {
         std::lock_guard clock(m.clockMutex);
         self.waiting = true;
