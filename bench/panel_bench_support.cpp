@@ -46,6 +46,8 @@ void TimeSteadyFrames(benchmark::State& state, CSkydeck& skydeck, const std::wst
                                      ? 0
                                      : VIRTUAL::DisplayRequests(options.quietDisplayPath).size();
     const long before = AllocationCount();
+    const uint64_t readsBefore = VSIM::DataRefReads();
+    const uint64_t peeksBefore = VIRTUAL::InputReportChecks();
     int frames = 0;
     for (auto _ : state) {
         skydeck.NotifyPanels();
@@ -56,8 +58,13 @@ void TimeSteadyFrames(benchmark::State& state, CSkydeck& skydeck, const std::wst
             state.ResumeTiming();
         }
     }
-    state.counters["allocs/frame"] = benchmark::Counter(
-        static_cast<double>(AllocationCount() - before) / static_cast<double>(state.iterations()));
+    const double frameCount = static_cast<double>(state.iterations());
+    const double reads = static_cast<double>(VSIM::DataRefReads() - readsBefore);
+    const double peeks = static_cast<double>(VIRTUAL::InputReportChecks() - peeksBefore);
+    state.counters["allocs/frame"] =
+        benchmark::Counter(static_cast<double>(AllocationCount() - before) / frameCount);
+    state.counters["reads/frame"] = benchmark::Counter(reads / frameCount);
+    state.counters["peeks/frame"] = benchmark::Counter(peeks / frameCount);
     if (options.mustNotSend && VIRTUAL::FeatureReports(path).size() != sentBefore) {
         state.SkipWithError("a steady frame sent a report");
     }

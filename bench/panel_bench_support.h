@@ -35,8 +35,9 @@ struct SteadyFrameOptions {
     std::wstring quietDisplayPath;
 };
 
-// Times one frame of the device manager per iteration and reports "allocs/frame"; then
-// uninitialises the manager and empties the bus.
+// Times one frame of the device manager per iteration and reports "allocs/frame", and the
+// frame's floor: "reads/frame" (dataref reads) and "peeks/frame" (checks for a new input
+// report); then uninitialises the manager and empties the bus.
 void TimeSteadyFrames(benchmark::State& state, CSkydeck& skydeck, const std::wstring& path,
                       SteadyFrameOptions options = {});
 

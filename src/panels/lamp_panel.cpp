@@ -264,11 +264,12 @@ void CLampPanel::OnNotify() {
     FillLenseReportForAudio(report);
     FillLenseReportForHsiSrcSel(report);
     FillLenseReportForMaster(report);
-    if (report == lastReport) {
+    if (reportSent && report == lastReport) {
         return;
     }
     // Stored before the send: a failed send is not repeated until the lenses change.
     lastReport = report;
+    reportSent = true;
     SendReport(report.data(), kReportLength);
 }
 

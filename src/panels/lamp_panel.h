@@ -3,7 +3,10 @@
 // panel in "LampProgramming.xml" in the profile folder: the file binds some of the 51 named
 // conditions (tiles) to a lens and a colour. The file is read once, when the panel is
 // initialised. Every frame each tile's condition is evaluated in a fixed order into a fresh
-// lens report, which is sent only when it differs from the last one handed to the device.
+// lens report, which is sent only when it differs from the last one handed to the device; the
+// first frame sends it whatever it holds, even with every lens dark, because the panel keeps
+// its lenses while it stays powered: those a previous run left lit (the simulator restarted, the
+// panel still plugged in) go dark.
 //
 // The file, as read:
 //   <Lamp>                                       at any depth
@@ -159,6 +162,7 @@ private:
     int32_t EngineCount() const;
 
     Report lastReport{kReportId, 0, 0, 0, 0, 0, 0};
+    bool reportSent = false;  // whether lastReport was ever handed to the device
     std::map<std::wstring, std::unique_ptr<Tile>, std::less<>> tiles;
     // The tiles in kTileNames order, looked up once after the tiles are made, so a frame looks
     // nothing up by name.

@@ -373,45 +373,66 @@ void CTunerPanel::FillReport(int32_t value, uint8_t* cells, uint32_t format) {
     }
 }
 
-void CTunerPanel::FillFrequencyReport(uint32_t mode, uint8_t* cells) {
+void CTunerPanel::ShowValue(DisplayCells& display, int32_t value, uint32_t format, uint8_t* cells) {
+    if (!display.filled || display.value != value || display.format != format) {
+        std::memset(display.cells, kCellBlank, kDisplayCells);
+        FillReport(value, display.cells, format);
+        display.filled = true;
+        display.value = value;
+        display.format = format;
+    }
+    std::memcpy(cells, display.cells, kDisplayCells);
+}
+
+void CTunerPanel::FillFrequencyReport(uint32_t mode, uint8_t* cells, DisplayCells* displays) {
     CTraceScope scope(kKeyword, "XPL::CTunerPanel::FillFrequencyReport");
     const SimRegistry::DataRefs& ref = registry->ref;
-    uint8_t* left = cells;
-    uint8_t* right = cells + kDisplayCells;
+    DisplayCells& left = displays[0];
+    DisplayCells& right = displays[1];
+    uint8_t* leftCells = cells;
+    uint8_t* rightCells = cells + kDisplayCells;
     switch (mode) {
         case kModeCom1:
-            FillReport(XPLMGetDatai(ref.cockpit_radios_com1_freq_hz), left, kFormatFrequency);
-            FillReport(XPLMGetDatai(ref.cockpit_radios_com1_stdby_freq_hz), right,
-                       kFormatFrequency);
+            ShowValue(left, XPLMGetDatai(ref.cockpit_radios_com1_freq_hz), kFormatFrequency,
+                      leftCells);
+            ShowValue(right, XPLMGetDatai(ref.cockpit_radios_com1_stdby_freq_hz), kFormatFrequency,
+                      rightCells);
             break;
         case kModeCom2:
-            FillReport(XPLMGetDatai(ref.cockpit_radios_com2_freq_hz), left, kFormatFrequency);
-            FillReport(XPLMGetDatai(ref.cockpit_radios_com2_stdby_freq_hz), right,
-                       kFormatFrequency);
+            ShowValue(left, XPLMGetDatai(ref.cockpit_radios_com2_freq_hz), kFormatFrequency,
+                      leftCells);
+            ShowValue(right, XPLMGetDatai(ref.cockpit_radios_com2_stdby_freq_hz), kFormatFrequency,
+                      rightCells);
             break;
         case kModeNav1:
-            FillReport(XPLMGetDatai(ref.cockpit_radios_nav1_freq_hz), left, kFormatFrequency);
-            FillReport(XPLMGetDatai(ref.cockpit_radios_nav1_stdby_freq_hz), right,
-                       kFormatFrequency);
+            ShowValue(left, XPLMGetDatai(ref.cockpit_radios_nav1_freq_hz), kFormatFrequency,
+                      leftCells);
+            ShowValue(right, XPLMGetDatai(ref.cockpit_radios_nav1_stdby_freq_hz), kFormatFrequency,
+                      rightCells);
             break;
         case kModeNav2:
-            FillReport(XPLMGetDatai(ref.cockpit_radios_nav2_freq_hz), left, kFormatFrequency);
-            FillReport(XPLMGetDatai(ref.cockpit_radios_nav2_stdby_freq_hz), right,
-                       kFormatFrequency);
+            ShowValue(left, XPLMGetDatai(ref.cockpit_radios_nav2_freq_hz), kFormatFrequency,
+                      leftCells);
+            ShowValue(right, XPLMGetDatai(ref.cockpit_radios_nav2_stdby_freq_hz), kFormatFrequency,
+                      rightCells);
             break;
         case kModeAdf:
-            FillReport(XPLMGetDatai(ref.cockpit_radios_adf1_freq_hz), left, kFormatAdf);
-            FillReport(XPLMGetDatai(ref.cockpit_radios_adf1_stdby_freq_hz), right, kFormatAdf);
+            ShowValue(left, XPLMGetDatai(ref.cockpit_radios_adf1_freq_hz), kFormatAdf, leftCells);
+            ShowValue(right, XPLMGetDatai(ref.cockpit_radios_adf1_stdby_freq_hz), kFormatAdf,
+                      rightCells);
             break;
         case kModeDme:
             // Both halves show the NAV1 receiver's distance.
-            FillReport(
+            ShowValue(
+                left,
                 DistanceTenths(XPLMGetDataf(ref.cockpit2_radios_indicators_nav1_dme_distance_nm)),
-                left, kFormatDistance);
-            FillReport(XPLMGetDatai(ref.cockpit_radios_dme_freq_hz), right, kFormatFrequency);
+                kFormatDistance, leftCells);
+            ShowValue(right, XPLMGetDatai(ref.cockpit_radios_dme_freq_hz), kFormatFrequency,
+                      rightCells);
             break;
         case kModeXpdr:
-            FillReport(XPLMGetDatai(ref.cockpit_radios_transponder_code), right, kFormatXpdr);
+            ShowValue(right, XPLMGetDatai(ref.cockpit_radios_transponder_code), kFormatXpdr,
+                      rightCells);
             break;
         default:
             break;
@@ -423,8 +444,8 @@ void CTunerPanel::OnNotify() {
     uint8_t report[kReportLength];
     report[0] = 0;
     std::memset(report + 1, kCellBlank, kReportLength - 1);
-    FillFrequencyReport(upperMode, report + kUpperCells);
-    FillFrequencyReport(lowerMode, report + kLowerCells);
+    FillFrequencyReport(upperMode, report + kUpperCells, displays.data());
+    FillFrequencyReport(lowerMode, report + kLowerCells, displays.data() + 2);
     if (std::memcmp(report, lastReport, kReportLength) == 0) {
         return;
     }

@@ -102,7 +102,8 @@ protected:
     void OnInitialize() override;
     // Frees the ring filters.
     void OnUninitialize() override;
-    // Rebuilds the report from datarefs and sends it when it differs from the last one sent.
+    // Rebuilds the report from datarefs and sends it when it differs from the last one sent. A
+    // display's text is formatted only when the value it shows changed.
     void OnNotify() override;
     // Filters knob detents, then hands the change to the selector, knob and switch parsers.
     void OnButton(uint16_t usage, uint32_t state) override;
@@ -114,8 +115,20 @@ private:
     void ParseRadioModeSelector(uint16_t usage, uint32_t state);
     void ParseFrequencyAdjustRotary(uint16_t usage, uint32_t state);
     void ParseActiveStandbySwitch(uint16_t usage, uint32_t state);
-    // Fills the two displays of a half (cells: its first of ten cells) by the half's mode.
-    void FillFrequencyReport(uint32_t mode, uint8_t* cells);
+    // One display's cells as last formatted, and the value and format they show.
+    struct DisplayCells {
+        bool filled = false;
+        int32_t value = 0;
+        uint32_t format = 0;
+        uint8_t cells[kDisplayCells] = {};
+    };
+
+    // Fills the two displays of a half (cells: its first of ten cells; displays: its left and
+    // right display) by the half's mode.
+    void FillFrequencyReport(uint32_t mode, uint8_t* cells, DisplayCells* displays);
+    // Copies the cells of value in format into cells, formatting them with FillReport only when
+    // display last showed another value or format.
+    void ShowValue(DisplayCells& display, int32_t value, uint32_t format, uint8_t* cells);
     // Counts a detent of the half's mode; true when the action is due.
     static bool CountDetent(std::array<uint8_t, kModeCount>& counters, uint32_t mode);
     // Steps the ADF standby frequency by delta within 0..999 (see the wrap rules in the source).
@@ -130,6 +143,7 @@ private:
     std::array<uint8_t, kModeCount> coarseUpDetents{};
     std::array<uint8_t, kModeCount> coarseDownDetents{};
     std::vector<RotaryFilter> rotaryFilters;  // upper fine, upper coarse, lower fine, lower coarse
+    std::array<DisplayCells, 4> displays;     // upper left, upper right, lower left, lower right
 };
 
 }  // namespace XPL

@@ -35,6 +35,55 @@ std::filesystem::path SlashPath(std::basic_string_view<Char> path) {
     return std::filesystem::path(text);
 }
 
+// The first `room` characters of printf's "%0*.*f" with this width and count of decimals, of
+// value / 10^decimals divided in single precision, written with integer digits. The quotient
+// stays a float because it decides the text of large values: 999999999 hundredths show as
+// "100000", the float being 10000000. The float's exact value times 10^decimals is a double
+// without rounding (24 and at most 7 significant bits), rounded here to a whole number with ties
+// to even, as printf rounds. A width of 0 pads nothing.
+void WriteFixedPoint(char* text, size_t room, int32_t value, int decimals, size_t width) {
+    static constexpr int32_t kScale[] = {1, 10, 100};
+    const int32_t scale = kScale[decimals];
+    const float quotient = static_cast<float>(value) / static_cast<float>(scale);
+    const double scaled = std::fabs(static_cast<double>(quotient)) * scale;
+    const double whole = std::floor(scaled);
+    uint64_t rest = static_cast<uint64_t>(whole);
+    const double fraction = scaled - whole;
+    if (fraction > 0.5 || (fraction == 0.5 && (rest & 1) != 0)) {
+        ++rest;
+    }
+
+    // Backwards: the decimals, the point, the whole part (at most 10 digits).
+    char body[16];
+    size_t length = 0;
+    for (int i = 0; i < decimals; ++i) {
+        body[length++] = static_cast<char>('0' + rest % 10);
+        rest /= 10;
+    }
+    body[length++] = '.';
+    do {
+        body[length++] = static_cast<char>('0' + rest % 10);
+        rest /= 10;
+    } while (rest != 0);
+
+    size_t out = 0;
+    const auto put = [&](char c) {
+        if (out < room) {
+            text[out++] = c;
+        }
+    };
+    const bool negative = value < 0;
+    if (negative) {
+        put('-');
+    }
+    for (size_t used = length + (negative ? 1 : 0); used < width; ++used) {
+        put('0');
+    }
+    while (length > 0) {
+        put(body[--length]);
+    }
+}
+
 }  // namespace
 
 bool EnumDeviceInterface(const PLATFORM::Guid& interfaceClass, EnumDeviceInterfaceProc callback,
@@ -113,11 +162,10 @@ std::string ConvertIntValueToString(int32_t value, uint32_t format) {
             std::snprintf(text, kShort, "%0*d", 4, v);
             break;
         case 6:
-            std::snprintf(text, kLong, "%.2f", static_cast<double>(static_cast<float>(v) / 100.0f));
+            WriteFixedPoint(text, kLong - 1, value, 2, 0);
             break;
         case 7:
-            std::snprintf(text, kLong, "%0*.1f", 6,
-                          static_cast<double>(static_cast<float>(v) / 10.0f));
+            WriteFixedPoint(text, kLong - 1, value, 1, 6);
             break;
         default:
             break;

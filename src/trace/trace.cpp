@@ -208,6 +208,8 @@ uint64_t TraceArg::AsUnsigned() const {
     uint64_t value = 0;
     switch (type_) {
         case Type::Signed:
+            value = static_cast<uint64_t>(s_);
+            break;
         case Type::Unsigned:
             value = u_;
             break;

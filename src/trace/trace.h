@@ -89,6 +89,8 @@ public:
 private:
     Type type_ = Type::None;
     uint8_t bits_ = 64;
+    // Only the member that type_ names is ever read; conversions go through values, never
+    // through another member.
     union {
         int64_t s_ = 0;
         uint64_t u_;
@@ -122,14 +124,22 @@ inline bool TraceWanted(int level, int keyword) {
 void TraceWriteArgs(int level, int keyword, int kind, const wchar_t* format, const TraceArg* args,
                     size_t argCount);
 
-// The one trace call. The level and keyword tests come before any formatting.
+// Captures the arguments and writes the line; kept out of line so that the test in TraceWrite
+// stays small enough to be inlined at every call.
 template <class... Args>
-void TraceWrite(int level, int keyword, int kind, const wchar_t* format, const Args&... args) {
-    if (!TraceWanted(level, keyword)) {
-        return;
-    }
+[[gnu::noinline]] void TraceWriteWanted(int level, int keyword, int kind, const wchar_t* format,
+                                        const Args&... args) {
     const TraceArg list[sizeof...(Args) + 1] = {TraceArg(args)..., TraceArg()};
     TraceWriteArgs(level, keyword, kind, format, list, sizeof...(Args));
+}
+
+// The one trace call. The level and keyword tests come before any formatting.
+template <class... Args>
+inline void TraceWrite(int level, int keyword, int kind, const wchar_t* format,
+                       const Args&... args) {
+    if (TraceWanted(level, keyword)) {
+        TraceWriteWanted(level, keyword, kind, format, args...);
+    }
 }
 
 // Writes "The data is %s" with two lower-case hex digits and a blank per byte (level 2, 0x4).

@@ -78,6 +78,11 @@ float GetFloat(const std::string& path);
 std::vector<int> GetInts(const std::string& path);
 std::vector<float> GetFloats(const std::string& path);
 
+// Dataref reads the plug-in made (XPLMGetDatai, XPLMGetDataf, XPLMGetDatavi, XPLMGetDatavf) since
+// the program started, counted without a lock; Reset does not clear it, so callers compare two
+// readings.
+std::uint64_t DataRefReads();
+
 // The journal of what the plug-in did, oldest first.
 const std::vector<Event>& Journal();
 void ClearJournal();

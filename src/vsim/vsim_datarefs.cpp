@@ -1,6 +1,7 @@
 // Typed datarefs: the SDK's look-up, reads and writes, and the control functions that play the
 // simulator's side.
 #include <algorithm>
+#include <atomic>
 
 #include "vsim/vsim_state.h"
 
@@ -9,6 +10,15 @@ namespace {
 
 // Bounds what a plug-in's stray offset can make the simulator allocate.
 constexpr std::int64_t kMaxArrayLength = 65536;
+
+std::atomic<std::uint64_t> g_dataRefReads{0};
+
+// Called with the state's mutex held, which orders every count: a plain load and store do, and
+// cost the read nothing like a locked add would. Readers load it without the mutex.
+void CountRead() {
+    g_dataRefReads.store(g_dataRefReads.load(std::memory_order_relaxed) + 1,
+                         std::memory_order_relaxed);
+}
 
 DataRefRecord& Ensure(SimState& state, std::string_view path) {
     auto found = state.dataRefs.find(path);
@@ -140,6 +150,10 @@ std::vector<float> GetFloats(const std::string& path) {
                                                                      : std::vector<float>();
 }
 
+std::uint64_t DataRefReads() {
+    return g_dataRefReads.load(std::memory_order_relaxed);
+}
+
 }  // namespace XPL::VSIM
 
 using namespace XPL::VSIM;
@@ -157,18 +171,21 @@ XPLMDataRef XPLMFindDataRef(const char* inDataRefName) {
 
 int XPLMGetDatai(XPLMDataRef inDataRef) {
     const std::lock_guard lock(State().mutex);
+    CountRead();
     const DataRefRecord* record = AsDataRef(inDataRef);
     return record != nullptr && record->type == DataType::Int ? record->intValue : 0;
 }
 
 float XPLMGetDataf(XPLMDataRef inDataRef) {
     const std::lock_guard lock(State().mutex);
+    CountRead();
     const DataRefRecord* record = AsDataRef(inDataRef);
     return record != nullptr && record->type == DataType::Float ? record->floatValue : 0.0f;
 }
 
 int XPLMGetDatavi(XPLMDataRef inDataRef, int* outValues, int inOffset, int inMax) {
     const std::lock_guard lock(State().mutex);
+    CountRead();
     const DataRefRecord* record = AsDataRef(inDataRef);
     if (record == nullptr || record->type != DataType::IntArray) {
         return 0;
@@ -178,6 +195,7 @@ int XPLMGetDatavi(XPLMDataRef inDataRef, int* outValues, int inOffset, int inMax
 
 int XPLMGetDatavf(XPLMDataRef inDataRef, float* outValues, int inOffset, int inMax) {
     const std::lock_guard lock(State().mutex);
+    CountRead();
     const DataRefRecord* record = AsDataRef(inDataRef);
     if (record == nullptr || record->type != DataType::FloatArray) {
         return 0;

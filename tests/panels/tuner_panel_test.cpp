@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <set>
 #include <string>
 #include <tuple>
@@ -170,6 +171,47 @@ TEST_F(TunerPanelTest, SendsOnlyChangedDisplaysAndDoesNotRepeatAFailedSend) {
     EXPECT_EQ(Sent().size(), sent + 1);
     EXPECT_EQ(LastSent(),
               Report("00 00 00 D0 05  00 00 00 FF FF", "00 00 00 FF FF  01 02 D1 09 00"));
+}
+
+TEST_F(TunerPanelTest, FormatsADisplayOnlyWhenTheValueOrFormatItShowsChanged) {
+    // The same number under three formats, so a display that keys its cells on the value alone
+    // shows the wrong text.
+    VSIM::SetInt("sim/cockpit/radios/com1_freq_hz", 362);
+    VSIM::SetInt("sim/cockpit/radios/com1_stdby_freq_hz", 11800);
+    VSIM::SetInt("sim/cockpit/radios/adf1_freq_hz", 362);
+    VSIM::SetInt("sim/cockpit/radios/adf1_stdby_freq_hz", 245);
+    VSIM::SetInt("sim/cockpit/radios/dme_freq_hz", 11800);
+    VSIM::SetFloat("sim/cockpit2/radios/indicators/nav1_dme_distance_nm", 36.2f);
+    Frame();
+    VIRTUAL::EnableTrace(3, 0x20);
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        size_t formatted;  // displays formatted anew in this frame
+        const char* upperCells;
+    };
+    const Step steps[] = {
+        {"nothing changed", [] {}, 0, "03 06 02 FF FF  01 01 D8 00 00"},
+        {"upper ADF: same active value, another format", [&] { Select(Upper(T::kModeAdf)); }, 2,
+         "FF FF 03 06 02  FF FF 02 04 05"},
+        {"one standby changed", [] { VSIM::SetInt("sim/cockpit/radios/adf1_stdby_freq_hz", 246); },
+         1, "FF FF 03 06 02  FF FF 02 04 06"},
+        {"upper DME: 362 tenths and the same standby number", [&] { Select(Upper(T::kModeDme)); },
+         2, "00 00 03 D6 02  01 01 D8 00 00"},
+        {"upper XPDR: the left display goes dark", [&] { Select(Upper(T::kModeXpdr)); }, 1,
+         "FF FF FF FF FF  FF 00 00 00 00"},
+        {"back to COM1", [&] { Select(Upper(T::kModeCom1)); }, 2, "03 06 02 FF FF  01 01 D8 00 00"},
+        {"COM1 unchanged again", [] {}, 0, "03 06 02 FF FF  01 01 D8 00 00"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        TakeTraceTexts();
+        step.act();
+        Frame();
+        EXPECT_EQ(CountLines(TakeTraceTexts(), L">>XPL::CTunerPanel::FillReport"), step.formatted);
+        // The lower half stays on COM1 throughout and is never formatted again.
+        EXPECT_EQ(LastSent(), Report(step.upperCells, "03 06 02 FF FF  01 01 D8 00 00"));
+    }
 }
 
 // ---- Selectors ----

@@ -5,6 +5,7 @@
 #include <climits>
 #include <clocale>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -58,14 +59,73 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{123, 4, Dark(1) + "0123"}, FormatCase{98765, 4, Dark(1) + "8765"},
         // 5: zero-padded 4
         FormatCase{999, 5, "0999"}, FormatCase{11800, 5, "11800"},
-        // 6: hundredths in single precision
-        FormatCase{12345, 6, "123.45"}, FormatCase{-5, 6, "-0.05"}, FormatCase{0, 6, "0.00"},
-        FormatCase{2992, 6, "29.92"}, FormatCase{1234567, 6, "12345."},
-        // 7: tenths, zero-padded 6
-        FormatCase{1234, 7, "0123.4"}, FormatCase{5, 7, "0000.5"}, FormatCase{-15, 7, "-001.5"},
-        FormatCase{1234567, 7, "123456"},
         // no such format
         FormatCase{42, 8, ""}, FormatCase{42, UINT32_MAX, ""}));
+
+// The fixed-point formats show what the displays have always shown: the quotient in single
+// precision printed by printf. Above about 2^24 the float's own rounding decides the digits.
+INSTANTIATE_TEST_SUITE_P(
+    FixedPoint, ConvertIntValueToStringTest,
+    testing::Values(
+        // 6: hundredths, "%.2f"
+        FormatCase{0, 6, "0.00"}, FormatCase{1, 6, "0.01"}, FormatCase{-1, 6, "-0.01"},
+        FormatCase{-5, 6, "-0.05"}, FormatCase{10, 6, "0.10"}, FormatCase{99, 6, "0.99"},
+        FormatCase{100, 6, "1.00"}, FormatCase{-100, 6, "-1.00"}, FormatCase{1000, 6, "10.00"},
+        FormatCase{-999, 6, "-9.99"}, FormatCase{2992, 6, "29.92"}, FormatCase{12345, 6, "123.45"},
+        FormatCase{-12345, 6, "-123.4"}, FormatCase{99999, 6, "999.99"},
+        FormatCase{100000, 6, "1000.0"}, FormatCase{-100000, 6, "-1000."},
+        FormatCase{1234567, 6, "12345."}, FormatCase{-1234567, 6, "-12345"},
+        FormatCase{9999999, 6, "99999."}, FormatCase{16777217, 6, "167772"},
+        FormatCase{99999995, 6, "999999"}, FormatCase{99999996, 6, "100000"},
+        FormatCase{999999999, 6, "100000"}, FormatCase{-999999999, 6, "-10000"},
+        FormatCase{INT32_MAX, 6, "214748"}, FormatCase{INT32_MIN, 6, "-21474"},
+        // 7: tenths, "%06.1f"
+        FormatCase{0, 7, "0000.0"}, FormatCase{5, 7, "0000.5"}, FormatCase{-5, 7, "-000.5"},
+        FormatCase{10, 7, "0001.0"}, FormatCase{-15, 7, "-001.5"}, FormatCase{-100, 7, "-010.0"},
+        FormatCase{1234, 7, "0123.4"}, FormatCase{-1234, 7, "-123.4"},
+        FormatCase{99999, 7, "9999.9"}, FormatCase{100000, 7, "10000."},
+        FormatCase{-99999, 7, "-9999."}, FormatCase{-100000, 7, "-10000"},
+        FormatCase{999999, 7, "99999."}, FormatCase{1000000, 7, "100000"},
+        FormatCase{1234567, 7, "123456"}, FormatCase{9999999, 7, "999999"},
+        FormatCase{99999996, 7, "100000"}, FormatCase{-99999996, 7, "-10000"},
+        FormatCase{123456789, 7, "123456"}, FormatCase{INT32_MAX, 7, "214748"},
+        FormatCase{INT32_MIN, 7, "-21474"}));
+
+// Beyond the table: the fixed-point texts equal the C library's for every small value and around
+// each power of two and of ten, where carries and the float's rounding change the digits.
+TEST(ConvertIntValueToString, FixedPointTextsAreTheCLibrarys) {
+    std::vector<int64_t> values;
+    for (int64_t v = -20000; v <= 20000; ++v) {
+        values.push_back(v);
+    }
+    std::vector<int64_t> edges;
+    for (int64_t power = 1; power <= INT64_C(1) << 31; power *= 2) {
+        edges.push_back(power);
+    }
+    for (int64_t power = 10; power <= INT64_C(1000000000); power *= 10) {
+        edges.push_back(power);
+    }
+    for (int64_t edge : edges) {
+        for (int64_t d = -40; d <= 40; ++d) {
+            values.push_back(edge + d);
+            values.push_back(-(edge + d));
+        }
+    }
+    for (int64_t wide : values) {
+        if (wide < INT32_MIN || wide > INT32_MAX) {
+            continue;
+        }
+        const auto value = static_cast<int32_t>(wide);
+        char hundredths[7] = {};
+        char tenths[7] = {};
+        std::snprintf(hundredths, sizeof(hundredths), "%.2f",
+                      static_cast<double>(static_cast<float>(value) / 100.0f));
+        std::snprintf(tenths, sizeof(tenths), "%06.1f",
+                      static_cast<double>(static_cast<float>(value) / 10.0f));
+        ASSERT_EQ(UTILITY::ConvertIntValueToString(value, 6), hundredths) << value;
+        ASSERT_EQ(UTILITY::ConvertIntValueToString(value, 7), tenths) << value;
+    }
+}
 
 TEST(ConvertIntValueToString, NeverExceedsItsBound) {
     const std::vector<int32_t> values = {INT32_MIN, -100000, -99999, -1,       0,

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "devices/skydeck.h"
+#include "picture_file.h"
 #include "platform/virtual/virtual_devices.h"
 #include "platform/virtual/virtual_input.h"
 #include "platform/virtual/virtual_platform.h"
@@ -188,6 +189,8 @@ std::optional<VIRTUAL::Fault> FaultNamed(const std::string& name) {
         {"reply", VIRTUAL::Fault::Reply},
         {"ioctl", VIRTUAL::Fault::Ioctl},
         {"ioctlpending", VIRTUAL::Fault::IoctlPending},
+        {"writepending", VIRTUAL::Fault::WritePending},
+        {"extrabytes", VIRTUAL::Fault::ExtraBytes},
     };
     const auto found = kFaults.find(name);
     if (found == kFaults.end()) {
@@ -328,7 +331,7 @@ int CCockpit::Play(const std::vector<Command>& commands, const std::string& file
                    const fs::path& baseFolder) {
     for (const Command& command : commands) {
         const Outcome outcome = Execute(command, baseFolder);
-        PollFeatures();
+        PollDevices();
         DropCaptures();
         journal.Flush();
         if (outcome.status != kPassed) {
@@ -397,6 +400,9 @@ CCockpit::Outcome CCockpit::Execute(const Command& command, const fs::path& base
     if (v == "expect") {
         return Expect(command);
     }
+    if (v == "save") {
+        return Save(command, baseFolder);
+    }
     if (v == "int") {
         VSIM::SetInt(a[0].text, static_cast<int>(*ParseInteger(a[1].text)));
     } else if (v == "float") {
@@ -447,7 +453,7 @@ CCockpit::Outcome CCockpit::Execute(const Command& command, const fs::path& base
             VIRTUAL::EnableTrace(level, keywords);
         }
     } else if (v == "forget") {
-        PollFeatures();
+        PollDevices();
         journal.Forget();
     }
     return {};
@@ -475,14 +481,14 @@ void CCockpit::StopPlugin() {
         XPluginStop();
         started = false;
     }
-    PollFeatures();
+    PollDevices();
 }
 
 void CCockpit::RunFrames(int64_t count) {
     for (int64_t i = 0; i < count; ++i) {
         model.Frame();
         VSIM::RunFrames(1);
-        PollFeatures();
+        PollDevices();
         DropCaptures();
     }
 }
@@ -495,14 +501,31 @@ void CCockpit::DropCaptures() {
     VIRTUAL::TakeKeyBatches();
 }
 
-void CCockpit::PollFeatures() {
+void CCockpit::PollDevices() {
     for (auto& [name, device] : devices) {
-        if (device->hidPath.empty()) {
+        if (!device->hidPath.empty()) {
+            for (const auto& report :
+                 VIRTUAL::FeatureReportsSince(device->hidPath, &device->featuresSeen)) {
+                journal.Add("feature " + name + HexBytes(report));
+            }
+        }
+        if (device->displayPath.empty()) {
             continue;
         }
-        for (const auto& report :
-             VIRTUAL::FeatureReportsSince(device->hidPath, &device->featuresSeen)) {
-            journal.Add("feature " + name + HexBytes(report));
+        for (const VIRTUAL::DisplayEvent& event :
+             VIRTUAL::DisplayEventsSince(device->displayPath, &device->displaySeen)) {
+            const std::string index = std::to_string(event.index);
+            switch (event.kind) {
+                case VIRTUAL::DisplayEvent::Kind::Led:
+                    journal.Add("led " + name + " " + index + (event.on ? " on" : " off"));
+                    break;
+                case VIRTUAL::DisplayEvent::Kind::Line:
+                    journal.Add("line " + name + " " + index + " " + QuoteWord(event.text));
+                    break;
+                case VIRTUAL::DisplayEvent::Kind::Picture:
+                    journal.Add("picture " + name + " " + index);
+                    break;
+            }
         }
     }
 }
@@ -571,7 +594,7 @@ CCockpit::Outcome CCockpit::Attach(const Command& command) {
         VIRTUAL::AttachDevice(display);
     }
     VIRTUAL::AttachDevice(hid);
-    PollFeatures();
+    PollDevices();
     return {};
 }
 
@@ -580,7 +603,7 @@ CCockpit::Outcome CCockpit::Detach(const Command& command) {
     if (device == nullptr || !device->attached) {
         return {kScenarioError, "no attached device named \"" + command.args[0].text + "\""};
     }
-    PollFeatures();
+    PollDevices();
     journal.Add("removed " + device->name);
     device->attached = false;
     VIRTUAL::DetachDevice(device->hidPath);
@@ -679,6 +702,9 @@ CCockpit::Outcome CCockpit::Expect(const Command& command) {
     if (what == "dataref") {
         return ExpectDataRef(command);
     }
+    if (what == "led" || what == "line" || what == "pixel") {
+        return ExpectDisplay(command);
+    }
     if (what == "trace" && a.size() == 2) {
         const std::string text = TraceTextOfWord(a[1].text);
         if (!journal.ExpectTrace(text, got)) {
@@ -756,6 +782,69 @@ CCockpit::Outcome CCockpit::ExpectDataRef(const Command& command) {
     if (!same) {
         return {kExpectationFailed, "expected dataref " + path + " " + JoinArgs(a, 2) + ", got " +
                                         FormatValues(actual, integers)};
+    }
+    return {};
+}
+
+CCockpit::Device* CCockpit::FindDisplay(const std::string& name, const std::string& kind,
+                                        Outcome& outcome) {
+    Device* device = Find(name);
+    if (device == nullptr || device->kind != kind) {
+        outcome = {kScenarioError, "no " + kind + " named \"" + name + "\""};
+        return nullptr;
+    }
+    return device;
+}
+
+CCockpit::Outcome CCockpit::ExpectDisplay(const Command& command) {
+    const auto& a = command.args;
+    const std::string& what = a[0].text;
+    Outcome outcome;
+    const Device* device = FindDisplay(a[1].text, what == "line" ? "hotas" : "screen", outcome);
+    if (device == nullptr) {
+        return outcome;
+    }
+    const VIRTUAL::DisplayView view = VIRTUAL::ViewDisplay(device->displayPath);
+    const auto n = static_cast<int>(*ParseInteger(a[2].text));
+    const std::string expected = "expected " + JoinArgs(a, 0) + ", got ";
+    if (what == "led") {
+        const bool on = (view.leds >> n & 1u) != 0;
+        if (on != (a[3].text == "on")) {
+            return {kExpectationFailed, expected + (on ? "on" : "off")};
+        }
+    } else if (what == "line") {
+        if (view.lines[static_cast<size_t>(n)] != a[3].text) {
+            return {kExpectationFailed, expected + QuoteWord(view.lines[static_cast<size_t>(n)])};
+        }
+    } else {
+        const auto pixel = PixelOf(view.picture, n, static_cast<int>(*ParseInteger(a[3].text)));
+        if (!pixel) {
+            return {kExpectationFailed, expected + "no picture"};
+        }
+        const auto wanted = static_cast<uint32_t>(std::stoul(a[4].text, nullptr, 16));
+        if (*pixel != wanted) {
+            char got[8];
+            std::snprintf(got, sizeof(got), "%06X", *pixel);
+            return {kExpectationFailed, expected + got};
+        }
+    }
+    return {};
+}
+
+CCockpit::Outcome CCockpit::Save(const Command& command, const fs::path& baseFolder) {
+    const auto& a = command.args;
+    Outcome outcome;
+    const Device* device = FindDisplay(a[0].text, "screen", outcome);
+    if (device == nullptr) {
+        return outcome;
+    }
+    const VIRTUAL::DisplayView view = VIRTUAL::ViewDisplay(device->displayPath);
+    if (view.pictures == 0) {
+        return {kScenarioError, device->name + " has shown no picture yet"};
+    }
+    const fs::path file = (baseFolder / a[1].text).lexically_normal();
+    if (!SavePicturePng(view.picture, file)) {
+        return {kScenarioError, "cannot write " + file.string()};
     }
     return {};
 }

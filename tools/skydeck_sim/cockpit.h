@@ -83,6 +83,7 @@ private:
         uint16_t buttonCount = 0;
         std::set<uint16_t> usagesOn;
         uint64_t featuresSeen = 0;  // feature reports journaled so far
+        uint64_t displaySeen = 0;   // display events journaled so far
         bool attached = false;
     };
     // A failure of one command: the status and its message.
@@ -99,11 +100,17 @@ private:
     Outcome Expect(const Command& command);
     Outcome ExpectReport(const Command& command);
     Outcome ExpectDataRef(const Command& command);
+    // expect led, expect line, expect pixel: what a display shows now.
+    Outcome ExpectDisplay(const Command& command);
+    Outcome Save(const Command& command, const std::filesystem::path& baseFolder);
+    // The device named name when it is of kind, else null with the failure in outcome.
+    Device* FindDisplay(const std::string& name, const std::string& kind, Outcome& outcome);
     void StartPlugin();
     void StopPlugin();
     void RunFrames(int64_t count);
-    // Journals the feature reports the devices accepted since the last poll.
-    void PollFeatures();
+    // Journals the feature reports the devices accepted, and what their displays accepted, since
+    // the last poll.
+    void PollDevices();
     void DropCaptures();
     void NoteSimulatorLine(const std::string& line);
     Device* Find(const std::string& name);

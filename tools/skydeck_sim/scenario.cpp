@@ -31,15 +31,27 @@ int HexDigit(char c) {
 const std::set<std::string> kDeviceKinds = {"autoflight", "tuner", "toggle",      "lamp",
                                             "screen",     "hotas", "unsupported", "foreign"};
 const std::set<std::string> kFaults = {
-    "open",   "overlapped", "attributes", "preparsed", "caps",  "pending", "readstart",   "read",
-    "usages", "feature",    "serial",     "write",     "reply", "ioctl",   "ioctlpending"};
-// Journal kinds an `expect EVENT` may name now; the display streams come with their devices.
-const std::set<std::string> kEventKinds = {"cmd",   "set",   "key",      "joy",     "speak",
-                                           "input", "trace", "attached", "removed", "feature"};
-const std::set<std::string> kDisplayKinds = {"led", "line", "picture"};
+    "open",      "overlapped", "attributes",   "preparsed",    "caps",      "pending",
+    "readstart", "read",       "usages",       "feature",      "serial",    "write",
+    "reply",     "ioctl",      "ioctlpending", "writepending", "extrabytes"};
+// Journal kinds an `expect EVENT` may name (`led` and `line` name what a display shows now).
+const std::set<std::string> kEventKinds = {"cmd",     "set",     "key",    "joy",
+                                           "speak",   "input",   "trace",  "attached",
+                                           "removed", "feature", "picture"};
 
 ScenarioError Error(const Command& command, const std::string& message) {
-    return ScenarioError{command.line, message, false};
+    return ScenarioError{command.line, message};
+}
+
+// An integer word within [low, high].
+bool InRange(const Token& token, int64_t low, int64_t high) {
+    const auto value = ParseInteger(token.text);
+    return value && *value >= low && *value <= high;
+}
+
+bool IsColour(const std::string& text) {
+    return text.size() == 6 &&
+           std::all_of(text.begin(), text.end(), [](char c) { return HexDigit(c) >= 0; });
 }
 
 // Journal lines and device paths hold the name as one word.
@@ -122,8 +134,30 @@ std::optional<ScenarioError> CheckExpect(const Command& command) {
         }
         return std::nullopt;
     }
-    if (what == "pixel" || kDisplayKinds.count(what) != 0) {
-        return ScenarioError{command.line, "expect " + what + ": not supported yet", true};
+    if (what == "led") {
+        if (a.size() != 4 || !InRange(a[2], 0, 8) || !IsOnOff(a[3])) {
+            return Error(command, "usage: expect led NAME N on|off (N 0 to 8)");
+        }
+        return std::nullopt;
+    }
+    if (what == "line") {
+        if (a.size() != 4 || !InRange(a[2], 0, 2)) {
+            return Error(command, "usage: expect line NAME N \"TEXT\" (N 0 to 2)");
+        }
+        return std::nullopt;
+    }
+    if (what == "pixel") {
+        if (a.size() != 5 || !InRange(a[2], 0, 319) || !InRange(a[3], 0, 239) ||
+            !IsColour(a[4].text)) {
+            return Error(command, "usage: expect pixel NAME X Y RRGGBB (X 0 to 319, Y 0 to 239)");
+        }
+        return std::nullopt;
+    }
+    if (what == "picture") {
+        if (a.size() != 3 || !InRange(a[2], 1, 0x7FFFFFFFFFFFFFFF)) {
+            return Error(command, "usage: expect picture NAME N (N from 1)");
+        }
+        return std::nullopt;
     }
     if (what == "trace") {
         if (a.size() == 2) {
@@ -299,13 +333,13 @@ bool CScenarioParser::Parse(const std::string& text, std::vector<Command>& comma
         std::vector<Token> tokens;
         std::string message;
         if (!Tokenize(line, tokens, message)) {
-            error = ScenarioError{number, message, false};
+            error = ScenarioError{number, message};
             return false;
         }
         Command command;
         command.line = number;
         if (tokens[0].quoted) {
-            error = ScenarioError{number, "a command begins with an unquoted word", false};
+            error = ScenarioError{number, "a command begins with an unquoted word"};
             return false;
         }
         command.verb = tokens[0].text;
@@ -413,7 +447,10 @@ std::optional<ScenarioError> CScenarioParser::Check(const Command& command) {
         return CheckExpect(command);
     }
     if (v == "save") {
-        return ScenarioError{command.line, "save: not supported yet", true};
+        if (n != 2) {
+            return Error(command, "usage: save NAME FILE");
+        }
+        return std::nullopt;
     }
     return Error(command, "unknown command \"" + v + "\"");
 }

@@ -25,7 +25,6 @@ struct Command {
 struct ScenarioError {
     int line = 0;
     std::string message;
-    bool unsupported = false;  // a known command this build cannot run yet
 };
 
 // A number as the language writes it: decimal, or 0x hexadecimal (integers only).

@@ -63,6 +63,10 @@ Bus& TheBus() {
     return bus;
 }
 
+uint64_t InputReportChecks() {
+    return TheBus().readChecks.load(std::memory_order_relaxed);
+}
+
 std::wstring KeyOf(const std::wstring& path) {
     std::wstring key = path;
     for (wchar_t& c : key) {

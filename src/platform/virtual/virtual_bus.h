@@ -7,6 +7,7 @@
 // (enumeration, opening files).
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -22,6 +23,7 @@
 #include "platform/device_watch.h"
 #include "platform/hid.h"
 #include "platform/virtual/virtual_devices.h"
+#include "platform/virtual/virtual_display.h"
 
 namespace XPL::VIRTUAL {
 
@@ -64,10 +66,12 @@ struct Device {
     const std::wstring key;  // spec.path lower-cased: the bus compares paths ignoring case
     uint64_t order = 0;      // attach order, for enumeration
     bool attached = true;
-    // Queued HID input reports, or a screen display's replies not yet read.
+    // Queued HID input reports, or a screen display's replies (and the bytes after them) not yet
+    // read.
     std::deque<std::vector<uint8_t>> inbox;
     RequestLog featureReports;
     RequestLog displayRequests;
+    DisplayState display;  // what a display device shows and the request it is receiving
 };
 
 const PLATFORM::Guid& InterfaceClassOf(DeviceKind kind);
@@ -97,6 +101,9 @@ struct Bus {
     bool watchWindowFails = false;
     bool watchHangs = false;
     bool notificationFails = false;
+
+    // InputReportChecks: counted under the mutex only, read without it.
+    std::atomic<uint64_t> readChecks{0};
 };
 
 Bus& TheBus();

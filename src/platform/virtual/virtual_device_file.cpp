@@ -101,15 +101,34 @@ bool ReadCanEnd(const Bus& bus, const IoRequest& request) {
            (!ReadsWithheld(bus, device) && !device.inbox.empty());
 }
 
-// Moves the oldest queued data into buffer; the byte count.
+// Moves the oldest queued data into buffer; the byte count. A HID device hands over one whole
+// report a read; a screen display as many queued bytes as asked for, from one queued reply or
+// its further bytes.
 uint32_t TakeData(Device& device, uint8_t* buffer, uint32_t length) {
-    const std::vector<uint8_t>& data = device.inbox.front();
+    std::vector<uint8_t>& data = device.inbox.front();
     const uint32_t bytes = std::min(length, static_cast<uint32_t>(data.size()));
     if (bytes != 0) {
         std::memcpy(buffer, data.data(), bytes);
     }
-    device.inbox.pop_front();
+    if (device.spec.kind == DeviceKind::ScreenDisplay && bytes < data.size()) {
+        data.erase(data.begin(), data.begin() + bytes);
+    } else {
+        device.inbox.pop_front();
+    }
     return bytes;
+}
+
+// Answers a whole screen request: the reply, then the further bytes it counts. Bus mutex held.
+void QueueScreenReply(const Bus& bus, Device& device) {
+    if (FaultOn(bus, device, Fault::Reply)) {
+        return;
+    }
+    const int32_t extra =
+        FaultOn(bus, device, Fault::ExtraBytes) ? device.display.replyExtraBytes : 0;
+    device.inbox.push_back(VIRTUAL::ScreenReply(device.display, extra));
+    if (extra > 0) {
+        device.inbox.emplace_back(static_cast<size_t>(extra), uint8_t{0xEE});
+    }
 }
 
 // Ends a pending read that ReadCanEnd allowed, on the collecting thread. Bus mutex held.
@@ -239,10 +258,12 @@ IoStart StartWrite(DeviceFile* file, IoRequest* request, const uint8_t* data, ui
     if (length != 0 && data == nullptr) {
         return Refuse(request, VIRTUAL::kErrorInvalidParameter, error);
     }
+    if (FaultOn(bus, device, Fault::WritePending)) {
+        return Pend(file, request, error);  // the device takes nothing
+    }
     device.displayRequests.Append(std::vector<uint8_t>(data, data + length));
-    // Every request header is answered by a reply header that counts no further bytes.
-    if (length == VIRTUAL::kScreenHeaderBytes && !FaultOn(bus, device, Fault::Reply)) {
-        device.inbox.emplace_back(VIRTUAL::kScreenHeaderBytes, 0);
+    if (VIRTUAL::AcceptScreenWrite(device.display, data, length, !device.inbox.empty())) {
+        QueueScreenReply(bus, device);
     }
     Complete(bus, *request, 0, length);
     error = 0;
@@ -263,6 +284,9 @@ IoStart StartDeviceControl(DeviceFile* file, IoRequest* request, uint32_t code, 
     if (FaultOn(bus, device, Fault::Ioctl)) {
         return Refuse(request, VIRTUAL::kErrorGenFailure, error);
     }
+    if (code != VIRTUAL::kStickLineControl && code != VIRTUAL::kStickShiftControl) {
+        return Refuse(request, VIRTUAL::kErrorInvalidFunction, error);
+    }
     if (inputLength != 0 && input == nullptr) {
         return Refuse(request, VIRTUAL::kErrorInvalidParameter, error);
     }
@@ -276,6 +300,7 @@ IoStart StartDeviceControl(DeviceFile* file, IoRequest* request, uint32_t code, 
     if (FaultOn(bus, device, Fault::IoctlPending)) {
         return Pend(file, request, error);
     }
+    VIRTUAL::AcceptStickControl(device.display, code, bytes, inputLength);
     Complete(bus, *request, 0, 0);
     error = 0;
     return IoStart::Completed;
@@ -290,6 +315,11 @@ bool GetIoResult(DeviceFile* /*file*/, IoRequest* request, bool wait, uint32_t& 
     }
     Bus& bus = TheBus();
     std::unique_lock lock(bus.mutex);
+    if (!wait && request->kind == IoKind::Read) {
+        // Only ever counted under the mutex: a plain load and store suffice.
+        bus.readChecks.store(bus.readChecks.load(std::memory_order_relaxed) + 1,
+                             std::memory_order_relaxed);
+    }
     while (request->pending) {
         if (ReadCanEnd(bus, *request)) {
             EndRead(bus, *request);
@@ -411,3 +441,20 @@ bool DeviceControl(DeviceFile* file, uint32_t code, const void* /*input*/, uint3
 }
 
 }  // namespace XPL::PLATFORM
+
+namespace XPL::VIRTUAL {
+
+int RequestsInFlight(const std::wstring& path) {
+    Bus& bus = TheBus();
+    std::lock_guard lock(bus.mutex);
+    const std::shared_ptr<Device> device = FindDevice(bus, path);
+    size_t count = 0;
+    for (const PLATFORM::DeviceFile* file : bus.files) {
+        if (device != nullptr && file->device == device) {
+            count += file->inFlight.size();
+        }
+    }
+    return static_cast<int>(count);
+}
+
+}  // namespace XPL::VIRTUAL

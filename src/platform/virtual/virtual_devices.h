@@ -14,13 +14,17 @@
 //   requests. Ended requests fail with ERROR_OPERATION_ABORTED (995) and their buffers are no
 //   longer touched. GetIoResult with wait blocks while a request is in flight, as the OS does.
 // - Screen display: the serial-number request 0x220004 answers the serial as UTF-16LE (BMP),
-//   terminated when there is room; writes are logged, and every 44-byte write (a request header)
-//   queues one 44-byte zero reply for the next read.
-// - Stick display: control requests are logged (code, then input) and complete at once.
+//   terminated when there is room. Writes are logged and read as requests (a 44-byte header,
+//   then its payload); each whole request takes effect (a picture, a LED) and is answered by a
+//   44-byte reply, queued with the further bytes it counts. Reads take bytes of what is queued in
+//   order, as many as asked for (a reply and its further bytes may take several reads).
+// - Stick display: control requests are logged (code, then input) and complete at once; the line
+//   and shift-indicator requests take effect, other codes are refused (ERROR_INVALID_FUNCTION).
 // - Other combinations (a read on the stick, a write on a HID device, ...) fail with
 //   ERROR_INVALID_FUNCTION (1).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <set>
 #include <string>
@@ -67,7 +71,11 @@ enum class Fault {
     Write,           // display writes are refused
     Reply,           // a screen display never answers (reads stay pending until cancelled)
     Ioctl,           // stick display control requests are refused
-    IoctlPending,    // stick display control requests stay pending until cancelled
+    IoctlPending,    // stick display control requests stay pending until cancelled or the
+                     // device goes, and never take effect
+    WritePending,    // screen display writes stay pending until cancelled; nothing is taken
+    ExtraBytes,      // screen display replies count further bytes (SetReplyExtraBytes) and
+                     // deliver them
 };
 
 // Attaches a device. Without a running watch it is simply present (found by enumeration);
@@ -111,6 +119,48 @@ std::vector<std::vector<uint8_t>> FeatureReportsSince(const std::wstring& path, 
 // the code in the first four bytes, little-endian), oldest first.
 // Each log keeps its newest 4096 entries and at most 64 MiB, so long runs stay bounded.
 std::vector<std::vector<uint8_t>> DisplayRequests(const std::wstring& path);
+
+// Checks whether a read has finished without waiting for it (GetIoResult without wait on a
+// read: a panel's look for a new input report) since the program started; ResetDevices does not
+// clear it, so callers compare two readings.
+uint64_t InputReportChecks();
+
+// What a display device shows now (of the latest device attached under the path, also after it
+// was pulled out; all empty when there is none).
+struct DisplayView {
+    // Screen.
+    uint16_t leds = 0;             // bit n: LED n is on
+    uint64_t pictures = 0;         // pictures accepted
+    std::vector<uint8_t> picture;  // the last, as sent: rows bottom to top, pixels blue, green,
+                                   // red; empty before the first
+    // Stick.
+    std::array<std::string, 3> lines;  // what each line shows, the bytes as sent
+    uint32_t shiftIndicator = 0;       // the value last set
+    // Requests the device could not read (a stray write, a request before the last reply was
+    // read, an overrunning payload, an unknown record or LED number): a sign that exchanges were
+    // mixed up.
+    uint64_t protocolErrors = 0;
+};
+DisplayView ViewDisplay(const std::wstring& path);
+
+// What a display device accepted, in order: a LED it switched, a line it now shows, a picture.
+struct DisplayEvent {
+    enum class Kind { Led, Line, Picture };
+    Kind kind = Kind::Led;
+    uint32_t index = 0;  // LED number, line number, or the picture's number counted from 1
+    bool on = false;     // a LED's new state
+    std::string text;    // a line's text
+};
+// The events after the first *sequence ones the device ever had, oldest first; *sequence becomes
+// the number so far (as FeatureReportsSince).
+std::vector<DisplayEvent> DisplayEventsSince(const std::wstring& path, uint64_t* sequence);
+
+// The further bytes each reply of a screen display counts while its ExtraBytes fault is on.
+inline constexpr int32_t kDefaultReplyExtraBytes = 1500;
+void SetReplyExtraBytes(const std::wstring& path, int32_t count);
+
+// Requests in flight on the files of the device attached under path.
+int RequestsInFlight(const std::wstring& path);
 
 // Files opened on the bus and not yet closed (a leak check for tests).
 int OpenFileCount();

@@ -48,8 +48,14 @@ void SetPublicDocumentsFolder(const std::wstring& folder, uint32_t failStatus = 
 void SetInterfaceList(const PLATFORM::Guid& interfaceClass, const PLATFORM::InterfaceList& list);
 
 // Clock. PLATFORM::TimedWait ends only when the clock moves on by its time-out, never in real
-// time. Setting or advancing the clock wakes every timed wait; it briefly takes each waiter's
-// mutex, so it must not be called while holding a mutex that a timed wait uses.
+// time. A clock change steps from one wait's end to the next within its span, and at each it
+// returns to its caller, or steps on, only once every thread whose wait it ended has done its
+// work and waits on the clock again or has ended: a thread that wakes every 50 ms has made
+// exactly one pass per 50 ms when AdvanceClock returns. So a thread whose timed wait the clock
+// ends must wait again or end without needing the thread that changes the clock (that thread
+// itself is never waited for). A wait ended early by its condition is not waited for. Changing
+// the clock takes each expiring waiter's mutex, so it must not be called while holding a mutex
+// that a timed wait uses.
 void SetTickCount(uint32_t ms);
 void AdvanceClock(uint32_t ms);
 // How many threads are in a timed wait now (a test advances the clock once one waits).

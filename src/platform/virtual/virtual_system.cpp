@@ -4,6 +4,7 @@
 #include <chrono>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -34,10 +35,25 @@ const wchar_t kDefaultModulePath[] =
     L"C:\\X-Plane\\Resources\\plugins\\XVarlenSkydeck\\64\\win.xpl";
 const wchar_t kDefaultDocuments[] = L"C:\\Users\\Public\\Documents";
 
-// A thread in TimedWait: the caller's mutex and condition, so a clock change can wake it.
-struct TimedWaiter {
-    std::mutex* mutex;
-    std::condition_variable* condition;
+// A thread that has waited on the clock: whether it waits now, for how long, and on what. It lives
+// in the thread's own storage and leaves the clock's list when the thread ends. Every member is
+// guarded by the clock mutex; expired is also only written with the waiter's mutex held, so the
+// waiter reads it under its own mutex.
+struct ClockThread {
+    ClockThread();
+    ~ClockThread();
+    ClockThread(const ClockThread&) = delete;
+    ClockThread& operator=(const ClockThread&) = delete;
+
+    bool waiting = false;
+    uint32_t start = 0;
+    uint32_t timeout = 0;
+    std::mutex* mutex = nullptr;
+    std::condition_variable* condition = nullptr;
+    bool expired = false;  // the clock ended this wait
+    // The clock ended its wait and the thread has neither waited again nor ended: a clock change
+    // returns only once no thread is busy.
+    bool busy = false;
 };
 
 struct Machine {
@@ -49,9 +65,12 @@ struct Machine {
     uint32_t documentsFailure = 0;
     std::map<PLATFORM::Guid, PLATFORM::InterfaceList, GuidLess> interfaces;
     std::atomic<uint32_t> ticks{0};
-    // Guards the waiters and orders clock changes. Taken before a waiter's mutex, never after.
+    // Guards the clock's threads. Taken before a waiter's mutex, never after.
     std::mutex clockMutex;
-    std::vector<TimedWaiter*> waiters;
+    std::condition_variable settled;  // a busy thread waits again or ended
+    std::vector<ClockThread*> threads;
+    // One clock change at a time.
+    std::mutex changeMutex;
 };
 
 Machine& TheMachine() {
@@ -112,35 +131,102 @@ void SetInterfaceList(const PLATFORM::Guid& interfaceClass, const PLATFORM::Inte
 
 namespace {
 
-// Wakes every timed wait after a clock change (clock mutex held). Taking each waiter's mutex
-// once orders the change after a waiter's last look at the clock, so none misses it.
-void WakeTimedWaiters(Machine& m) {
-    for (TimedWaiter* waiter : m.waiters) {
-        { std::lock_guard hold(*waiter->mutex); }
-        waiter->condition->notify_all();
+// Ends every wait whose time ran out at the current tick count (clock mutex held). Taking the
+// waiter's mutex orders the end after the waiter's last look at its state, so none misses it.
+void ExpireWaits(Machine& m) {
+    const uint32_t now = m.ticks.load();
+    for (ClockThread* thread : m.threads) {
+        if (thread->waiting && !thread->expired &&
+            static_cast<uint32_t>(now - thread->start) >= thread->timeout) {
+            {
+                std::lock_guard hold(*thread->mutex);
+                thread->expired = true;
+            }
+            thread->busy = true;
+            thread->condition->notify_all();
+        }
     }
+}
+
+// The calling thread's record; made on first use (takes the clock mutex).
+ClockThread& ThisThread() {
+    thread_local ClockThread self;
+    return self;
+}
+
+// Returns once every thread whose wait the clock ended waits again or has ended; the thread that
+// changes the clock (self) cannot be waited for.
+void Settle(Machine& m, std::unique_lock<std::mutex>& clock, const ClockThread& self) {
+    m.settled.wait(clock, [&m, &self] {
+        return std::none_of(m.threads.begin(), m.threads.end(),
+                            [&self](const ClockThread* t) { return t->busy && t != &self; });
+    });
+}
+
+// The time left before the nearest wait runs out, if that is at most limit.
+std::optional<uint32_t> NearestDeadline(const Machine& m, uint32_t limit) {
+    std::optional<uint32_t> nearest;
+    const uint32_t now = m.ticks.load();
+    for (const ClockThread* thread : m.threads) {
+        if (!thread->waiting || thread->expired) {
+            continue;
+        }
+        const uint32_t left = thread->timeout - static_cast<uint32_t>(now - thread->start);
+        if (left <= limit && (!nearest || left < *nearest)) {
+            nearest = left;
+        }
+    }
+    return nearest;
 }
 
 }  // namespace
 
-void SetTickCount(uint32_t ms) {
+ClockThread::ClockThread() {
     Machine& m = TheMachine();
-    std::lock_guard lock(m.clockMutex);
-    m.ticks = ms;
-    WakeTimedWaiters(m);
+    std::lock_guard clock(m.clockMutex);
+    m.threads.push_back(this);
 }
 
+ClockThread::~ClockThread() {
+    Machine& m = TheMachine();
+    std::lock_guard clock(m.clockMutex);
+    m.threads.erase(std::find(m.threads.begin(), m.threads.end(), this));
+    m.settled.notify_all();
+}
+
+void SetTickCount(uint32_t ms) {
+    Machine& m = TheMachine();
+    const ClockThread& self = ThisThread();
+    std::lock_guard change(m.changeMutex);
+    std::unique_lock clock(m.clockMutex);
+    m.ticks = ms;
+    ExpireWaits(m);
+    Settle(m, clock, self);
+}
+
+// Steps from deadline to deadline, so that a thread whose wait ends early in the span has done
+// its work, and may have started a new wait that also ends within the span, before later
+// deadlines are reached.
 void AdvanceClock(uint32_t ms) {
     Machine& m = TheMachine();
-    std::lock_guard lock(m.clockMutex);
-    m.ticks += ms;
-    WakeTimedWaiters(m);
+    const ClockThread& self = ThisThread();
+    std::lock_guard change(m.changeMutex);
+    std::unique_lock clock(m.clockMutex);
+    uint32_t left = ms;
+    do {
+        const uint32_t step = NearestDeadline(m, left).value_or(left);
+        m.ticks += step;
+        left -= step;
+        ExpireWaits(m);
+        Settle(m, clock, self);
+    } while (left != 0);
 }
 
 int TimedWaiters() {
     Machine& m = TheMachine();
     std::lock_guard lock(m.clockMutex);
-    return static_cast<int>(m.waiters.size());
+    return static_cast<int>(std::count_if(m.threads.begin(), m.threads.end(),
+                                          [](const ClockThread* t) { return t->waiting; }));
 }
 
 }  // namespace XPL::VIRTUAL
@@ -194,7 +280,7 @@ uint32_t GetTickCount() {
 }
 
 // Waits on the virtual clock: only SetTickCount and AdvanceClock end the time, never real time.
-// The waiter is registered with the caller's mutex released, so the clock mutex is never taken
+// The wait is registered with the caller's mutex released, so the clock mutex is never taken
 // while a waiter's mutex is held and a clock change can take the waiter's mutex in turn.
 bool TimedWait(std::unique_lock<std::mutex>& lock, std::condition_variable& condition,
                uint32_t timeoutMs, bool (*ready)(void* context), void* context) {
@@ -205,21 +291,27 @@ bool TimedWait(std::unique_lock<std::mutex>& lock, std::condition_variable& cond
         return false;
     }
     auto& m = TheMachine();
-    const uint32_t start = m.ticks.load();
-    VIRTUAL::TimedWaiter waiter{lock.mutex(), &condition};
     lock.unlock();
+    VIRTUAL::ClockThread& self = VIRTUAL::ThisThread();  // may take the clock mutex
     {
         std::lock_guard clock(m.clockMutex);
-        m.waiters.push_back(&waiter);
+        self.waiting = true;
+        self.start = m.ticks.load();
+        self.timeout = timeoutMs;
+        self.mutex = lock.mutex();
+        self.condition = &condition;
+        self.expired = false;
+        self.busy = false;
+        m.settled.notify_all();
     }
     lock.lock();
-    while (!ready(context) && static_cast<uint32_t>(m.ticks.load() - start) < timeoutMs) {
+    while (!ready(context) && !self.expired) {
         condition.wait(lock);
     }
     lock.unlock();
     {
         std::lock_guard clock(m.clockMutex);
-        m.waiters.erase(std::find(m.waiters.begin(), m.waiters.end(), &waiter));
+        self.waiting = false;
     }
     lock.lock();
     return ready(context);

@@ -23,6 +23,7 @@
 #include "platform/hid.h"
 #include "platform/service_events.h"
 #include "platform/trace_sink.h"
+#include "platform/win32/device_file_win32.h"
 
 namespace XPL {
 namespace {
@@ -193,6 +194,112 @@ TEST(Win32DeviceFile, ReadWithoutDataPendsUntilCancelledOrAnswered) {
     PLATFORM::DestroyIoRequest(request);
     PLATFORM::CloseDevice(file);
     ::CloseHandle(server);
+}
+
+// A named pipe stands in for a display device: its client end takes overlapped writes and reads
+// as the device's file does, its server end answers them or leaves them unanswered, and it
+// refuses the display driver's control codes.
+class PipeDevice : public ::testing::Test {
+protected:
+    void SetUp() override {
+        server_ = ::CreateNamedPipeW(kPath, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                     PIPE_TYPE_BYTE, 2, 64, 64, 0, nullptr);
+        ASSERT_NE(server_, INVALID_HANDLE_VALUE);
+        uint32_t error = 0;
+        file_ = PLATFORM::OpenDevice(kPath, true, error);
+        ASSERT_NE(file_, nullptr) << error;
+        request_ = PLATFORM::CreateIoRequest(true, error);
+        ASSERT_NE(request_, nullptr) << error;
+    }
+    void TearDown() override {
+        PLATFORM::DestroyIoRequest(request_);
+        PLATFORM::CloseDevice(file_);
+        ::CloseHandle(server_);
+    }
+    // The request's outcome once its event is set (a safety net of a minute, never reached).
+    bool Finish(uint32_t& bytes) {
+        EXPECT_EQ(PLATFORM::WaitIoRequest(request_, 60000), 0u);
+        return PLATFORM::GetIoResult(file_, request_, false, bytes, error_);
+    }
+
+    static constexpr const wchar_t* kPath = L"\\\\.\\pipe\\xvs-win32-display-stand-in";
+    HANDLE server_ = INVALID_HANDLE_VALUE;
+    PLATFORM::DeviceFile* file_ = nullptr;
+    PLATFORM::IoRequest* request_ = nullptr;
+    uint32_t error_ = 0;
+};
+
+TEST_F(PipeDevice, OverlappedWriteAndReadCarryARequestAndItsReply) {
+    std::vector<uint8_t> header(44);
+    for (size_t i = 0; i < header.size(); ++i) {
+        header[i] = static_cast<uint8_t>(i);
+    }
+    uint32_t bytes = 0;
+    ASSERT_NE(PLATFORM::StartWrite(file_, request_, header.data(), 44, error_),
+              PLATFORM::IoStart::Failed)
+        << error_;
+    ASSERT_TRUE(Finish(bytes)) << error_;
+    EXPECT_EQ(bytes, 44u);
+    uint8_t taken[44] = {};
+    DWORD count = 0;
+    ASSERT_TRUE(::ReadFile(server_, taken, sizeof(taken), &count, nullptr));
+    EXPECT_EQ(std::vector<uint8_t>(taken, taken + count), header);
+
+    uint8_t reply[44] = {};
+    ASSERT_EQ(PLATFORM::StartRead(file_, request_, reply, sizeof(reply), error_),
+              PLATFORM::IoStart::Pending);
+    ASSERT_TRUE(::WriteFile(server_, header.data(), 44, &count, nullptr));
+    ASSERT_TRUE(Finish(bytes)) << error_;
+    EXPECT_EQ(std::vector<uint8_t>(reply, reply + bytes), header);
+}
+
+TEST_F(PipeDevice, AWriteThatIsNotTakenTimesOutAndIsCancelled) {
+    // Far more than the pipe holds, and the server end reads nothing.
+    const std::vector<uint8_t> picture(230400, 0x5A);
+    ASSERT_EQ(PLATFORM::StartWrite(file_, request_, picture.data(),
+                                   static_cast<uint32_t>(picture.size()), error_),
+              PLATFORM::IoStart::Pending)
+        << error_;
+    EXPECT_TRUE(PLATFORM::IsIoRequestPending(request_));
+    EXPECT_EQ(PLATFORM::WaitIoRequest(request_, 50), PLATFORM::kWaitTimeout);
+    PLATFORM::CancelIo(file_);
+    uint32_t bytes = 0;
+    EXPECT_FALSE(PLATFORM::GetIoResult(file_, request_, true, bytes, error_));
+    EXPECT_EQ(error_, static_cast<uint32_t>(ERROR_OPERATION_ABORTED));
+    EXPECT_FALSE(PLATFORM::IsIoRequestPending(request_));
+}
+
+TEST_F(PipeDevice, ControlCodesItDoesNotKnowAreRefusedAtOnce) {
+    const uint8_t records[8] = {0xD9, 0, 0, 0, 0xD1, 0, 'B', 'A'};
+    EXPECT_EQ(PLATFORM::StartDeviceControl(file_, request_, 0x223004, records, 8, error_),
+              PLATFORM::IoStart::Failed);
+    EXPECT_NE(error_, 0u);
+    EXPECT_NE(error_, PLATFORM::kErrorIoPending);
+    uint8_t serial[128] = {};
+    uint32_t bytes = 0;
+    EXPECT_FALSE(PLATFORM::DeviceControl(file_, 0x220004, nullptr, 0, serial, sizeof(serial), bytes,
+                                         error_));
+    EXPECT_NE(error_, 0u);
+}
+
+TEST_F(PipeDevice, AControlRequestInFlightIsCancelledByItself) {
+    // A second server instance waiting for a client: its listen request stays in flight.
+    HANDLE listener = ::CreateNamedPipeW(kPath, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                         PIPE_TYPE_BYTE, 2, 64, 64, 0, nullptr);
+    ASSERT_NE(listener, INVALID_HANDLE_VALUE);
+    PLATFORM::DeviceFile listening{listener};
+    constexpr uint32_t kListen = 0x00110008;  // FSCTL_PIPE_LISTEN
+    ASSERT_EQ(PLATFORM::StartDeviceControl(&listening, request_, kListen, nullptr, 0, error_),
+              PLATFORM::IoStart::Pending)
+        << error_;
+    EXPECT_TRUE(PLATFORM::IsIoRequestPending(request_));
+    EXPECT_TRUE(PLATFORM::CancelIoRequest(&listening, request_));
+    uint32_t bytes = 0;
+    EXPECT_FALSE(PLATFORM::GetIoResult(&listening, request_, true, bytes, error_));
+    EXPECT_EQ(error_, static_cast<uint32_t>(ERROR_OPERATION_ABORTED));
+    EXPECT_FALSE(PLATFORM::IsIoRequestPending(request_));
+    EXPECT_FALSE(PLATFORM::CancelIoRequest(&listening, request_)) << "nothing left to cancel";
+    ::CloseHandle(listener);
 }
 
 class RecordingSink : public PLATFORM::IDeviceWatchSink {

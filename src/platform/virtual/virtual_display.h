@@ -1,0 +1,55 @@
+// What the virtual display devices show, and how they read the requests they are sent (internal
+// to src/platform/virtual; guarded by the bus mutex like the rest of a device).
+//
+// Screen: a 44-byte write while no payload is due is a request header (eleven big-endian 32-bit
+// fields: payload length at offset 8, command at 20, LED number at 28, LED value at 32); its
+// payload, if any, follows in further writes. Once a request is whole it takes effect (command 6
+// with a 230400-byte payload: a picture; command 24: LED 0-8 on or off) and is answered: a 44-byte
+// reply whose field at offset 8 (little-endian) counts the further bytes that follow it. Any other
+// write, a request before the last reply and its bytes were read, a payload that overruns, or a
+// LED number beyond 8 counts as a protocol error.
+// Stick: control request 0x223004 carries 4-byte records (16-bit little-endian code, then two
+// characters, the later one first): a clear code empties its line, a write code appends two
+// characters (a zero later one in the last record is none); 0x223084 sets the shift indicator.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/virtual/virtual_devices.h"
+
+namespace XPL::VIRTUAL {
+
+inline constexpr uint32_t kScreenCommandImage = 6;
+inline constexpr uint32_t kScreenCommandLed = 24;
+inline constexpr uint32_t kStickLineControl = 0x223004;
+inline constexpr uint32_t kStickShiftControl = 0x223084;
+
+struct DisplayState {
+    DisplayView view;
+    // Screen: the request being received.
+    uint32_t command = 0;
+    uint32_t ledIndex = 0;
+    uint32_t ledValue = 0;
+    uint32_t payloadLength = 0;
+    uint32_t payloadLeft = 0;  // payload bytes still due
+    std::vector<uint8_t> incoming;
+    int32_t replyExtraBytes = kDefaultReplyExtraBytes;
+    // Events, newest kept within the request log's entry bound.
+    std::deque<DisplayEvent> events;
+    uint64_t eventsAppended = 0;
+};
+
+// Takes one write of a screen display; true when it completed a request, which is then answered.
+// replyUnread: bytes of an earlier reply are still queued.
+bool AcceptScreenWrite(DisplayState& display, const uint8_t* data, uint32_t length,
+                       bool replyUnread);
+// The reply to a whole request: 44 bytes counting extraBytes further bytes.
+std::vector<uint8_t> ScreenReply(const DisplayState& display, int32_t extraBytes);
+// Takes one control request of a stick display; false when the code is not one it knows.
+bool AcceptStickControl(DisplayState& display, uint32_t code, const uint8_t* input,
+                        uint32_t length);
+
+}  // namespace XPL::VIRTUAL
