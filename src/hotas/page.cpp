@@ -1,5 +1,6 @@
 #include "hotas/page.h"
 
+#include "glasslink/glasslink_hotas.h"
 #include "sim/utility.h"
 #include "trace/trace.h"
 #include "xplm/xplm.h"
@@ -49,8 +50,10 @@ void CHotasPanel::CPage::CursorSelect() {
 
 void CHotasPanel::CPage::Display(CGlasslinkHotas& link) {
     CTraceScope scope(kKeyword, "XPL::CHotasPanel::CPage::Display");
-    (void)link;
     Compose(lines);
+    for (uint8_t line = 0; line < kLineCount; ++line) {
+        link.SetString(lines[line].Text(), line);
+    }
 }
 
 void CHotasPanel::CPage::ClearMarks() {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -14,6 +15,7 @@
 
 #include "devices/products.h"
 #include "glasslink/glasslink.h"
+#include "glasslink/glasslink_hotas.h"
 #include "glasslink/glasslink_lookup.h"
 #include "hotas/page.h"
 #include "test_support.h"
@@ -231,12 +233,35 @@ TEST_F(HotasPanelTest, CursorButtonsGoToTheCurrentPageWhichKeepsItsState) {
 
 // ---- Display ----
 
-TEST_F(HotasPanelTest, LooksTheLinkUpEveryFrameByItsKey) {
-    Configure("<Dme/>");
+TEST_F(HotasPanelTest, ShowsTheCurrentPageThroughTheLinkOfItsKey) {
+    const std::wstring display = L"\\\\?\\glasslink#stick#17";
+    VIRTUAL::AttachDevice(DisplayDevice(VIRTUAL::DeviceKind::StickDisplay, display, kLinkKey, L""));
+    auto link = std::make_shared<CGlasslinkHotas>(display);
+    ASSERT_TRUE(link->Initialize());
+    links_.link = link;
+    VSIM::SetInt("sim/cockpit/radios/transponder_code", 7000);
+    Configure("<Xpndr/><Dme/>");
     Start();
+    const auto shown = [&] { return VIRTUAL::ViewDisplay(display).lines; };
+    using Shown = std::array<std::string, 3>;
+
     Frame({});
+    EXPECT_EQ(shown(), (Shown{" Transponder", ">7000", ""}));
+    // Nothing changed: nothing is sent.
+    const size_t requests = VIRTUAL::DisplayRequests(display).size();
     Frame({});
-    EXPECT_EQ(links_.keys, (Texts{kLinkKey, kLinkKey}));
+    EXPECT_EQ(VIRTUAL::DisplayRequests(display).size(), requests);
+    // A page change shows in the frame of the press.
+    Frame({CHotasPanel::kNextPage});
+    EXPECT_EQ(shown(), (Shown{" DME    [R1]", "0000.0 NM", "000 KT"}));
+    // Without the link the frame is skipped.
+    links_.link.reset();
+    Frame({});
+    Frame({CHotasPanel::kPreviousPage});
+    EXPECT_EQ(shown()[0], " DME    [R1]");
+    EXPECT_EQ(links_.keys, Texts(5, kLinkKey));
+    panel_.reset();
+    link->Uninitialize();
 }
 
 }  // namespace
