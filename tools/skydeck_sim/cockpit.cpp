@@ -354,7 +354,10 @@ std::vector<CCockpit::DeviceReports> CCockpit::AttachedDevices() const {
     std::vector<DeviceReports> out;
     for (const auto& [name, device] : devices) {
         if (device->attached) {
-            out.push_back({name, device->kind, VIRTUAL::FeatureReports(device->hidPath)});
+            out.push_back({name, device->kind, VIRTUAL::FeatureReports(device->hidPath), {}});
+            if (device->kind == "hotas") {
+                out.back().lines = VIRTUAL::ViewDisplay(device->displayPath).lines;
+            }
         }
     }
     return out;

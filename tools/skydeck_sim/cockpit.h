@@ -2,6 +2,7 @@
 // points, one scenario command at a time, and checks expectations against the journal.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -61,11 +62,13 @@ public:
     // a lens programming file may be written; empty otherwise. Valid after Setup.
     std::filesystem::path OwnProfileFolder() const;
 
-    // A device as the views see it: its kind and every feature report it accepted.
+    // A device as the views see it: its kind, every feature report it accepted and, for the
+    // hotas, the lines its display shows.
     struct DeviceReports {
         std::string name;
         std::string kind;
         std::vector<std::vector<uint8_t>> reports;
+        std::array<std::string, 3> lines;
     };
     // The attached devices in name order.
     std::vector<DeviceReports> AttachedDevices() const;

@@ -41,7 +41,8 @@ struct Step {
 // 10 nav, 11 strobe, 13 landing, 14 magnetos OFF, 17 BOTH, 18 START, 19 gear up, 20 gear down;
 // tuner 1-7 upper selector, 8-14 lower, 15/16 ACT/STBY, 17-20 upper fine/coarse up/down, 21-24
 // lower; autoflight 1 ALT, 4 HDG selector, 6 wheel increase, 8 AP, 9 HDG, 12 ALT, 16 A/T.
-// Tuner knob detents 250 ms apart, so that the rotary filter takes each one.
+// Tuner knob detents 250 ms apart, so that the rotary filter takes each one. Hotas 35/36 previous
+// and next page, 37/38 cursor up and down, 39 select; its steps follow the shipped page list.
 const Step kSteps[] = {
     {"toggle", "Switches on: battery, alternator, avionics, fuel pump, pitot heat, beacon, nav",
      "on toggle 1 2 3 4 6 9 10 14 20\n"
@@ -62,10 +63,17 @@ const Step kSteps[] = {
      "press tuner 24\nwait 250\npress tuner 24\nwait 250\n"
      "press tuner 22\nwait 250\npress tuner 22\nwait 250\n"
      "press tuner 16\nframes 2\n"},
+    {"hotas", "Stick, first page (COM1/NAV1): COM1 standby's fine part adjusted up twice",
+     "press hotas 38\npress hotas 38\npress hotas 39\npress hotas 37\npress hotas 37\n"},
+    {"hotas", "Stick: next page (COM2/NAV2)", "press hotas 36\n"},
+    {"hotas", "Stick: next page (ADF)", "press hotas 36\n"},
+    {"hotas", "Stick: next page (DME)", "press hotas 36\n"},
+    {"hotas", "Stick: next page (transponder)", "press hotas 36\n"},
     {"autoflight", "Autopilot: heading bug to 275 and HDG mode",
      "on autoflight 4\nframes 2\n"
      "press autoflight 6\npress autoflight 6\npress autoflight 6\npress autoflight 6\n"
      "press autoflight 6\npress autoflight 9\nframes 2\n"},
+    {"hotas", "Stick: next page (VOR course and heading)", "press hotas 36\n"},
     {"autoflight", "Autopilot: target altitude 3500, AP twice (director, servos), ALT arms",
      "off autoflight 4\non autoflight 1\nframes 2\n"
      "press autoflight 6\npress autoflight 6\npress autoflight 6\npress autoflight 6\n"
@@ -74,12 +82,18 @@ const Step kSteps[] = {
     {"autoflight",
      "Parking brake off, climb at 700 ft/min for 45 seconds: the altitude is captured",
      "float sim/flightmodel/controls/parkbrake 0\nframes 2700\n"},
+    {"hotas", "Stick: next page (autopilot)", "press hotas 36\n"},
+    {"hotas", "Stick: select on AP opens the mode page",
+     "press hotas 38\npress hotas 38\npress hotas 39\n"},
+    {"hotas", "Stick: back from the mode page (<<<), next page (the plug-in's own)",
+     "press hotas 37\npress hotas 39\npress hotas 36\n"},
     {"toggle", "Gear up: one second into the travel", "off toggle 20\non toggle 19\nframes 60\n"},
     {"toggle", "Gear up: four seconds later", "frames 240\n"},
     {"toggle", "Gear down: one and a half seconds into the travel",
      "off toggle 19\non toggle 20\nframes 90\n"},
     {"toggle", "Gear down: four seconds later", "frames 240\n"},
     {"toggle", "Strobes and landing lights on", "on toggle 11 13\nframes 2\n"},
+    {"hotas", "Stick: next page, back to the first (still adjusting)", "press hotas 36\n"},
     {"autoflight", "Auto-throttle on; AP pressed: servos off, the director stays",
      "on autoflight 16\npress autoflight 8\nframes 80\n"},
 };
@@ -144,7 +158,9 @@ void CDemo::PrintStep(int number, const char* title) {
         out << "   sim  ... and " << lines.size() - kShownLines << " more\n";
     }
     for (const auto& device : cockpit.AttachedDevices()) {
-        const std::string view = PanelView(device.kind, device.reports, lensNames);
+        const std::string view = device.kind == "hotas"
+                                     ? HotasView(device.lines)
+                                     : PanelView(device.kind, device.reports, lensNames);
         if (!view.empty()) {
             out << "   " << Indented(view) << "\n";
         }
