@@ -12,7 +12,6 @@ namespace {
 
 constexpr int kKeyword = TRACEKW::kHotas;
 constexpr uint8_t kPositions = 5;
-constexpr uint8_t kMarks = 7;
 constexpr uint32_t kFrequencyFormat = 3;
 constexpr uint8_t kMonitor = 0;
 constexpr uint8_t kActive = 1;
@@ -30,7 +29,7 @@ constexpr std::array<CHotasPanel::CPage::Command, kPositions> kDown = {
 
 }  // namespace
 
-CAdfPage::CAdfPage(const SimRegistry& registry) : CPage(registry, kPositions, kMarks) {
+CAdfPage::CAdfPage(const SimRegistry& registry) : CPage(registry, kPositions) {
     CTraceScope scope(kKeyword, "XPL::CAdfPage::CAdfPage");
 }
 

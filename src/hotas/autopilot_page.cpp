@@ -12,7 +12,6 @@ namespace {
 
 constexpr int kKeyword = TRACEKW::kHotas;
 constexpr uint8_t kPositions = 4;
-constexpr uint8_t kMarks = 5;
 constexpr uint32_t kTargetFormat = 0;
 constexpr uint8_t kDirector = 3;
 
@@ -45,7 +44,7 @@ const char* DirectorWord(int32_t mode) {
 }  // namespace
 
 CAutopilotPage::CAutopilotPage(const SimRegistry& registry)
-    : CPage(registry, kPositions, kMarks), selectPage(registry) {
+    : CPage(registry, kPositions), selectPage(registry) {
     CTraceScope scope(kKeyword, "XPL::CAutopilotPage::CAutopilotPage");
 }
 

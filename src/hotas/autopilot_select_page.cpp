@@ -10,7 +10,6 @@ namespace {
 
 constexpr int kKeyword = TRACEKW::kHotas;
 constexpr uint8_t kPositions = 8;
-constexpr uint8_t kMarks = 16;
 
 using C = SimRegistry::Commands;
 
@@ -24,7 +23,7 @@ constexpr std::array<CHotasPanel::CPage::Command, kPositions - 1> kModes = {
 }  // namespace
 
 CAutopilotSelectPage::CAutopilotSelectPage(const SimRegistry& registry)
-    : CPage(registry, kPositions, kMarks) {
+    : CPage(registry, kPositions) {
     CTraceScope scope(kKeyword, "XPL::CAutopilotSelectPage::CAutopilotSelectPage");
 }
 

@@ -12,7 +12,6 @@ namespace {
 
 constexpr int kKeyword = TRACEKW::kHotas;
 constexpr uint8_t kPositions = 6;
-constexpr uint8_t kMarks = 8;
 constexpr uint32_t kFrequencyFormat = 6;
 
 using Command = CHotasPanel::CPage::Command;
@@ -60,7 +59,7 @@ constexpr uint8_t kNavActive = 3;
 }  // namespace
 
 CComNavPage::CComNavPage(const SimRegistry& registry, uint32_t radio)
-    : CPage(registry, kPositions, kMarks), radio(radio == kRadio2 ? kRadio2 : kRadio1) {
+    : CPage(registry, kPositions), radio(radio == kRadio2 ? kRadio2 : kRadio1) {
     CTraceScope scope(kKeyword, "XPL::CComNavPage::CComNavPage");
 }
 

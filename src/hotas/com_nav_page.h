@@ -25,8 +25,6 @@ public:
     void CursorSelect() override;
     void Compose(Lines& lines) override;
 
-    uint32_t GetRadio() const { return radio; }
-
 private:
     void UpdateCursorShapes();
 

@@ -8,7 +8,7 @@ namespace {
 constexpr int kKeyword = TRACEKW::kHotas;
 }
 
-CDefaultPage::CDefaultPage(const SimRegistry& registry) : CPage(registry, 0, 0) {
+CDefaultPage::CDefaultPage(const SimRegistry& registry) : CPage(registry, 0) {
     CTraceScope scope(kKeyword, "XPL::CDefaultPage::CDefaultPage");
 }
 

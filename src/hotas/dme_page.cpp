@@ -11,7 +11,6 @@ namespace XPL {
 namespace {
 
 constexpr int kKeyword = TRACEKW::kHotas;
-constexpr uint8_t kMarks = 2;
 constexpr uint32_t kDistanceFormat = 7;  // tenths of a mile, "0012.3"
 constexpr uint32_t kSpeedFormat = 3;
 
@@ -19,7 +18,7 @@ using R = SimRegistry::DataRefs;
 
 }  // namespace
 
-CDmePage::CDmePage(const SimRegistry& registry) : CPage(registry, 0, kMarks) {
+CDmePage::CDmePage(const SimRegistry& registry) : CPage(registry, 0) {
     CTraceScope scope(kKeyword, "XPL::CDmePage::CDmePage");
 }
 

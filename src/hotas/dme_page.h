@@ -20,9 +20,6 @@ public:
     void CursorSelect() override;
     void Compose(Lines& lines) override;
 
-    // 1 for receiver 1, 0 for receiver 2.
-    uint32_t GetReceiver() const { return receiver; }
-
 private:
     void UpdateCursorShapes();
 

@@ -11,8 +11,8 @@ namespace {
 constexpr int kKeyword = TRACEKW::kHotas;
 }
 
-CHotasPanel::CPage::CPage(const SimRegistry& registry, uint8_t cursorCount, uint8_t markCount)
-    : registry(registry), cursorCount(cursorCount), markCount(markCount) {
+CHotasPanel::CPage::CPage(const SimRegistry& registry, uint8_t cursorCount)
+    : registry(registry), cursorCount(cursorCount) {
     CTraceScope scope(kKeyword, "XPL::CHotasPanel::CPage::CPage");
     ClearMarks();
 }

@@ -61,7 +61,7 @@ public:
     // A dataref of the registry, by member.
     using DataRef = XPLMDataRef SimRegistry::DataRefs::*;
 
-    CPage(const SimRegistry& registry, uint8_t cursorCount, uint8_t markCount);
+    CPage(const SimRegistry& registry, uint8_t cursorCount);
     virtual ~CPage();
     CPage(const CPage&) = delete;
     CPage& operator=(const CPage&) = delete;
@@ -84,8 +84,6 @@ public:
     uint8_t GetCursor() const { return cursor; }
     uint8_t GetCursorCount() const { return cursorCount; }
     uint32_t GetEditing() const { return editing; }
-    // The mark row as the last Compose left it.
-    std::string_view GetMarks() const { return {marks.data(), markCount}; }
 
 protected:
     // Every mark position a space.
@@ -107,9 +105,8 @@ protected:
     uint8_t cursor = 0;
     const uint8_t cursorCount;
     uint32_t editing = 0;
-    std::string text;  // shown where a page's layout names it; empty
-    std::array<char, kMostMarks> marks{};
-    const uint8_t markCount;
+    std::string text;                      // shown where a page's layout names it; empty
+    std::array<char, kMostMarks> marks{};  // a page uses as many as its layout has
 
 private:
     Lines lines;  // the last composed lines, rebuilt in place every frame

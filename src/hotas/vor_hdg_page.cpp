@@ -25,7 +25,7 @@ constexpr std::array<CHotasPanel::CPage::Command, kPositions> kDown = {&C::radio
 
 }  // namespace
 
-CVorHdgPage::CVorHdgPage(const SimRegistry& registry) : CPage(registry, kPositions, kPositions) {
+CVorHdgPage::CVorHdgPage(const SimRegistry& registry) : CPage(registry, kPositions) {
     CTraceScope scope(kKeyword, "XPL::CVorHdgPage::CVorHdgPage");
 }
 

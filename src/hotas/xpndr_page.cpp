@@ -26,7 +26,7 @@ constexpr std::array<CHotasPanel::CPage::Command, kPositions> kDown = {
 
 }  // namespace
 
-CXpndrPage::CXpndrPage(const SimRegistry& registry) : CPage(registry, kPositions, kPositions) {
+CXpndrPage::CXpndrPage(const SimRegistry& registry) : CPage(registry, kPositions) {
     CTraceScope scope(kKeyword, "XPL::CXpndrPage::CXpndrPage");
 }
 

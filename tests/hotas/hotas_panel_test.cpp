@@ -1,6 +1,6 @@
 // The stick panel over the virtual bus and simulator: the page list read from the configuration
-// file (and its errors), paging with wrap, the cursor buttons handed to the current page which
-// keeps its state while others are shown, and the link looked up every frame.
+// file (and its errors), a stick without pages, and the current page shown through the link of
+// the stick's key. Paging and the cursor buttons end to end: tests/scenarios/hotas.sim.
 #include "hotas/hotas_panel.h"
 
 #include <gtest/gtest.h>
@@ -110,7 +110,6 @@ protected:
             Frame({});
         }
     }
-    CHotasPanel::CPage& Page(size_t index) { return *panel_->GetPage(index); }
     std::wstring FilePath() const {
         std::wstring folder;
         CGlasslink::GetConfigureFilePath(folder);
@@ -193,44 +192,6 @@ TEST_F(HotasPanelTest, UnreadableFileLeavesNoPagesAndButtonsDoNothing) {
     }
 }
 
-// ---- Buttons ----
-
-TEST_F(HotasPanelTest, PageButtonsStepBothWaysWithWrap) {
-    Configure("<ComNav radio1=\"true\"/><Xpndr/><ComNav radio1=\"false\"/>");
-    Start();
-    const struct {
-        uint16_t button;
-        size_t page;
-    } steps[] = {
-        {CHotasPanel::kPreviousPage, 3}, {CHotasPanel::kNextPage, 0}, {CHotasPanel::kNextPage, 1},
-        {CHotasPanel::kNextPage, 2},     {CHotasPanel::kNextPage, 3}, {CHotasPanel::kNextPage, 0},
-    };
-    for (const auto& step : steps) {
-        // Held over two frames and released: one step.
-        Frame({step.button});
-        Frame({step.button});
-        Frame({});
-        EXPECT_EQ(panel_->GetCurrentPage(), step.page);
-    }
-}
-
-TEST_F(HotasPanelTest, CursorButtonsGoToTheCurrentPageWhichKeepsItsState) {
-    Configure("<ComNav radio1=\"true\"/><Xpndr/>");
-    Start();
-    // COM standby coarse, adjusting.
-    Press({CHotasPanel::kCursorDown, CHotasPanel::kCursorSelect});
-    // The transponder's own cursor moves, editing there is its own.
-    Press({CHotasPanel::kNextPage, CHotasPanel::kCursorUp, CHotasPanel::kCursorUp});
-    EXPECT_EQ(Page(1).GetCursor(), 2u);
-    EXPECT_EQ(Page(1).GetEditing(), 0u);
-    EXPECT_EQ(TakeJournal(), std::vector<std::string>{});
-
-    Press({CHotasPanel::kPreviousPage, CHotasPanel::kCursorUp});
-    EXPECT_EQ(Page(0).GetCursor(), 1u);
-    EXPECT_EQ(Page(0).GetEditing(), 1u);
-    EXPECT_EQ(TakeJournal(), std::vector<std::string>{"cmd once sim/radios/stby_com1_coarse_up"});
-}
-
 // ---- Display ----
 
 TEST_F(HotasPanelTest, ShowsTheCurrentPageThroughTheLinkOfItsKey) {
@@ -251,15 +212,12 @@ TEST_F(HotasPanelTest, ShowsTheCurrentPageThroughTheLinkOfItsKey) {
     const size_t requests = VIRTUAL::DisplayRequests(display).size();
     Frame({});
     EXPECT_EQ(VIRTUAL::DisplayRequests(display).size(), requests);
-    // A page change shows in the frame of the press.
-    Frame({CHotasPanel::kNextPage});
-    EXPECT_EQ(shown(), (Shown{" DME    [R1]", "0000.0 NM", "000 KT"}));
-    // Without the link the frame is skipped.
+    // Without the link the frame is skipped: the page change does not show.
     links_.link.reset();
-    Frame({});
-    Frame({CHotasPanel::kPreviousPage});
-    EXPECT_EQ(shown()[0], " DME    [R1]");
-    EXPECT_EQ(links_.keys, Texts(5, kLinkKey));
+    Frame({CHotasPanel::kNextPage});
+    EXPECT_EQ(panel_->GetCurrentPage(), 1u);
+    EXPECT_EQ(shown()[0], " Transponder");
+    EXPECT_EQ(links_.keys, Texts(3, kLinkKey));
     panel_.reset();
     link->Uninitialize();
 }

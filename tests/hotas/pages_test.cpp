@@ -157,8 +157,6 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"ComNav", Kind::ComNav1, "", "  COM1    NAV1  |[118.00] 110.30 | 121.50  113.90 "},
         LineCase{"ComNavEditing", Kind::ComNav1, "US",
                  "  COM1    NAV1  | 118.00  110.30 | 121.50  113.90{"},
-        LineCase{"ComNav2Coarse", Kind::ComNav2, "D",
-                 "  COM2    NAV2  | 132.97  108.00 |>124.55  117.95 "},
         LineCase{"ComNav2Nav", Kind::ComNav2, "UUU",
                  "  COM2    NAV2  | 132.97 [108.00]| 124.55  117.95 "},
         LineCase{"AdfTens", Kind::Adf, "DDD", " ADF   ON | 362 | 3>62", {{kAdfStandby, 362}}},
@@ -168,7 +166,6 @@ INSTANTIATE_TEST_SUITE_P(
                  " ADF   OFF | 362 | 03}5",
                  {{kAdfStandby, 35}, {"sim/cockpit2/radios/actuators/audio_selection_adf1", 2}}},
         LineCase{"AdfLongStandby", Kind::Adf, "D", " ADF   ON |[362]| 175", {{kAdfStandby, 1750}}},
-        LineCase{"Dme", Kind::Dme, "", " DME    [R1]|0012.3 NM|120 KT"},
         LineCase{"DmeReceiver2", Kind::Dme, "SUD", " DME    [R2]|0004.0 NM|095 KT"},
         LineCase{
             "DmeBeyond999", Kind::Dme, "", " DME    [R1]|1234.5 NM|120 KT", {{kDistance, 1234.56}}},
@@ -187,11 +184,6 @@ INSTANTIATE_TEST_SUITE_P(
                  {{"sim/cockpit/autopilot/altitude", 123456.0},
                   {"sim/cockpit/autopilot/vertical_velocity", -12000.0},
                   {kDirector, 1}}},
-        LineCase{"AutopilotModes",
-                 Kind::Autopilot,
-                 "DD",
-                 " ALT     12000 | VS      -700 |[AP]     OFF ",
-                 {{kDirector, 0}}},
         LineCase{"AutopilotOddDirector",
                  Kind::Autopilot,
                  "U",
@@ -324,38 +316,13 @@ TEST_F(PageTest, AutopilotDirectorStepsWhileEditing) {
                                     "cmd once sim/autopilot/fdir_servos_down_one"}));
 }
 
-TEST_F(PageTest, DmeSelectSwitchesReceiversWithoutEditing) {
-    CDmePage page(GetSimRegistry());
-    Press(page, "S");
-    EXPECT_EQ(page.GetReceiver(), 0u);
-    Press(page, "S");
-    EXPECT_EQ(page.GetReceiver(), 1u);
-    EXPECT_EQ(page.GetEditing(), 0u);
-    EXPECT_EQ(TakeJournal(), Texts{});
-}
-
-TEST_F(PageTest, ModePageOpensInPlaceAndClosesOnTheNextDisplay) {
+TEST_F(PageTest, ModePageClosesOnTheNextDisplayAndKeepsItsCursor) {
     CAutopilotPage page(GetSimRegistry());
-    const Texts own = {" ALT     12000 ", " VS      -700 ", "[AP]     ON "};
-    const Texts modes = {"[HDG] NAV  IAS ", " ALT  VS   APR ", " REV  <<< "};
-
-    Press(page, "DDS");
-    EXPECT_EQ(Show(page), modes);
-    // The buttons are the mode page's: a mode runs and the page stays.
-    Press(page, "S");
-    EXPECT_EQ(TakeJournal(), Texts{"cmd once sim/autopilot/heading"});
-    Press(page, "U");
-    EXPECT_EQ(page.GetCursor(), CAutopilotPage::kModes);
-    EXPECT_EQ(page.GetSelectPage().GetCursor(), CAutopilotSelectPage::kBack);
-
-    // "<<<": the next display is the autopilot page's own, its cursor where it was.
-    Press(page, "S");
+    Press(page, "DDSUS");  // open, "<<<", close
     EXPECT_EQ(page.GetSelectOpen(), 1u);
-    EXPECT_EQ(Show(page), own);
+    EXPECT_EQ(Show(page)[2], "[AP]     ON ");
     EXPECT_EQ(page.GetSelectOpen(), 0u);
-
-    // Opened again, the mode page keeps its cursor.
-    Press(page, "S");
+    Press(page, "S");  // open again
     EXPECT_EQ(Show(page)[2], " REV [<<<]");
 }
 
