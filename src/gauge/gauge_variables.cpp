@@ -65,13 +65,18 @@ bool CGaugeVariables::IsVariableLetter(wchar_t letter) {
 }
 
 void CGaugeVariables::Register(wchar_t letter, std::wstring_view name, std::wstring_view unit) {
-    if (!IsVariableLetter(letter) || names_.size() >= kMaxCount || Find(name, unit) >= 0) {
+    if (!IsVariableLetter(letter) || names_.size() >= kMaxCount) {
         return;
+    }
+    const KeyParts parts{name, unit};
+    const auto place = index_.lower_bound(parts);
+    if (place != index_.end() && !KeyLess()(parts, place->first)) {
+        return;  // held already
     }
     std::wstring key(name);
     key += L',';
     key += unit;
-    index_.emplace(std::move(key), static_cast<int32_t>(names_.size()));
+    index_.emplace_hint(place, std::move(key), static_cast<int32_t>(names_.size()));
     names_.emplace_back(name);
     units_.emplace_back(unit);
 
