@@ -20,8 +20,14 @@ public:
     bool StartElement(std::wstring_view name, const PLATFORM::XmlAttribute* attributes,
                       size_t count) override {
         if (current_ == nullptr && root_ != nullptr) {
-            return false;  // a second root: the reader refuses it before
+            stopReason_ = L"more than one root element";
+            return false;
         }
+        if (depth_ >= CXmlNode::kMaxDepth) {
+            stopReason_ = L"elements nested deeper than " + std::to_wstring(CXmlNode::kMaxDepth);
+            return false;
+        }
+        ++depth_;
         auto node = std::make_unique<CXmlNode>();
         node->name = name;
         for (size_t i = 0; i < count; ++i) {
@@ -43,6 +49,7 @@ public:
             return false;
         }
         current_ = current_->parent;
+        --depth_;
         return true;
     }
     bool Characters(std::wstring_view text) override {
@@ -53,10 +60,13 @@ public:
     }
 
     std::unique_ptr<CXmlNode> TakeRoot() { return std::move(root_); }
+    const std::wstring& StopReason() const { return stopReason_; }
 
 private:
     std::unique_ptr<CXmlNode> root_;
     CXmlNode* current_ = nullptr;
+    size_t depth_ = 0;
+    std::wstring stopReason_;
 };
 
 std::unique_ptr<CXmlNode> Failed(std::wstring* error, std::wstring reason) {
@@ -109,7 +119,9 @@ std::unique_ptr<CXmlNode> CXmlNode::ParseXmlBytes(std::string_view bytes, std::w
     CTreeBuilder builder;
     const PLATFORM::XmlStatus status = PLATFORM::ReadXmlEvents(bytes, builder);
     if (!status) {
-        return Failed(error, status.message.empty() ? L"the file is no XML" : status.message);
+        const std::wstring& reason =
+            !builder.StopReason().empty() ? builder.StopReason() : status.message;
+        return Failed(error, reason.empty() ? L"the file is not well-formed XML" : reason);
     }
     std::unique_ptr<CXmlNode> root = builder.TakeRoot();
     if (root == nullptr) {

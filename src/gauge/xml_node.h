@@ -19,6 +19,8 @@ public:
     // Gauge files larger than this are refused unread: no gauge comes near it, and a tree of it
     // stays a few hundred megabytes at most.
     static constexpr size_t kMaxFileBytes = 16u << 20;
+    // Elements nest at most this deep (as MSXML's DOM allows).
+    static constexpr size_t kMaxDepth = 256;
 
     CXmlNode() = default;
     CXmlNode(const CXmlNode&) = delete;
