@@ -52,15 +52,19 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"CData", "<G><V>x<![CDATA[ y&z<> ]]>w</V></G>", L"x y&z<> w"},
         TextCase{"CommentSplits", "<G><V>x <!-- c --> y</V></G>", L"x  y"},
         TextCase{"TextAroundAChild", "<G><V>a<W>inner</W>b</V></G>", L"ab"},
-        TextCase{"Crlf", "<G>\r\n  <V>a\r\nb</V>\r\n</G>\r\n", L"a\nb"},
+        // A CR LF is a piece of its own, so lines written on Windows join without a break; a
+        // line feed alone stays in its piece.
+        TextCase{"Crlf", "<G>\r\n  <V>a \r\n b</V>\r\n</G>\r\n", L"a  b"},
+        TextCase{"Lf", "<G>\n  <V>a\n\nb</V>\n</G>\n", L"a\n\nb"},
+        TextCase{"Cr", "<G><V>a\rb</V></G>", L"a\nb"},
         TextCase{"Utf8Bom", "\xEF\xBB\xBF<G><V>caf\xC3\xA9</V></G>", L"caf\u00e9"},
         TextCase{"Utf8Declared",
                  "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<G><V>\xE2\x82\xAC</V></G>",
                  L"\u20ac"},
         TextCase{"Utf16",
                  Utf16(u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n"
-                       u"<G><V>1 &lt; \u00fc</V></G>\r\n"),
-                 L"1 < \u00fc"},
+                       u"<G><V>1 &lt; x\u00fc</V></G>\r\n"),
+                 L"1 < x\u00fc"},
         TextCase{"Latin1", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><G><V>\xFC</V></G>",
                  L"\u00fc"}),
     [](const auto& info) { return std::string(info.param.label); });
@@ -68,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(XmlNodeTest, BuildsTheTreeWithAttributesByLocalName) {
     const std::unique_ptr<CXmlNode> root = CXmlNode::ParseXmlBytes(
         "<x:Gauge xmlns:x='urn:g' xmlns='urn:d' x:Name='N' b=\"&lt;2\">"
-        "<Element><Position X='1' Y='2'/></Element><Element/><?pi ignored?></x:Gauge>");
+        "<Element><Position X='1' Y='2\r\n'/></Element><Element/><?pi ignored?></x:Gauge>");
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->name, L"Gauge");
     EXPECT_EQ(root->parent, nullptr);
@@ -80,7 +84,7 @@ TEST(XmlNodeTest, BuildsTheTreeWithAttributesByLocalName) {
     EXPECT_EQ(position.name, L"Position");
     EXPECT_EQ(position.parent, root->children[0].get());
     ASSERT_NE(position.GetAttribute(L"Y"), nullptr);
-    EXPECT_EQ(*position.GetAttribute(L"Y"), L"2");
+    EXPECT_EQ(*position.GetAttribute(L"Y"), L"2 ");
     EXPECT_EQ(position.GetAttribute(L"y"), nullptr);
     EXPECT_TRUE(root->children[1]->children.empty());
 }

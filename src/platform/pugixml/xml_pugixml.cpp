@@ -345,7 +345,8 @@ struct XmlBackend {
         return CXmlNode(node ? node.internal_object() : nullptr);
     }
 
-    // With raw, the document is left as written (references not replaced) for the event reader.
+    // With raw, the document is left as written (references, line ends and blanks in attributes as
+    // they are) for the event reader.
     static XmlStatus Parse(CXmlDocument& document, const void* data, size_t size,
                            pugi::xml_encoding encoding, bool raw = false) {
         Document* doc = Doc(document);
@@ -357,7 +358,11 @@ struct XmlBackend {
         constexpr unsigned kRawOptions =
             (kParseOptions | pugi::parse_fragment | pugi::parse_declaration | pugi::parse_doctype) &
             ~pugi::parse_escapes;
-        pugi::xml_parse_result result = doc->doc.load_buffer(data, size, kRawOptions, encoding);
+        // The event reader also sees line ends and attribute blanks as written.
+        constexpr unsigned kEventOptions =
+            kRawOptions & ~(pugi::parse_eol | pugi::parse_wconv_attribute);
+        pugi::xml_parse_result result =
+            doc->doc.load_buffer(data, size, raw ? kEventOptions : kRawOptions, encoding);
         if (result) {
             const std::string fault = CheckWellFormed(doc->doc);
             if (!fault.empty()) {
@@ -700,36 +705,97 @@ std::wstring ReferenceText(std::string_view name) {
     return text;
 }
 
-// Hands text as written to the sink the way the SAX reader does: each reference as a piece of
-// its own, the literal runs between references as pieces.
-bool SendText(const char* raw, IXmlEventSink& sink) {
-    const std::string_view text(raw);
-    size_t at = 0;
-    while (at < text.size()) {
-        const size_t amp = text.find('&', at);
-        if (amp != at) {
-            const size_t end = amp == std::string_view::npos ? text.size() : amp;
-            if (!sink.Characters(ToWide(std::string(text.substr(at, end - at)).c_str()))) {
+// Hands text as written to the sink the way MSXML's SAX reader does: each reference as a piece
+// of its own; the literal runs between references broken at line ends, where a CR LF becomes a
+// piece "\n" of its own and a lone CR a "\n" that starts the next piece.
+class CTextSender {
+public:
+    explicit CTextSender(IXmlEventSink& sink) : sink_(sink) {}
+
+    bool Send(const char* raw) {
+        const std::string_view text(raw);
+        size_t at = 0;
+        while (at < text.size()) {
+            const size_t amp = text.find('&', at);
+            if (!SendLiteral(text.substr(at, amp == std::string_view::npos ? amp : amp - at))) {
                 return false;
             }
-            at = end;
-            continue;
+            if (amp == std::string_view::npos) {
+                break;
+            }
+            const size_t semicolon = text.find(';', amp);
+            if (semicolon == std::string_view::npos) {
+                return false;  // refused by the well-formedness check already
+            }
+            if (!Flush() ||
+                !sink_.Characters(ReferenceText(text.substr(amp + 1, semicolon - amp - 1)))) {
+                return false;
+            }
+            at = semicolon + 1;
         }
-        const size_t semicolon = text.find(';', amp);
-        if (semicolon == std::string_view::npos) {
-            return false;  // refused by the well-formedness check already
-        }
-        if (!sink.Characters(ReferenceText(text.substr(amp + 1, semicolon - amp - 1)))) {
-            return false;
-        }
-        at = semicolon + 1;
+        return Flush();
     }
-    return true;
+
+private:
+    bool SendLiteral(std::string_view text) {
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (text[i] != '\r') {
+                piece_ += text[i];
+                continue;
+            }
+            if (!Flush()) {
+                return false;
+            }
+            if (i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+                if (!sink_.Characters(L"\n")) {
+                    return false;
+                }
+            } else {
+                piece_ = "\n";
+            }
+        }
+        return true;
+    }
+    bool Flush() {
+        if (piece_.empty()) {
+            return true;
+        }
+        const std::wstring wide = ToWide(piece_.c_str());
+        piece_.clear();
+        return sink_.Characters(wide);
+    }
+
+    IXmlEventSink& sink_;
+    std::string piece_;
+};
+
+// CR LF and lone CR as one line feed, the way XML reads line ends.
+std::string NormaliseLineEnds(std::string_view text) {
+    std::string normal;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            normal += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+        } else {
+            normal += text[i];
+        }
+    }
+    return normal;
 }
 
-// An attribute's value as written, with its references replaced.
+// An attribute's value as written, read as XML reads it: each line end and each literal blank
+// becomes a space, then references are replaced.
 std::wstring AttributeValue(const char* raw) {
-    const std::string_view text(raw);
+    std::string blanks = NormaliseLineEnds(raw);
+    for (char& c : blanks) {
+        if (c == '\t' || c == '\n') {
+            c = ' ';
+        }
+    }
+    const std::string_view text(blanks);
     std::wstring value;
     size_t at = 0;
     while (at < text.size()) {
@@ -862,10 +928,10 @@ XmlStatus ReadXmlEvents(std::string_view bytes, IXmlEventSink& sink) {
                     child = node.first_child();
                     continue;
                 case pugi::node_pcdata:
-                    goOn = SendText(child.value(), sink);
+                    goOn = CTextSender(sink).Send(child.value());
                     break;
                 case pugi::node_cdata:
-                    goOn = sink.Characters(ToWide(child.value()));
+                    goOn = sink.Characters(ToWide(NormaliseLineEnds(child.value()).c_str()));
                     break;
                 default:
                     break;
