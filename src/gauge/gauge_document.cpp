@@ -85,6 +85,13 @@ void CGaugeDocument::LoadImage(CGaugeImage& image, const std::wstring* fileName,
     if (image.HasBitmap()) {
         return;  // only the first bitmap of an image loads
     }
+    if (bitmapLoads_ >= kMaxBitmapLoads) {
+        bitmapFailures.push_back(imageFolder + L"\\" + (fileName != nullptr ? *fileName : L"") +
+                                 L": the gauge asks for more than " +
+                                 std::to_wstring(kMaxBitmapLoads) + L" bitmaps");
+        return;
+    }
+    ++bitmapLoads_;
     if (!image.Load(imageFolder, fileName != nullptr ? *fileName : std::wstring(), axisX, axisY,
                     alpha, &pixelBudget_)) {
         bitmapFailures.push_back(image.Path() + L": " + image.Failure());

@@ -25,7 +25,8 @@
 // target size is its background's size, so it is placed like a classic gauge of that size.
 //
 // Bounds for shared files: at most kMaxElements elements, and the bitmaps of one gauge hold at
-// most kMaxPixels pixels together (a bitmap past that is not loaded).
+// most kMaxPixels pixels together, from at most kMaxBitmapLoads files (a bitmap past that is not
+// loaded).
 #pragma once
 
 #include <cstdint>
@@ -67,6 +68,8 @@ class CGaugeDocument {
 public:
     static constexpr size_t kMaxElements = 1024;
     static constexpr uint64_t kMaxPixels = 16u << 20;
+    // Bitmap files one gauge may ask for (each element has two images).
+    static constexpr size_t kMaxBitmapLoads = 4 * kMaxElements;
 
     CGaugeDocument() = default;
     CGaugeDocument(const CGaugeDocument&) = delete;
@@ -116,6 +119,7 @@ private:
 
     CGaugeVariables* variables_ = nullptr;
     uint64_t pixelBudget_ = kMaxPixels;
+    size_t bitmapLoads_ = 0;
     bool tooManyElements_ = false;
 };
 

@@ -105,8 +105,16 @@ void CGaugeVariables::Register(wchar_t letter, std::wstring_view name, std::wstr
 
 void CGaugeVariables::RegisterScript(std::wstring_view script) {
     CGaugeScript(this).CollectVariables(script);
-    current_.assign(names_.size(), 0.0f);
-    working_.assign(names_.size(), 0.0f);
+    // Loading registers script after script while every value is still 0: growing the arrays
+    // then costs only the new entries, so a file of many scripts loads in linear time.
+    if (valuesWritten_) {
+        current_.assign(names_.size(), 0.0f);
+        working_.assign(names_.size(), 0.0f);
+        valuesWritten_ = false;
+    } else {
+        current_.resize(names_.size(), 0.0f);
+        working_.resize(names_.size(), 0.0f);
+    }
 }
 
 int32_t CGaugeVariables::Find(std::wstring_view name, std::wstring_view unit) const {
@@ -156,6 +164,7 @@ void CGaugeVariables::Write(wchar_t letter, std::wstring_view name, std::wstring
     const int32_t index = Find(name, unit);
     if (index >= 0 && static_cast<size_t>(index) < working_.size()) {
         working_[static_cast<size_t>(index)] = value;
+        valuesWritten_ = true;
     }
 }
 
@@ -197,6 +206,7 @@ bool CGaugeVariables::Fetch() {
         if (fresh > current + kChangeThreshold || current - kChangeThreshold > fresh) {
             current_[i] = fresh;
             changed = true;
+            valuesWritten_ = true;
         }
     }
     if (changed && working_.size() == current_.size()) {

@@ -108,6 +108,7 @@ private:
     std::vector<std::wstring> names_;
     std::vector<std::wstring> units_;
     std::vector<Source> sources_;
+    bool valuesWritten_ = false;  // some value may differ from 0 since the arrays were reset
 };
 
 }  // namespace XPL
