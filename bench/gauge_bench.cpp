@@ -2,6 +2,8 @@
 // context; every simulator frame fetches the gauge's variables.
 #include <benchmark/benchmark.h>
 
+#include <string>
+
 #include "alloc_counter.h"
 #include "gauge/gauge_script.h"
 #include "gauge/gauge_variables.h"
@@ -54,10 +56,11 @@ void BM_FetchNeedleVariables(benchmark::State& state) {
     XPL::CGaugeVariables variables;
     Register(variables);
     variables.Fetch();  // looks the handles up
+    const std::string speedPath = "sim/cockpit2/gauges/indicators/airspeed_kts_pilot";
     float speed = 20.0f;
     const long before = AllocationCount();
     for (auto _ : state) {
-        XPL::VSIM::SetFloat("sim/cockpit2/gauges/indicators/airspeed_kts_pilot", speed);
+        XPL::VSIM::SetFloat(speedPath, speed);
         benchmark::DoNotOptimize(variables.Fetch());
         speed = speed > 220.0f ? 20.0f : speed + 1.0f;
     }

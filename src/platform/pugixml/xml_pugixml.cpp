@@ -752,7 +752,7 @@ private:
                     return false;
                 }
             } else {
-                piece_ = "\n";
+                piece_.push_back('\n');  // Flush left it empty
             }
         }
         return true;
