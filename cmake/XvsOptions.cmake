@@ -14,6 +14,14 @@ elseif(NOT XVS_SANITIZE STREQUAL "")
     message(FATAL_ERROR "XVS_SANITIZE must be empty, address or thread")
 endif()
 
+if(XVS_FUZZ)
+    # Every object is instrumented for libFuzzer's coverage; the fuzz programs link its driver.
+    target_compile_options(xvs_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined
+                                                 -fno-omit-frame-pointer
+                                                 -fno-sanitize-recover=undefined)
+    target_link_options(xvs_options INTERFACE -fsanitize=address,undefined)
+endif()
+
 find_package(Threads REQUIRED)
 target_link_libraries(xvs_options INTERFACE Threads::Threads)
 

@@ -1,9 +1,10 @@
 // Seam: XML documents for the configuration readers (DOM: load a file or a text, select nodes by
-// XPath 1.0, read names, attributes and texts, create elements, set attributes, save).
-// Windows maps it onto the MSXML 6 DOM document; other builds onto pugixml. Both accept what
-// users' files hold: paths with backslashes, CRLF line ends, UTF-8 with or without a byte-order
-// mark, UTF-16 with a byte-order mark, and 8-bit files declaring ISO-8859-1 or windows-1252.
-// Failures are results with a message; nothing throws.
+// XPath 1.0, read names, attributes and texts, create elements, set attributes, save), and the
+// gauge-file reader (a file read as a stream of element and text events).
+// Windows maps them onto the MSXML 6 DOM document and SAX reader; other builds onto pugixml. Both
+// accept what users' files hold: paths with backslashes, CRLF line ends, UTF-8 with or without a
+// byte-order mark, UTF-16 with a byte-order mark, and 8-bit files declaring ISO-8859-1 or
+// windows-1252. Failures are results with a message; nothing throws.
 //
 // Threads: a document and its nodes belong to the thread that called Create; every later call
 // and the destruction happen there (on Windows that thread's COM is set up by Create as needed).
@@ -116,6 +117,37 @@ private:
     friend struct XmlBackend;
     void* impl_ = nullptr;  // backend document
 };
+
+// One attribute of a started element: its local name (without a namespace prefix) and value.
+struct XmlAttribute {
+    std::wstring_view name;
+    std::wstring_view value;
+};
+
+// Receives a document's events in document order. The views are valid during the call only.
+// A false return stops the reading, which then fails.
+class IXmlEventSink {
+public:
+    // An element starts: its local name and its attributes as the file lists them (namespace
+    // declarations are no attributes).
+    virtual bool StartElement(std::wstring_view name, const XmlAttribute* attributes,
+                              size_t count) = 0;
+    virtual bool EndElement() = 0;
+    // A piece of character data of the current element: a run of text (references already
+    // replaced) or a CDATA section's content. One run may come in several pieces; pieces of
+    // blanks only may come between them.
+    virtual bool Characters(std::wstring_view text) = 0;
+
+protected:
+    ~IXmlEventSink() = default;
+};
+
+// Reads a file's bytes and hands its events to sink. The encodings and the well-formedness rules
+// are those of CXmlDocument::LoadFile; entities that a document type declaration would define
+// are never expanded (a document using one fails). Events may have reached the sink before a
+// failure is found: a failed read is to be discarded whole. Threads: any thread; on Windows the
+// calling thread's COM is set up for the call as needed.
+XmlStatus ReadXmlEvents(std::string_view bytes, IXmlEventSink& sink);
 
 // text without the XML white space (blank, tab, CR, LF) at either end: what CXmlNode::Text gives.
 inline std::wstring TrimXmlWhiteSpace(std::wstring_view text) {

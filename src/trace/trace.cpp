@@ -240,7 +240,7 @@ size_t FormatTraceText(wchar_t* out, size_t capacity, const wchar_t* format, con
                        size_t argCount) {
     CLineWriter w(out, capacity);
     size_t next = 0;
-    const TraceArg none;
+    const TraceArg none{};
     auto take = [&]() -> const TraceArg& { return next < argCount ? args[next++] : none; };
 
     for (const wchar_t* p = format; p != nullptr && *p != L'\0'; ++p) {

@@ -345,8 +345,10 @@ struct XmlBackend {
         return CXmlNode(node ? node.internal_object() : nullptr);
     }
 
+    // With raw, the document is left as written (references, line ends and blanks in attributes as
+    // they are) for the event reader.
     static XmlStatus Parse(CXmlDocument& document, const void* data, size_t size,
-                           pugi::xml_encoding encoding) {
+                           pugi::xml_encoding encoding, bool raw = false) {
         Document* doc = Doc(document);
         if (doc == nullptr) {
             return Failure(L"the parser was not created");
@@ -356,12 +358,19 @@ struct XmlBackend {
         constexpr unsigned kRawOptions =
             (kParseOptions | pugi::parse_fragment | pugi::parse_declaration | pugi::parse_doctype) &
             ~pugi::parse_escapes;
-        pugi::xml_parse_result result = doc->doc.load_buffer(data, size, kRawOptions, encoding);
+        // The event reader also sees line ends and attribute blanks as written.
+        constexpr unsigned kEventOptions =
+            kRawOptions & ~(pugi::parse_eol | pugi::parse_wconv_attribute);
+        pugi::xml_parse_result result =
+            doc->doc.load_buffer(data, size, raw ? kEventOptions : kRawOptions, encoding);
         if (result) {
             const std::string fault = CheckWellFormed(doc->doc);
             if (!fault.empty()) {
                 doc->Reset();
                 return Failure(ToWide(fault.c_str()));
+            }
+            if (raw) {
+                return {};
             }
             result = doc->doc.load_buffer(data, size, kParseOptions, encoding);
         }
@@ -374,7 +383,7 @@ struct XmlBackend {
     }
 
     // Settles the encoding of a file's bytes as MSXML would, then parses.
-    static XmlStatus ParseBytes(CXmlDocument& document, std::string& bytes) {
+    static XmlStatus ParseBytes(CXmlDocument& document, std::string& bytes, bool raw = false) {
         if (StartsWith(bytes, {0xFF, 0xFE}) || StartsWith(bytes, {0xFE, 0xFF}) ||
             StartsWith(bytes, {0x3C, 0x00, 0x3F, 0x00}) ||
             StartsWith(bytes, {0x00, 0x3C, 0x00, 0x3F})) {
@@ -384,7 +393,7 @@ struct XmlBackend {
                     return Failure(L"a NUL character in the text");
                 }
             }
-            return Parse(document, bytes.data(), bytes.size(), pugi::encoding_auto);
+            return Parse(document, bytes.data(), bytes.size(), pugi::encoding_auto, raw);
         }
         if (bytes.find('\0') != std::string::npos) {
             return Failure(L"a NUL character in the text");
@@ -394,7 +403,7 @@ struct XmlBackend {
                         bytes.size() - 3)) {
                 return Failure(L"the text is not valid UTF-8");
             }
-            return Parse(document, bytes.data(), bytes.size(), pugi::encoding_utf8);
+            return Parse(document, bytes.data(), bytes.size(), pugi::encoding_utf8, raw);
         }
         const std::string encoding = DeclaredEncoding(bytes);
         if (encoding.empty() || encoding == "utf-8" || encoding == "utf8" ||
@@ -402,15 +411,15 @@ struct XmlBackend {
             if (!IsUtf8(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size())) {
                 return Failure(L"the text is not valid UTF-8");
             }
-            return Parse(document, bytes.data(), bytes.size(), pugi::encoding_utf8);
+            return Parse(document, bytes.data(), bytes.size(), pugi::encoding_utf8, raw);
         }
         if (encoding == "iso-8859-1" || encoding == "iso_8859-1" || encoding == "latin1" ||
             encoding == "latin-1" || encoding == "l1" || encoding == "iso8859-1") {
-            return Parse(document, bytes.data(), bytes.size(), pugi::encoding_latin1);
+            return Parse(document, bytes.data(), bytes.size(), pugi::encoding_latin1, raw);
         }
         if (encoding == "windows-1252" || encoding == "cp1252" || encoding == "x-cp1252") {
             const std::string utf8 = Cp1252ToUtf8(bytes);
-            return Parse(document, utf8.data(), utf8.size(), pugi::encoding_utf8);
+            return Parse(document, utf8.data(), utf8.size(), pugi::encoding_utf8, raw);
         }
         return Failure(L"the encoding " + ToWide(encoding.c_str()) + L" is not supported");
     }
@@ -661,6 +670,290 @@ CXmlNode CXmlDocument::CreateElement(std::wstring_view name) {
         return CXmlNode();
     }
     return XmlBackend::Make(element);
+}
+
+namespace {
+
+// The character a reference written as "&name;" stands for (checked well-formed before).
+std::wstring ReferenceText(std::string_view name) {
+    uint32_t code = 0;
+    if (name == "amp") {
+        code = '&';
+    } else if (name == "lt") {
+        code = '<';
+    } else if (name == "gt") {
+        code = '>';
+    } else if (name == "quot") {
+        code = '"';
+    } else if (name == "apos") {
+        code = '\'';
+    } else if (name.size() > 1 && name[0] == '#') {
+        const bool hex = name[1] == 'x';
+        for (const char c : name.substr(hex ? 2 : 1)) {
+            const uint32_t digit = c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+            code = code * (hex ? 16 : 10) + digit;
+        }
+    }
+    std::wstring text;
+    if (sizeof(wchar_t) == 2 && code > 0xFFFF) {
+        code -= 0x10000;
+        text += static_cast<wchar_t>(0xD800 + (code >> 10));
+        text += static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
+    } else {
+        text += static_cast<wchar_t>(code);
+    }
+    return text;
+}
+
+// Hands text as written to the sink the way MSXML's SAX reader does: each reference as a piece
+// of its own; the literal runs between references broken at line ends, where a CR LF becomes a
+// piece "\n" of its own and a lone CR a "\n" that starts the next piece.
+class CTextSender {
+public:
+    explicit CTextSender(IXmlEventSink& sink) : sink_(sink) {}
+
+    bool Send(const char* raw) {
+        const std::string_view text(raw);
+        size_t at = 0;
+        while (at < text.size()) {
+            const size_t amp = text.find('&', at);
+            if (!SendLiteral(text.substr(at, amp == std::string_view::npos ? amp : amp - at))) {
+                return false;
+            }
+            if (amp == std::string_view::npos) {
+                break;
+            }
+            const size_t semicolon = text.find(';', amp);
+            if (semicolon == std::string_view::npos) {
+                return false;  // refused by the well-formedness check already
+            }
+            if (!Flush() ||
+                !sink_.Characters(ReferenceText(text.substr(amp + 1, semicolon - amp - 1)))) {
+                return false;
+            }
+            at = semicolon + 1;
+        }
+        return Flush();
+    }
+
+private:
+    bool SendLiteral(std::string_view text) {
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (text[i] != '\r') {
+                piece_ += text[i];
+                continue;
+            }
+            if (!Flush()) {
+                return false;
+            }
+            if (i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+                if (!sink_.Characters(L"\n")) {
+                    return false;
+                }
+            } else {
+                piece_.push_back('\n');  // Flush left it empty
+            }
+        }
+        return true;
+    }
+    bool Flush() {
+        if (piece_.empty()) {
+            return true;
+        }
+        const std::wstring wide = ToWide(piece_.c_str());
+        piece_.clear();
+        return sink_.Characters(wide);
+    }
+
+    IXmlEventSink& sink_;
+    std::string piece_;
+};
+
+// CR LF and lone CR as one line feed, the way XML reads line ends.
+std::string NormaliseLineEnds(std::string_view text) {
+    std::string normal;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            normal += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+        } else {
+            normal += text[i];
+        }
+    }
+    return normal;
+}
+
+// An attribute's value as written, read as XML reads it: each line end and each literal blank
+// becomes a space, then references are replaced.
+std::wstring AttributeValue(const char* raw) {
+    std::string blanks = NormaliseLineEnds(raw);
+    for (char& c : blanks) {
+        if (c == '\t' || c == '\n') {
+            c = ' ';
+        }
+    }
+    const std::string_view text(blanks);
+    std::wstring value;
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t amp = text.find('&', at);
+        const size_t end = amp == std::string_view::npos ? text.size() : amp;
+        value += ToWide(std::string(text.substr(at, end - at)).c_str());
+        if (amp == std::string_view::npos) {
+            break;
+        }
+        const size_t semicolon = text.find(';', amp);
+        if (semicolon == std::string_view::npos) {
+            break;
+        }
+        value += ReferenceText(text.substr(amp + 1, semicolon - amp - 1));
+        at = semicolon + 1;
+    }
+    return value;
+}
+
+std::string_view Prefix(std::string_view qualified) {
+    const size_t colon = qualified.find(':');
+    return colon == std::string_view::npos ? std::string_view() : qualified.substr(0, colon);
+}
+
+std::string_view LocalName(std::string_view qualified) {
+    const size_t colon = qualified.find(':');
+    return colon == std::string_view::npos ? qualified : qualified.substr(colon + 1);
+}
+
+bool IsNamespaceDeclaration(std::string_view name) {
+    return name == "xmlns" || name.substr(0, 6) == "xmlns:";
+}
+
+// The namespace prefixes in scope while the tree is walked, each with the depth declaring it.
+class CPrefixScope {
+public:
+    void Enter(const pugi::xml_node& element, int depth) {
+        for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) {
+            const std::string_view name = a.name();
+            if (name.substr(0, 6) == "xmlns:") {
+                declared_.emplace_back(std::string(name.substr(6)), depth);
+            }
+        }
+    }
+    void Leave(int depth) {
+        while (!declared_.empty() && declared_.back().second >= depth) {
+            declared_.pop_back();
+        }
+    }
+    bool Known(std::string_view prefix) const {
+        return prefix.empty() || prefix == "xml" ||
+               std::any_of(declared_.begin(), declared_.end(),
+                           [&](const auto& entry) { return entry.first == prefix; });
+    }
+
+private:
+    std::vector<std::pair<std::string, int>> declared_;
+};
+
+XmlStatus SendElementStart(const pugi::xml_node& element, const CPrefixScope& prefixes,
+                           IXmlEventSink& sink) {
+    const std::string_view qualified = element.name();
+    if (!prefixes.Known(Prefix(qualified))) {
+        return Failure(L"the namespace prefix of " + ToWide(element.name()) + L" is not defined");
+    }
+    std::vector<std::wstring> texts;
+    for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) {
+        const std::string_view name = a.name();
+        if (IsNamespaceDeclaration(name)) {
+            continue;
+        }
+        if (!prefixes.Known(Prefix(name))) {
+            return Failure(L"the namespace prefix of " + ToWide(a.name()) + L" is not defined");
+        }
+        texts.push_back(ToWide(std::string(LocalName(name)).c_str()));
+        texts.push_back(AttributeValue(a.value()));
+    }
+    std::vector<XmlAttribute> attributes;
+    for (size_t i = 0; i + 1 < texts.size(); i += 2) {
+        attributes.push_back(XmlAttribute{texts[i], texts[i + 1]});
+    }
+    const std::wstring name = ToWide(std::string(LocalName(qualified)).c_str());
+    if (!sink.StartElement(name, attributes.data(), attributes.size())) {
+        return Failure(L"the reading was stopped");
+    }
+    return {};
+}
+
+}  // namespace
+
+XmlStatus ReadXmlEvents(std::string_view bytes, IXmlEventSink& sink) {
+    CXmlDocument document;
+    XmlStatus status = document.Create();
+    if (!status) {
+        return status;
+    }
+    std::string copy(bytes);
+    status = XmlBackend::ParseBytes(document, copy, true);
+    if (!status) {
+        return status;
+    }
+    const pugi::xml_document& raw = XmlBackend::Doc(document)->doc;
+    for (pugi::xml_node top = raw.first_child(); top; top = top.next_sibling()) {
+        if (top.type() == pugi::node_doctype) {
+            return Failure(L"a document type declaration (refused in a gauge file)");
+        }
+    }
+    // Depth-first without recursion; the well-formedness check bounded the depth.
+    CPrefixScope prefixes;
+    pugi::xml_node node = raw.document_element();
+    int depth = 0;
+    prefixes.Enter(node, depth);
+    status = SendElementStart(node, prefixes, sink);
+    if (!status) {
+        return status;
+    }
+    pugi::xml_node child = node.first_child();
+    for (;;) {
+        if (child) {
+            bool goOn = true;
+            switch (child.type()) {
+                case pugi::node_element:
+                    ++depth;
+                    prefixes.Enter(child, depth);
+                    status = SendElementStart(child, prefixes, sink);
+                    if (!status) {
+                        return status;
+                    }
+                    node = child;
+                    child = node.first_child();
+                    continue;
+                case pugi::node_pcdata:
+                    goOn = CTextSender(sink).Send(child.value());
+                    break;
+                case pugi::node_cdata:
+                    goOn = sink.Characters(ToWide(NormaliseLineEnds(child.value()).c_str()));
+                    break;
+                default:
+                    break;
+            }
+            if (!goOn) {
+                return Failure(L"the reading was stopped");
+            }
+            child = child.next_sibling();
+            continue;
+        }
+        // The element is complete.
+        if (!sink.EndElement()) {
+            return Failure(L"the reading was stopped");
+        }
+        prefixes.Leave(depth);
+        if (depth == 0) {
+            return {};
+        }
+        child = node.next_sibling();
+        node = node.parent();
+        --depth;
+    }
 }
 
 }  // namespace XPL::PLATFORM

@@ -1,7 +1,7 @@
-// XML seam over the MSXML 6 DOM document, created in-process through COM. A file is read into
-// memory here and handed to MSXML as bytes, so MSXML settles its encoding (byte-order mark,
-// then declaration) and no path is ever taken for a URL. mingw-w64 ships the MSXML 2 to 4
-// interfaces only; MSXML 6 has the same ones, so its class id is given here.
+// XML seam over the MSXML 6 DOM document and SAX reader, created in-process through COM. A file
+// is read into memory here and handed to MSXML as bytes, so MSXML settles its encoding
+// (byte-order mark, then declaration) and no path is ever taken for a URL. mingw-w64 ships the
+// MSXML 2 to 4 interfaces only; MSXML 6 has the same ones, so its class id is given here.
 #include <windows.h>
 
 #include <msxml2.h>
@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <utility>
+#include <vector>
 
 #include "platform/xml.h"
 
@@ -561,6 +562,247 @@ CXmlNode CXmlDocument::CreateElement(std::wstring_view name) {
         return CXmlNode();
     }
     return XmlBackend::Adopt(element);
+}
+
+namespace {
+
+// SAXXMLReader60 and the SAX interfaces.
+constexpr GUID kClsidSaxXmlReader60 = {
+    0x88D96A0C, 0xF192, 0x11D4, {0xA6, 0x5F, 0x00, 0x40, 0x96, 0x32, 0x51, 0xE5}};
+constexpr GUID kIidSaxXmlReader = {
+    0xA4F96ED0, 0xF829, 0x476E, {0x81, 0xC0, 0xCD, 0xC7, 0xBD, 0x2A, 0x08, 0x02}};
+constexpr GUID kIidSaxContentHandler = {
+    0x1545CDFA, 0x9E4E, 0x4497, {0xA8, 0xA4, 0x2B, 0xF7, 0xD0, 0x11, 0x2C, 0x44}};
+constexpr GUID kIidSaxErrorHandler = {
+    0xA60511C4, 0xCCF5, 0x479E, {0x98, 0xA3, 0xDC, 0x8D, 0xC5, 0x45, 0xB7, 0xD0}};
+
+// The SAX content handler: hands each callback to the sink. A sink that stops the reading makes
+// the callback fail, which ends the parse.
+class CSaxContentHandler : public ISAXContentHandler {
+public:
+    explicit CSaxContentHandler(IXmlEventSink& sink) : sink_(sink) {}
+    virtual ~CSaxContentHandler() = default;
+
+    HRESULT WINAPI QueryInterface(REFIID iid, void** object) override {
+        if (object == nullptr) {
+            return E_POINTER;
+        }
+        if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, kIidSaxContentHandler)) {
+            *object = static_cast<ISAXContentHandler*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG WINAPI AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&count_)); }
+    ULONG WINAPI Release() override {
+        const LONG count = ::InterlockedDecrement(&count_);
+        if (count == 0) {
+            delete this;
+        }
+        return static_cast<ULONG>(count);
+    }
+    HRESULT WINAPI putDocumentLocator(ISAXLocator*) override { return S_OK; }
+    HRESULT WINAPI startDocument() override { return S_OK; }
+    HRESULT WINAPI endDocument() override { return S_OK; }
+    HRESULT WINAPI startPrefixMapping(const wchar_t*, int, const wchar_t*, int) override {
+        return S_OK;
+    }
+    HRESULT WINAPI endPrefixMapping(const wchar_t*, int) override { return S_OK; }
+    HRESULT WINAPI startElement(const wchar_t*, int, const wchar_t* localName, int localLength,
+                                const wchar_t*, int, ISAXAttributes* attributes) override {
+        attributes_.clear();
+        int count = 0;
+        if (attributes != nullptr && SUCCEEDED(attributes->getLength(&count))) {
+            for (int i = 0; i < count; ++i) {
+                const wchar_t* qualified = nullptr;
+                const wchar_t* name = nullptr;
+                const wchar_t* value = nullptr;
+                int qualifiedLength = 0;
+                int nameLength = 0;
+                int valueLength = 0;
+                if (SUCCEEDED(attributes->getQName(i, &qualified, &qualifiedLength)) &&
+                    IsNamespaceDeclaration(View(qualified, qualifiedLength))) {
+                    continue;  // some readers list them although asked not to
+                }
+                if (SUCCEEDED(attributes->getLocalName(i, &name, &nameLength)) &&
+                    SUCCEEDED(attributes->getValue(i, &value, &valueLength))) {
+                    attributes_.push_back(
+                        XmlAttribute{View(name, nameLength), View(value, valueLength)});
+                }
+            }
+        }
+        return Result(sink_.StartElement(View(localName, localLength), attributes_.data(),
+                                         attributes_.size()));
+    }
+    HRESULT WINAPI endElement(const wchar_t*, int, const wchar_t*, int, const wchar_t*,
+                              int) override {
+        return Result(sink_.EndElement());
+    }
+    HRESULT WINAPI characters(const wchar_t* text, int length) override {
+        return length < 1 ? S_OK : Result(sink_.Characters(View(text, length)));
+    }
+    HRESULT WINAPI ignorableWhitespace(const wchar_t*, int) override { return S_OK; }
+    HRESULT WINAPI processingInstruction(const wchar_t*, int, const wchar_t*, int) override {
+        return S_OK;
+    }
+    HRESULT WINAPI skippedEntity(const wchar_t*, int) override { return S_OK; }
+
+private:
+    static std::wstring_view View(const wchar_t* text, int length) {
+        return text != nullptr && length > 0 ? std::wstring_view(text, static_cast<size_t>(length))
+                                             : std::wstring_view();
+    }
+    static HRESULT Result(bool goOn) { return goOn ? S_OK : E_ABORT; }
+    static bool IsNamespaceDeclaration(std::wstring_view name) {
+        return name == L"xmlns" || name.substr(0, 6) == L"xmlns:";
+    }
+
+    LONG count_ = 1;
+    IXmlEventSink& sink_;
+    std::vector<XmlAttribute> attributes_;
+};
+
+// The SAX error handler: the parse's result tells the failure; the first message is kept.
+class CSaxErrorHandler : public ISAXErrorHandler {
+public:
+    virtual ~CSaxErrorHandler() = default;
+
+    HRESULT WINAPI QueryInterface(REFIID iid, void** object) override {
+        if (object == nullptr) {
+            return E_POINTER;
+        }
+        if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, kIidSaxErrorHandler)) {
+            *object = static_cast<ISAXErrorHandler*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG WINAPI AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&count_)); }
+    ULONG WINAPI Release() override {
+        const LONG count = ::InterlockedDecrement(&count_);
+        if (count == 0) {
+            delete this;
+        }
+        return static_cast<ULONG>(count);
+    }
+    HRESULT WINAPI error(ISAXLocator* locator, const wchar_t* message, HRESULT) override {
+        Keep(locator, message);
+        return S_OK;
+    }
+    HRESULT WINAPI fatalError(ISAXLocator* locator, const wchar_t* message, HRESULT) override {
+        Keep(locator, message);
+        return S_OK;
+    }
+    HRESULT WINAPI ignorableWarning(ISAXLocator*, const wchar_t*, HRESULT) override { return S_OK; }
+
+    const std::wstring& Message() const { return message_; }
+
+private:
+    void Keep(ISAXLocator* locator, const wchar_t* message) {
+        if (!message_.empty() || message == nullptr) {
+            return;
+        }
+        message_ = message;
+        while (!message_.empty() && IsBlank(message_.back())) {
+            message_.pop_back();
+        }
+        int line = 0;
+        int column = 0;
+        if (locator != nullptr && SUCCEEDED(locator->getLineNumber(&line)) &&
+            SUCCEEDED(locator->getColumnNumber(&column))) {
+            message_ +=
+                L" at line " + std::to_wstring(line) + L", column " + std::to_wstring(column);
+        }
+    }
+
+    LONG count_ = 1;
+    std::wstring message_;
+};
+
+// Balances the COM set-up of one read on the calling thread.
+class CComScope {
+public:
+    CComScope() : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~CComScope() {
+        if (SUCCEEDED(result_)) {
+            ::CoUninitialize();
+        }
+    }
+    CComScope(const CComScope&) = delete;
+    CComScope& operator=(const CComScope&) = delete;
+    bool Usable() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
+    HRESULT Result() const { return result_; }
+
+private:
+    HRESULT result_;
+};
+
+}  // namespace
+
+XmlStatus ReadXmlEvents(std::string_view bytes, IXmlEventSink& sink) {
+    const CComScope com;
+    if (!com.Usable()) {
+        return Failure(L"COM cannot be initialised: " + Hex(com.Result()),
+                       static_cast<uint32_t>(com.Result()));
+    }
+    CComRef<ISAXXMLReader> reader;
+    const HRESULT created =
+        ::CoCreateInstance(kClsidSaxXmlReader60, nullptr, CLSCTX_ALL, kIidSaxXmlReader,
+                           reinterpret_cast<void**>(reader.Out()));
+    if (FAILED(created) || !reader) {
+        return Failure(L"SAXXMLReader60 cannot be created: " + Hex(created),
+                       static_cast<uint32_t>(created));
+    }
+    // A gauge file has no use for a document type: refused, so no entity can expand.
+    reader->putFeature(L"prohibit-dtd", VARIANT_TRUE);
+    CComRef<CSaxContentHandler> content(new CSaxContentHandler(sink));
+    CComRef<CSaxErrorHandler> errors(new CSaxErrorHandler());
+    HRESULT result = reader->putContentHandler(content.Get());
+    if (SUCCEEDED(result)) {
+        result = reader->putErrorHandler(errors.Get());
+    }
+    if (FAILED(result)) {
+        return Failure(L"the SAX handlers cannot be set: " + Hex(result),
+                       static_cast<uint32_t>(result));
+    }
+    // A stream over a copy of the bytes: the byte-array input of some SAX readers loses the last
+    // byte of a document.
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size() + 1);
+    if (memory == nullptr) {
+        return Failure(L"out of memory", static_cast<uint32_t>(E_OUTOFMEMORY));
+    }
+    if (void* data = ::GlobalLock(memory)) {
+        std::copy(bytes.begin(), bytes.end(), static_cast<char*>(data));
+        ::GlobalUnlock(memory);
+    }
+    CComRef<IStream> stream;
+    const HRESULT made = ::CreateStreamOnHGlobal(memory, TRUE, stream.Out());
+    if (FAILED(made) || !stream) {
+        ::GlobalFree(memory);
+        return Failure(L"the bytes cannot be handed over: " + Hex(made),
+                       static_cast<uint32_t>(made));
+    }
+    ULARGE_INTEGER size;
+    size.QuadPart = bytes.size();
+    stream->SetSize(size);
+    CVariant source;
+    source.Get().vt = VT_UNKNOWN;
+    source.Get().punkVal = stream.Detach();  // released with the variant
+    result = reader->parse(source.Get());
+    // The reader lets go of the handlers before they go.
+    reader->putContentHandler(nullptr);
+    reader->putErrorHandler(nullptr);
+    if (FAILED(result)) {
+        const std::wstring message = errors->Message().empty()
+                                         ? L"the document did not parse: " + Hex(result)
+                                         : errors->Message();
+        return Failure(message, static_cast<uint32_t>(result));
+    }
+    return {};
 }
 
 }  // namespace XPL::PLATFORM

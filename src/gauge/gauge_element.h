@@ -1,0 +1,68 @@
+// One moving part of a gauge: an image that a shift script slides and a rotation script turns
+// about its axis, behind an optional mask, shown while its visibility script gives more than
+// 0.1. The loaders fill it; the renderer reads it. Its scripts read the gauge's variable table.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "gauge/gauge_image.h"
+
+namespace XPL {
+
+class CGaugeVariables;
+
+// One point of an element's value-to-position table, shared by shift and rotation: at value the
+// element is shifted to (x, y), or turned to degrees (clockwise from straight up).
+struct NonlinearityItem {
+    float value = 0.0f;
+    float x = 0.0f;
+    float y = 0.0f;
+    float degrees = 0.0f;
+};
+
+class CGaugeElement {
+public:
+    CGaugeElement(CGaugeVariables* variables, uint32_t width, uint32_t height)
+        : variables(variables), width(width), height(height) {}
+    CGaugeElement(const CGaugeElement&) = delete;
+    CGaugeElement& operator=(const CGaugeElement&) = delete;
+
+    CGaugeVariables* variables;  // the gauge's, not owned
+    // The element's place on the gauge face: the top-left of the mask, the pivot of a turning
+    // image.
+    int32_t x = 0;
+    int32_t y = 0;
+    // The size of the element's drawing layer: the background's size when the element was read.
+    uint32_t width;
+    uint32_t height;
+
+    uint8_t hasVisibility = 0;
+    std::wstring visibilityScript;
+    uint8_t hasMask = 0;
+    CGaugeImage mask;
+    uint8_t hasImage = 0;
+    CGaugeImage image;
+
+    uint8_t hasShift = 0;
+    std::wstring shiftScript;
+    uint8_t hasShiftMin = 0;
+    float shiftMin = -1000000.0f;
+    uint8_t hasShiftMax = 0;
+    float shiftMax = 1000000.0f;
+    float shiftScaleX = 1.0f;
+    float shiftScaleY = 1.0f;
+
+    uint8_t hasRotate = 0;
+    std::wstring rotateScript;
+    uint8_t hasRotateMin = 0;
+    float rotateMin = -1000000.0f;
+    uint8_t hasRotateMax = 0;
+    float rotateMax = 1000000.0f;
+
+    // In the order read; expected in ascending order of value.
+    std::vector<NonlinearityItem> nonlinearity;
+};
+
+}  // namespace XPL

@@ -1,0 +1,133 @@
+#include "gauge/xml_node.h"
+
+#include <fstream>
+#include <system_error>
+
+#include "gauge/windows_path.h"
+#include "platform/xml.h"
+
+namespace XPL {
+
+namespace {
+
+bool IsBlankOnly(std::wstring_view text) {
+    return text.find_first_not_of(L" \t\r\n") == std::wstring_view::npos;
+}
+
+// Builds the tree from the reader's events.
+class CTreeBuilder : public PLATFORM::IXmlEventSink {
+public:
+    bool StartElement(std::wstring_view name, const PLATFORM::XmlAttribute* attributes,
+                      size_t count) override {
+        if (current_ == nullptr && root_ != nullptr) {
+            stopReason_ = L"more than one root element";
+            return false;
+        }
+        if (depth_ >= CXmlNode::kMaxDepth) {
+            stopReason_ = L"elements nested deeper than " + std::to_wstring(CXmlNode::kMaxDepth);
+            return false;
+        }
+        ++depth_;
+        auto node = std::make_unique<CXmlNode>();
+        node->name = name;
+        for (size_t i = 0; i < count; ++i) {
+            node->attributes.insert_or_assign(std::wstring(attributes[i].name),
+                                              std::wstring(attributes[i].value));
+        }
+        CXmlNode* created = node.get();
+        if (current_ == nullptr) {
+            root_ = std::move(node);
+        } else {
+            node->parent = current_;
+            current_->children.push_back(std::move(node));
+        }
+        current_ = created;
+        return true;
+    }
+    bool EndElement() override {
+        if (current_ == nullptr) {
+            return false;
+        }
+        current_ = current_->parent;
+        --depth_;
+        return true;
+    }
+    bool Characters(std::wstring_view text) override {
+        if (current_ != nullptr && !text.empty() && !IsBlankOnly(text)) {
+            current_->text += text;
+        }
+        return true;
+    }
+
+    std::unique_ptr<CXmlNode> TakeRoot() { return std::move(root_); }
+    const std::wstring& StopReason() const { return stopReason_; }
+
+private:
+    std::unique_ptr<CXmlNode> root_;
+    CXmlNode* current_ = nullptr;
+    size_t depth_ = 0;
+    std::wstring stopReason_;
+};
+
+std::unique_ptr<CXmlNode> Failed(std::wstring* error, std::wstring reason) {
+    if (error != nullptr) {
+        *error = std::move(reason);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+CXmlNode::~CXmlNode() {
+    // A deep tree would otherwise free itself by recursion as deep as the tree.
+    std::vector<std::unique_ptr<CXmlNode>> pending = std::move(children);
+    while (!pending.empty()) {
+        std::unique_ptr<CXmlNode> node = std::move(pending.back());
+        pending.pop_back();
+        for (auto& child : node->children) {
+            pending.push_back(std::move(child));
+        }
+        node->children.clear();
+    }
+}
+
+const std::wstring* CXmlNode::GetAttribute(std::wstring_view attribute) const {
+    const auto found = attributes.find(attribute);
+    return found == attributes.end() ? nullptr : &found->second;
+}
+
+std::unique_ptr<CXmlNode> CXmlNode::ParseXmlFile(std::wstring_view path, std::wstring* error) {
+    const std::filesystem::path resolved = UTILITY::ResolveWindowsPath(path);
+    std::error_code sizeError;
+    const uintmax_t size = std::filesystem::file_size(resolved, sizeError);
+    if (sizeError) {
+        return Failed(error, L"the file cannot be found");
+    }
+    if (size > kMaxFileBytes) {
+        return Failed(error,
+                      L"the file is larger than " + std::to_wstring(kMaxFileBytes >> 20) + L" MB");
+    }
+    std::ifstream file(resolved, std::ios::binary);
+    std::string bytes(static_cast<size_t>(size), '\0');
+    if (!file || !file.read(bytes.data(), static_cast<std::streamsize>(size))) {
+        return Failed(error, L"the file cannot be read");
+    }
+    return ParseXmlBytes(bytes, error);
+}
+
+std::unique_ptr<CXmlNode> CXmlNode::ParseXmlBytes(std::string_view bytes, std::wstring* error) {
+    CTreeBuilder builder;
+    const PLATFORM::XmlStatus status = PLATFORM::ReadXmlEvents(bytes, builder);
+    if (!status) {
+        const std::wstring& reason =
+            !builder.StopReason().empty() ? builder.StopReason() : status.message;
+        return Failed(error, reason.empty() ? L"the file is not well-formed XML" : reason);
+    }
+    std::unique_ptr<CXmlNode> root = builder.TakeRoot();
+    if (root == nullptr) {
+        return Failed(error, L"the file has no root element");
+    }
+    return root;
+}
+
+}  // namespace XPL

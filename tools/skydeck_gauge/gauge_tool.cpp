@@ -1,0 +1,292 @@
+#include "gauge_tool.h"
+
+#include <charconv>
+#include <cstdio>
+#include <optional>
+#include <sstream>
+
+#include "gauge/gauge_document.h"
+#include "gauge/gauge_script.h"
+#include "gauge/gauge_variables.h"
+#include "vsim/vsim.h"
+
+namespace XPL::GAUGETOOL {
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: skydeck-gauge eval [--float PATH=V]... [--int PATH=V]... [--floats PATH=V,V...]...\n"
+    "                          [--ints PATH=V,V...]... SCRIPT\n"
+    "       skydeck-gauge show GAUGE.xml\n";
+
+// UTF-8 to wide; a byte that starts no valid sequence stands for itself.
+std::wstring Widen(const std::string& text) {
+    std::wstring wide;
+    size_t i = 0;
+    while (i < text.size()) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const size_t extra = c >= 0xF8 ? 0 : c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+        bool valid = c < 0x80 || extra > 0;
+        uint32_t value = extra > 0 ? c & (0x3Fu >> extra) : c;
+        for (size_t k = 1; valid && k <= extra; ++k) {
+            valid = i + k < text.size() && (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+            value = (value << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        }
+        if (!valid) {
+            wide += static_cast<wchar_t>(c);
+            ++i;
+            continue;
+        }
+        wide += static_cast<wchar_t>(value);
+        i += extra + 1;
+    }
+    return wide;
+}
+
+std::string Narrow(const std::wstring& text) {
+    std::string narrow;
+    for (const wchar_t w : text) {
+        const uint32_t c = static_cast<uint32_t>(w);
+        if (c < 0x80) {
+            narrow += static_cast<char>(c);
+        } else if (c < 0x800) {
+            narrow += static_cast<char>(0xC0 | (c >> 6));
+            narrow += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            narrow += static_cast<char>(0xE0 | (c >> 12));
+            narrow += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            narrow += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            narrow += static_cast<char>(0xF0 | ((c >> 18) & 0x07));
+            narrow += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            narrow += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            narrow += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return narrow;
+}
+
+std::string Number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+// One value of a dataref option, read whole.
+template <class T>
+std::optional<T> ParseValue(const std::string& text) {
+    T value{};
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (!text.empty() && text[0] == '+') {
+        ++first;
+    }
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (error != std::errc() || end != last || first == last) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+template <class T>
+std::optional<std::vector<T>> ParseValues(const std::string& text) {
+    std::vector<T> values;
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = text.find(',', start);
+        const auto value = ParseValue<T>(text.substr(start, comma - start));
+        if (!value) {
+            return std::nullopt;
+        }
+        values.push_back(*value);
+        if (comma == std::string::npos) {
+            return values;
+        }
+        start = comma + 1;
+    }
+}
+
+int BadArguments(std::ostream& err, const std::string& message) {
+    err << "skydeck-gauge: " << message << "\n" << kUsage;
+    return kBadArguments;
+}
+
+int Eval(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    VSIM::Reset();
+    std::optional<std::string> script;
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& option = arguments[i];
+        const bool isDataref =
+            option == "--float" || option == "--int" || option == "--floats" || option == "--ints";
+        if (!isDataref) {
+            if (script || (option.rfind("--", 0) == 0 && option.size() > 2)) {
+                return BadArguments(err, "unexpected argument " + option);
+            }
+            script = option;
+            continue;
+        }
+        if (i + 1 >= arguments.size()) {
+            return BadArguments(err, option + " wants PATH=VALUE");
+        }
+        const std::string& assignment = arguments[++i];
+        const size_t equals = assignment.find('=');
+        if (equals == std::string::npos || equals == 0) {
+            return BadArguments(err, option + " wants PATH=VALUE, not " + assignment);
+        }
+        const std::string path = assignment.substr(0, equals);
+        const std::string value = assignment.substr(equals + 1);
+        bool valid = false;
+        if (option == "--float") {
+            const auto v = ParseValue<float>(value);
+            if ((valid = v.has_value())) {
+                VSIM::SetFloat(path, *v);
+            }
+        } else if (option == "--int") {
+            const auto v = ParseValue<int>(value);
+            if ((valid = v.has_value())) {
+                VSIM::SetInt(path, *v);
+            }
+        } else if (option == "--floats") {
+            const auto v = ParseValues<float>(value);
+            if ((valid = v.has_value())) {
+                VSIM::SetFloats(path, *v);
+            }
+        } else {
+            const auto v = ParseValues<int>(value);
+            if ((valid = v.has_value())) {
+                VSIM::SetInts(path, *v);
+            }
+        }
+        if (!valid) {
+            return BadArguments(err, option + " " + assignment + ": the value is no number");
+        }
+    }
+    if (!script) {
+        return BadArguments(err, "eval wants a SCRIPT");
+    }
+    const std::wstring text = Widen(*script);
+    CGaugeVariables variables;
+    variables.RegisterScript(text);
+    variables.Fetch();
+    const float value = CGaugeScript(&variables).Evaluate(text);
+    out << Number(value) << "\n";
+    return kUsable;
+}
+
+void ShowImage(std::ostream& out, const char* label, const CGaugeImage& image, bool axis) {
+    out << "  " << label << Narrow(image.Path());
+    if (image.HasBitmap()) {
+        out << "  " << image.Width() << " x " << image.Height();
+    } else {
+        out << "  (not loaded)";
+    }
+    if (axis) {
+        out << "  axis (" << Number(image.axisX) << ", " << Number(image.axisY) << ")";
+    }
+    if (image.alpha != 0) {
+        out << "  alpha";
+    }
+    out << "\n";
+}
+
+void ShowLimits(std::ostream& out, uint8_t hasMin, float min, uint8_t hasMax, float max) {
+    if (hasMin != 0) {
+        out << "  minimum " << Number(min);
+    }
+    if (hasMax != 0) {
+        out << "  maximum " << Number(max);
+    }
+}
+
+void ShowElement(std::ostream& out, size_t number, const CGaugeElement& element) {
+    out << "element " << number << " at (" << element.x << ", " << element.y << "), layer "
+        << element.width << " x " << element.height << "\n";
+    if (element.hasVisibility != 0) {
+        out << "  visible when   " << Narrow(element.visibilityScript) << "  > 0.1\n";
+    }
+    if (element.hasMask != 0) {
+        ShowImage(out, "mask   ", element.mask, true);
+    }
+    if (element.hasImage != 0) {
+        ShowImage(out, "image  ", element.image, true);
+    }
+    if (element.hasShift != 0) {
+        out << "  shift by       " << Narrow(element.shiftScript);
+        ShowLimits(out, element.hasShiftMin, element.shiftMin, element.hasShiftMax,
+                   element.shiftMax);
+        out << "  scale (" << Number(element.shiftScaleX) << ", " << Number(element.shiftScaleY)
+            << ")\n";
+    }
+    if (element.hasRotate != 0) {
+        out << "  turn by        " << Narrow(element.rotateScript);
+        ShowLimits(out, element.hasRotateMin, element.rotateMin, element.hasRotateMax,
+                   element.rotateMax);
+        out << "\n";
+    }
+    for (const NonlinearityItem& item : element.nonlinearity) {
+        out << "  at value " << Number(item.value) << ": point (" << Number(item.x) << ", "
+            << Number(item.y) << "), " << Number(item.degrees) << " degrees\n";
+    }
+}
+
+int Show(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    if (arguments.size() != 2) {
+        return BadArguments(err, "show wants one GAUGE.xml");
+    }
+    const std::wstring path = Widen(arguments[1]);
+    CGaugeVariables variables;
+    CGaugeDocument document;
+    const bool usable = document.Load(variables, path);
+    const char* dialect = document.dialect == GaugeDialect::Classic    ? "classic"
+                          : document.dialect == GaugeDialect::Document ? "document"
+                                                                       : "unknown";
+    out << "gauge " << arguments[1] << "\n";
+    out << "name: " << Narrow(document.name) << "\n";
+    out << "dialect: " << dialect << "\n";
+    out << "size: " << document.targetWidth << " x " << document.targetHeight << ", designed at "
+        << document.designWidth << " x " << document.designHeight << "\n";
+    out << "bitmaps from: " << Narrow(document.imageFolder) << "\n";
+    ShowImage(out, "background ", document.background, false);
+    for (size_t i = 0; i < document.elements.size(); ++i) {
+        ShowElement(out, i + 1, *document.elements[i]);
+    }
+    for (size_t i = 0; i < document.mouseAreas.size(); ++i) {
+        const GaugeMouseArea& area = document.mouseAreas[i];
+        out << "mouse area " << i + 1 << ": up \"" << Narrow(area.upScript) << "\", down \""
+            << Narrow(area.downScript) << "\"\n";
+    }
+    out << "variables: " << variables.Count() << "\n";
+    for (uint32_t i = 0; i < variables.Count(); ++i) {
+        out << "  " << Narrow(variables.Name(i)) << ", " << Narrow(variables.Unit(i)) << "\n";
+    }
+    for (const std::wstring& failure : document.bitmapFailures) {
+        out << "bitmap not loaded: " << Narrow(failure) << "\n";
+    }
+    if (!usable) {
+        out << "not usable: " << Narrow(document.loadFailure) << "\n";
+        return kUnusable;
+    }
+    out << "usable\n";
+    return kUsable;
+}
+
+}  // namespace
+
+int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    if (arguments.empty()) {
+        return BadArguments(err, "a command is wanted");
+    }
+    if (arguments[0] == "--help" || arguments[0] == "-h") {
+        out << kUsage;
+        return kUsable;
+    }
+    if (arguments[0] == "eval") {
+        return Eval(arguments, out, err);
+    }
+    if (arguments[0] == "show") {
+        return Show(arguments, out, err);
+    }
+    return BadArguments(err, "unknown command " + arguments[0]);
+}
+
+}  // namespace XPL::GAUGETOOL
