@@ -64,6 +64,14 @@ public:
     CGaugeLayer& Layer() { return layer_; }
 
 private:
+    friend class CGaugeLayer;  // puts its pixels straight into the rows
+
+    // The bytes of the pixel at (x, y), which lies on the canvas.
+    uint8_t* At(int64_t x, int64_t y) { return bytes_.data() + Offset(x, y); }
+    const uint8_t* At(int64_t x, int64_t y) const { return bytes_.data() + Offset(x, y); }
+    static size_t Offset(int64_t x, int64_t y) {
+        return static_cast<size_t>(kHeight - 1 - y) * kRowBytes + static_cast<size_t>(x) * 3;
+    }
     const CGaugeFont::Glyph& GlyphOf(char32_t code);
 
     std::vector<uint8_t> bytes_;
