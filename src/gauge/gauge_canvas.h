@@ -48,6 +48,10 @@ public:
     void SetPixel(int32_t x, int32_t y, uint32_t rgb);
     // Every pixel black.
     void Clear();
+    // Every pixel black, then the background image with its top-left corner at (x, y), its
+    // RGB(1, 1, 1) left out. The result is kept, so the next call with the same picture at the
+    // same place only copies it back.
+    void DrawBackground(const CGaugeImage& image, int64_t x, int64_t y);
 
     // The whole image with its top-left corner at (x, y), pixels of the colour transparent left
     // out.
@@ -73,8 +77,17 @@ private:
         return static_cast<size_t>(kHeight - 1 - y) * kRowBytes + static_cast<size_t>(x) * 3;
     }
     const CGaugeFont::Glyph& GlyphOf(char32_t code);
+    // count pixels (0xRRGGBB) to consecutive canvas pixels from target, those of the colour
+    // transparent left out.
+    static void PutPixels(uint8_t* target, const uint32_t* source, int64_t count,
+                          uint32_t transparent);
 
     std::vector<uint8_t> bytes_;
+    // The last DrawBackground's result, and what it drew.
+    std::vector<uint8_t> plate_;
+    uint64_t plateSerial_ = 0;
+    int64_t plateX_ = 0;
+    int64_t plateY_ = 0;
     std::shared_ptr<const CGaugeFont> font_;
     CGaugeLayer layer_;
     // Glyphs drawn so far: Latin-1 by code, the rest by look-up.

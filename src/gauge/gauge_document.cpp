@@ -451,10 +451,9 @@ int32_t CGaugeDocument::PlacementY() const {
 }
 
 void CGaugeDocument::Draw(CGaugeCanvas& canvas) const {
-    canvas.Clear();
     const int32_t x0 = PlacementX();
     const int32_t y0 = PlacementY();
-    canvas.DrawImage(background, x0, y0, CGaugeCanvas::kBackgroundTransparent);
+    canvas.DrawBackground(background, x0, y0);
     for (const auto& element : elements) {
         element->Draw(canvas, x0, y0);
     }

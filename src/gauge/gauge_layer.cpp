@@ -27,6 +27,9 @@ void CosSin(double degrees, double& c, double& s) {
     s = std::sin(radians);
 }
 
+// How far the interval of a turned image's row is widened beyond its computed ends.
+constexpr double kMargin = 1.0 / 1024.0;
+
 // v within [low, high]; NaN gives low.
 double Within(double v, double low, double high) {
     return v >= low ? (v <= high ? v : high) : low;
@@ -57,7 +60,8 @@ CGaugeLayer::Transform CGaugeLayer::Transform::Rotated(double degrees) const {
 }
 
 CGaugeLayer::CGaugeLayer()
-    : pixels_(static_cast<size_t>(CGaugeCanvas::kWidth) * CGaugeCanvas::kHeight) {}
+    : spans_(CGaugeCanvas::kHeight),
+      pixels_(static_cast<size_t>(CGaugeCanvas::kWidth) * CGaugeCanvas::kHeight) {}
 
 void CGaugeLayer::Begin(int64_t originX, int64_t originY, uint32_t width, uint32_t height) {
     originX_ = originX;
@@ -70,33 +74,34 @@ void CGaugeLayer::Begin(int64_t originX, int64_t originY, uint32_t width, uint32
         held_ = Rect{};
     }
     stride_ = held_.right - held_.left;
-    touched_ = Rect{};
+    firstRow_ = held_.top;
+    endRow_ = held_.top;
 }
 
-void CGaugeLayer::Touch(const Rect& rect) {
-    const auto clear = [this](int64_t y, int64_t left, int64_t right) {
-        if (left < right) {
-            std::fill(&At(left, y), &At(left, y) + (right - left), 0u);
-        }
-    };
-    if (touched_.Empty()) {
-        for (int64_t y = rect.top; y < rect.bottom; ++y) {
-            clear(y, rect.left, rect.right);
-        }
-        touched_ = rect;
-        return;
+void CGaugeLayer::Touch(int64_t row, int64_t left, int64_t right) {
+    if (firstRow_ == endRow_) {
+        firstRow_ = row;
+        endRow_ = row;
     }
-    const Rect both{std::min(touched_.left, rect.left), std::min(touched_.top, rect.top),
-                    std::max(touched_.right, rect.right), std::max(touched_.bottom, rect.bottom)};
-    for (int64_t y = both.top; y < both.bottom; ++y) {
-        if (y >= touched_.top && y < touched_.bottom) {
-            clear(y, both.left, touched_.left);
-            clear(y, touched_.right, both.right);
-        } else {
-            clear(y, both.left, both.right);
-        }
+    // Rows that join the drawn range start with nothing drawn.
+    for (; row < firstRow_; --firstRow_) {
+        SpanOf(firstRow_ - 1) = Span{};
     }
-    touched_ = both;
+    for (; row >= endRow_; ++endRow_) {
+        SpanOf(endRow_) = Span{};
+    }
+    Span& span = SpanOf(row);
+    if (span.left >= span.right) {
+        span = Span{left, left};
+    }
+    if (left < span.left) {
+        std::fill(At(left, row), At(span.left, row), 0u);
+        span.left = left;
+    }
+    if (right > span.right) {
+        std::fill(At(span.right, row), At(right, row), 0u);
+        span.right = right;
+    }
 }
 
 void CGaugeLayer::Blit(const CGaugeImage& image, int64_t x, int64_t y, int64_t width,
@@ -113,15 +118,15 @@ void CGaugeLayer::Blit(const CGaugeImage& image, int64_t x, int64_t y, int64_t w
     if (rect.Empty()) {
         return;
     }
-    Touch(rect);
     const uint32_t* pixels = image.Pixels().data();
     for (int64_t row = rect.top; row < rect.bottom; ++row) {
+        Touch(row, rect.left, rect.right);
         const uint32_t* source = pixels + (row + shiftY) * image.Width() + (rect.left + shiftX);
-        uint32_t* target = &At(rect.left, row);
-        for (int64_t column = rect.left; column < rect.right; ++column, ++source, ++target) {
-            if (*source != transparent) {
-                *target = *source;
-            }
+        uint32_t* target = At(rect.left, row);
+        const int64_t count = rect.right - rect.left;
+        // A select rather than a branch, so the loop runs on vectors.
+        for (int64_t i = 0; i < count; ++i) {
+            target[i] = source[i] != transparent ? source[i] : target[i];
         }
     }
 }
@@ -138,73 +143,93 @@ void CGaugeLayer::BlitTurned(const CGaugeImage& image, int64_t width, int64_t he
         determinant == 0.0) {
         return;
     }
-    // The moved rectangle's bounds, held to the layer's before they become pixel positions.
+    // The rows the moved rectangle spans, held to the layer's before they become positions.
     const double w = static_cast<double>(width);
     const double h = static_cast<double>(height);
-    const double xs[] = {t.dx, w * t.m11 + t.dx, h * t.m21 + t.dx, w * t.m11 + h * t.m21 + t.dx};
     const double ys[] = {t.dy, w * t.m12 + t.dy, h * t.m22 + t.dy, w * t.m12 + h * t.m22 + t.dy};
-    const auto [minX, maxX] = std::minmax({xs[0], xs[1], xs[2], xs[3]});
     const auto [minY, maxY] = std::minmax({ys[0], ys[1], ys[2], ys[3]});
-    const auto floorIn = [](double v, int64_t from, int64_t to) {
-        return static_cast<int64_t>(
-            std::floor(Within(v, static_cast<double>(from), static_cast<double>(to))));
-    };
-    const auto ceilIn = [](double v, int64_t from, int64_t to) {
-        return static_cast<int64_t>(
-            std::ceil(Within(v, static_cast<double>(from), static_cast<double>(to))));
-    };
-    const Rect rect{floorIn(minX, held_.left, held_.right), floorIn(minY, held_.top, held_.bottom),
-                    ceilIn(maxX, held_.left, held_.right), ceilIn(maxY, held_.top, held_.bottom)};
-    if (rect.Empty()) {
-        return;
-    }
-    Touch(rect);
-    // The image point a layer pixel's centre comes from: (centre - d) times the inverse.
+    const double top = static_cast<double>(held_.top);
+    const double bottom = static_cast<double>(held_.bottom);
+    const int64_t firstRow = static_cast<int64_t>(std::floor(Within(minY, top, bottom)));
+    const int64_t endRow = static_cast<int64_t>(std::ceil(Within(maxY, top, bottom)));
+    // A layer pixel's centre (x, y) comes from the image point ((x, y) - d) times the inverse:
+    // px = (x - dx)·i11 + (y - dy)·i21, py = (x - dx)·i12 + (y - dy)·i22.
     const double i11 = t.m22 / determinant;
     const double i12 = -t.m12 / determinant;
     const double i21 = -t.m21 / determinant;
     const double i22 = t.m11 / determinant;
     const uint32_t* pixels = image.Pixels().data();
     const int64_t imageWidth = image.Width();
-    for (int64_t row = rect.top; row < rect.bottom; ++row) {
+    const double left = static_cast<double>(held_.left);
+    const double right = static_cast<double>(held_.right);
+    // Along a row, image x is a·ux + b with a = i11 and image y is c·ux + d with c = i12: the
+    // centres whose image point lies in [0, w) × [0, h) form an interval of ux.
+    const double reciprocalX = i11 != 0.0 ? 1.0 / i11 : 0.0;
+    const double reciprocalY = i12 != 0.0 ? 1.0 / i12 : 0.0;
+    for (int64_t row = firstRow; row < endRow; ++row) {
         const double uy = static_cast<double>(row) + 0.5 - t.dy;
-        uint32_t* target = &At(rect.left, row);
-        for (int64_t column = rect.left; column < rect.right; ++column, ++target) {
-            const double ux = static_cast<double>(column) + 0.5 - t.dx;
-            const double px = ux * i11 + uy * i21;
-            const double py = ux * i12 + uy * i22;
+        // Widened by far more than any rounding, so the exact test below decides the edges.
+        double low = left - 1.0 - t.dx;
+        double high = right + 1.0 - t.dx;
+        const auto narrow = [&low, &high](double a, double reciprocal, double b, double limit) {
+            if (a == 0.0) {
+                if (!(b >= 0.0 && b < limit)) {
+                    high = low - 1.0;  // nothing on this row
+                }
+                return;
+            }
+            const double from = -b * reciprocal;
+            const double to = (limit - b) * reciprocal;
+            low = std::max(low, std::min(from, to) - kMargin);
+            high = std::min(high, std::max(from, to) + kMargin);
+        };
+        const double bx = uy * i21;
+        const double by = uy * i22;
+        narrow(i11, reciprocalX, bx, w);
+        narrow(i12, reciprocalY, by, h);
+        if (!(low <= high)) {
+            continue;
+        }
+        // Both lie in [held_.left, held_.right], at or above 0, so truncating is flooring.
+        const double firstCentre = Within(low + t.dx - 0.5, left, right);
+        const double endCentre = Within(high + t.dx - 0.5, left, right);
+        const int64_t first = static_cast<int64_t>(firstCentre);
+        int64_t end = static_cast<int64_t>(endCentre);
+        end += static_cast<double>(end) < endCentre ? 1 : 0;
+        if (first >= end) {
+            continue;
+        }
+        Touch(row, first, end);
+        uint32_t* target = At(first, row);
+        const double ux = static_cast<double>(first) + 0.5 - t.dx;
+        for (int64_t k = 0; k < end - first; ++k) {
+            const double px = (ux + static_cast<double>(k)) * i11 + bx;
+            const double py = (ux + static_cast<double>(k)) * i12 + by;
             if (px >= 0.0 && px < w && py >= 0.0 && py < h) {
                 const uint32_t pixel =
                     pixels[static_cast<int64_t>(py) * imageWidth + static_cast<int64_t>(px)];
-                if (pixel != 0) {
-                    *target = pixel;
-                }
+                target[k] = pixel != 0 ? pixel : target[k];
             }
         }
     }
 }
 
 void CGaugeLayer::DrawOnto(CGaugeCanvas& canvas) const {
-    for (int64_t row = touched_.top; row < touched_.bottom; ++row) {
-        const uint32_t* source =
-            pixels_.data() + (row - held_.top) * stride_ + (touched_.left - held_.left);
-        uint8_t* target = canvas.At(originX_ + touched_.left, originY_ + row);
-        for (int64_t column = touched_.left; column < touched_.right;
-             ++column, ++source, target += 3) {
-            if (*source != 0) {
-                target[0] = static_cast<uint8_t>(*source);
-                target[1] = static_cast<uint8_t>(*source >> 8);
-                target[2] = static_cast<uint8_t>(*source >> 16);
-            }
+    for (int64_t row = firstRow_; row < endRow_; ++row) {
+        const Span& span = SpanOf(row);
+        if (span.left >= span.right) {
+            continue;
         }
+        CGaugeCanvas::PutPixels(canvas.At(originX_ + span.left, originY_ + row), At(span.left, row),
+                                span.right - span.left, 0);
     }
 }
 
 uint32_t CGaugeLayer::Pixel(int64_t x, int64_t y) const {
-    if (x < touched_.left || x >= touched_.right || y < touched_.top || y >= touched_.bottom) {
+    if (y < firstRow_ || y >= endRow_ || x < SpanOf(y).left || x >= SpanOf(y).right) {
         return 0;
     }
-    return pixels_[static_cast<size_t>((y - held_.top) * stride_ + (x - held_.left))];
+    return *At(x, y);
 }
 
 }  // namespace XPL

@@ -3,9 +3,9 @@
 // with its black left out, so the element covers the canvas only where something not black was
 // drawn.
 //
-// Only the part of the layer that can reach the canvas is held, and only the rectangle drawn into
-// is cleared and put on the canvas, so a small needle on a large face costs what the needle
-// covers. Every drawing call clips to the layer: any position, however far outside, draws
+// Only the part of the layer that can reach the canvas is held, and of each row only the columns
+// drawn into are cleared and put on the canvas, so a needle on a large face costs about what the
+// needle covers. Every drawing call clips to the layer: any position, however far outside, draws
 // nothing and never overflows. The memory is taken once, when the layer is made.
 #pragma once
 
@@ -67,17 +67,32 @@ private:
         int64_t bottom = 0;
         bool Empty() const { return left >= right || top >= bottom; }
     };
-    // Makes rect (within the held part) part of what was drawn into, cleared where it was not.
-    void Touch(const Rect& rect);
-    uint32_t& At(int64_t x, int64_t y) {
-        return pixels_[static_cast<size_t>((y - held_.top) * stride_ + (x - held_.left))];
+    // The columns [left, right) of a row drawn into since Begin; black outside them.
+    struct Span {
+        int64_t left = 0;
+        int64_t right = 0;
+    };
+    // Makes columns [left, right) of a held row part of what was drawn into, cleared where they
+    // were not.
+    void Touch(int64_t row, int64_t left, int64_t right);
+    Span& SpanOf(int64_t row) { return spans_[static_cast<size_t>(row - held_.top)]; }
+    const Span& SpanOf(int64_t row) const { return spans_[static_cast<size_t>(row - held_.top)]; }
+    // Where the held pixel (x, y) lies; x may be the row's end.
+    uint32_t* At(int64_t x, int64_t y) {
+        return pixels_.data() + static_cast<size_t>((y - held_.top) * stride_ + (x - held_.left));
+    }
+    const uint32_t* At(int64_t x, int64_t y) const {
+        return pixels_.data() + static_cast<size_t>((y - held_.top) * stride_ + (x - held_.left));
     }
 
     int64_t originX_ = 0;
     int64_t originY_ = 0;
-    Rect held_;     // layer pixels that can reach the canvas
-    Rect touched_;  // the part of held_ drawn into since Begin; black outside it
+    Rect held_;  // layer pixels that can reach the canvas
     int64_t stride_ = 0;
+    // Rows [firstRow_, endRow_) have their spans; other rows were not drawn into.
+    int64_t firstRow_ = 0;
+    int64_t endRow_ = 0;
+    std::vector<Span> spans_;
     std::vector<uint32_t> pixels_;
 };
 

@@ -316,6 +316,30 @@ TEST(GaugeBackgroundTest, LeavesOutOneOneOneAndDrawsEveryOtherColour) {
     EXPECT_EQ(canvas.Pixel(319, 119), kRed);
 }
 
+TEST(GaugeBackgroundTest, RedrawsShowTheBackgroundOfTheirGaugeAtItsPlace) {
+    // One canvas, as the screen panel keeps it, across gauges and placements.
+    CGaugeCanvas canvas(nullptr);
+    CGaugeDocument red;
+    red.background = Row({kRed, kRed});
+    red.targetWidth = 2;
+    CGaugeDocument blue;
+    blue.background = Row({kBlue, kBlue});
+    blue.targetWidth = 2;
+    struct Step {
+        CGaugeDocument* document;
+        int32_t targetWidth;
+        uint32_t at317;
+        uint32_t at318;
+    };
+    for (const Step step : {Step{&red, 2, 0, kRed}, Step{&red, 3, kRed, kRed},
+                            Step{&blue, 3, kBlue, kBlue}, Step{&red, 2, 0, kRed}}) {
+        step.document->targetWidth = step.targetWidth;
+        step.document->Draw(canvas);
+        EXPECT_EQ(canvas.Pixel(317, 120), step.at317);
+        EXPECT_EQ(canvas.Pixel(318, 120), step.at318);
+    }
+}
+
 TEST(GaugeTurnTest, FillsThePixelsWhoseCentresLieInTheTurnedRectangle) {
     // A 4 x 4 square about its centre turned by 45 degrees: a diamond of half-diagonal 2.83 holds
     // the centres (i + 0.5, j + 0.5) with |i + 0.5| + |j + 0.5| <= 2, twelve of them.
@@ -436,6 +460,7 @@ protected:
         document_.targetWidth = 240;
         document_.targetHeight = 240;
     }
+    void TearDown() override { VIRTUAL::ResetPlatform(); }
     void Bind(int32_t id, const wchar_t* label, uint32_t colour = 0xFFFFFF) {
         GaugeButton button;
         button.id = id;

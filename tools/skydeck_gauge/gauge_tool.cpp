@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <sstream>
 
@@ -349,9 +350,13 @@ int Render(const std::vector<std::string>& arguments, std::ostream& out, std::os
     if (!gauge || !picture) {
         return BadArguments(err, "render wants a GAUGE.xml and -o OUT.png");
     }
+    // A gauge's bitmaps are found from its file's folder, so a bare file name is taken from the
+    // current folder.
+    std::error_code ignored;
+    const std::filesystem::path absolute = std::filesystem::absolute(*gauge, ignored);
     CGaugeVariables variables;
     CGaugeDocument document;
-    if (!document.Load(variables, Widen(*gauge))) {
+    if (!document.Load(variables, absolute.empty() ? Widen(*gauge) : absolute.wstring())) {
         err << "skydeck-gauge: " << *gauge << " is not usable: " << Narrow(document.loadFailure)
             << "\n";
         return kUnusable;
