@@ -4,8 +4,12 @@
 #include <cstring>
 
 #include "gauge/gauge_image.h"
+#include "glasslink/glasslink_screen.h"
 
 namespace XPL {
+
+static_assert(CGaugeCanvas::kBytes == CGlasslinkScreen::kImageBytes,
+              "the canvas is the screen link's picture, sent as it is");
 
 namespace {
 
