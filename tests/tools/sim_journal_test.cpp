@@ -53,6 +53,20 @@ TEST(SimJournalTest, TraceTextsMatchAnywhereAndByPrefix) {
     EXPECT_FALSE(journal.ExpectTrace("*", got));
 }
 
+// Another thread's trace line landing first does not stand in the way of a full trace line.
+TEST(SimJournalTest, AFullTraceLineMatchesTheOldestEqualLine) {
+    CSimJournal journal(true);
+    journal.Add("trace 3 0x2 <<XPL::CSkydeck::MsgThreadRoutine");
+    journal.Add("trace 3 0x1 >>FlightLoop");
+    journal.Add("trace 3 0x1 >>FlightLoop");
+    std::string got;
+    EXPECT_TRUE(journal.ExpectEvent("trace 3 0x1 >>FlightLoop", got));
+    EXPECT_FALSE(journal.ExpectEvent("trace 2 0x1 >>FlightLoop", got));
+    EXPECT_TRUE(journal.ExpectEvent("trace 3 0x1 >>FlightLoop", got));
+    EXPECT_FALSE(journal.ExpectEvent("trace 3 0x1 >>FlightLoop", got));
+    EXPECT_NE(got.find("MsgThreadRoutine"), std::string::npos) << got;
+}
+
 // A long run keeps equal lines in a row once, and drops the oldest runs of a kind beyond the
 // bound while the counts stay exact.
 TEST(SimJournalTest, ALongRunStaysBoundedAndCountsExactly) {

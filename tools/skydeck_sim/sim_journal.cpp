@@ -167,8 +167,23 @@ bool CSimJournal::ExpectEvent(const std::string& event, std::string& got, SameLi
         return false;
     }
     Stream& stream = found->second;
+    const auto isSame = [&](const std::string& line) {
+        return same != nullptr ? same(event, line) : line == event;
+    };
+    // Trace lines come from several threads, so only the order of one thread's lines is
+    // meaningful: a trace expectation takes the oldest equal line, not the oldest line.
+    if (kind == "trace" && stream.droppedTotal == 0) {
+        for (auto run = stream.runs.begin(); run != stream.runs.end(); ++run) {
+            if (isSame(run->line)) {
+                if (--run->count == 0) {
+                    stream.runs.erase(run);
+                }
+                return true;
+            }
+        }
+    }
     Run& oldest = stream.runs.front();
-    const bool sameLine = same != nullptr ? same(event, oldest.line) : oldest.line == event;
+    const bool sameLine = isSame(oldest.line);
     if (!sameLine || stream.droppedTotal != 0) {
         got = "\"" + oldest.line + "\" (closest: " + Closest(event, &stream) + ")" +
               DroppedNote(stream);

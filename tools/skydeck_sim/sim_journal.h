@@ -44,8 +44,9 @@ public:
 
     // Whether an expected event names a journal line (default: the same text).
     using SameLine = bool (*)(const std::string& event, const std::string& line);
-    // Matches the oldest unmatched line of event's kind when it is the same as event; otherwise
-    // false with what was found instead (and the closest candidates) in got.
+    // Matches the oldest unmatched line of event's kind when it is the same as event (for trace
+    // lines, which several threads write, the oldest equal one); otherwise false with what was
+    // found instead (and the closest candidates) in got.
     bool ExpectEvent(const std::string& event, std::string& got, SameLine same = nullptr);
     // Matches the oldest unmatched trace line whose text is text (a trailing '*' matches a
     // prefix); false with the closest candidates in got.
