@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <system_error>
+#include <thread>
 
 #include "devices/skydeck.h"
 #include "picture_file.h"
@@ -469,6 +471,18 @@ void CCockpit::StartPlugin() {
     started = XPluginStart(name, signature, description) == 1;
     if (started) {
         enabled = XPluginEnable() == 1;
+        AwaitScreenThreads();
+    }
+}
+
+void CCockpit::AwaitScreenThreads() {
+    const auto screens =
+        static_cast<int>(std::count_if(devices.begin(), devices.end(), [](const auto& entry) {
+            return entry.second->attached && entry.second->kind == "screen";
+        }));
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (VIRTUAL::TimedWaiters() < screens && std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::yield();
     }
 }
 
@@ -594,6 +608,9 @@ CCockpit::Outcome CCockpit::Attach(const Command& command) {
         VIRTUAL::AttachDevice(display);
     }
     VIRTUAL::AttachDevice(hid);
+    if (started && added.kind == "screen") {
+        AwaitScreenThreads();
+    }
     PollDevices();
     return {};
 }
