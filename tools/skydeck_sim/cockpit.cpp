@@ -259,7 +259,22 @@ bool CCockpit::Setup(std::string& message) {
     const fs::path documents = scratch / "Documents";
     fs::create_directories(plugin / "64", error);
     fs::create_directories(documents, error);
-    fs::create_directory_symlink(fs::absolute(options.dataFolder), plugin / "data", error);
+    // The data folder's entries are linked one by one into a folder of the run's own, so what
+    // the plug-in writes there (the screen panels' memory file) stays in the run and the user's
+    // folder is only read.
+    fs::create_directories(plugin / "data", error);
+    for (const fs::directory_entry& entry :
+         fs::directory_iterator(fs::absolute(options.dataFolder), error)) {
+        const fs::path link = plugin / "data" / entry.path().filename();
+        if (entry.is_directory()) {
+            fs::create_directory_symlink(entry.path(), link, error);
+        } else {
+            fs::create_symlink(entry.path(), link, error);
+        }
+        if (error) {
+            break;
+        }
+    }
     if (error) {
         message = "cannot link the data folder " + options.dataFolder.string();
         return false;
