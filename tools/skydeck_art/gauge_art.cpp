@@ -132,22 +132,23 @@ void Altimeter(std::map<std::string, CArtCanvas>& art) {
     face.Replace(kClear, kBlack);
     art.emplace("AltimeterFace.bmp", std::move(face));
 
-    // 100 ft needle (12 x 112, axis 6,96) with the hub.
-    CArtCanvas hundreds(12, 112, kBlack);
-    hundreds.FillPolygon({{3, 112}, {9, 112}, {8, 14}, {6, 2}, {4, 14}}, kWhite, kHard);
-    hundreds.FillCircle({6, 96}, 6, kGrey, kHard);
-    hundreds.FillCircle({6, 96}, 2, kOrange, kHard);
+    // Needles turned by a table are drawn pointing right: the table's degrees turn them from
+    // there. 100 ft needle (112 x 12, axis 16,6) with the hub.
+    CArtCanvas hundreds(112, 12, kBlack);
+    hundreds.FillPolygon({{0, 3}, {0, 9}, {98, 8}, {110, 6}, {98, 4}}, kWhite, kHard);
+    hundreds.FillCircle({16, 6}, 6, kGrey, kHard);
+    hundreds.FillCircle({16, 6}, 2, kOrange, kHard);
     art.emplace("AltimeterNeedle100.bmp", std::move(hundreds));
 
-    // 1000 ft needle (16 x 76, axis 8,66): short and wide.
-    CArtCanvas thousands(16, 76, kBlack);
-    thousands.FillPolygon({{2, 76}, {14, 76}, {12, 16}, {8, 4}, {4, 16}}, kWhite, kHard);
+    // 1000 ft needle (76 x 16, axis 10,8): short and wide.
+    CArtCanvas thousands(76, 16, kBlack);
+    thousands.FillPolygon({{0, 2}, {0, 14}, {60, 12}, {72, 8}, {60, 4}}, kWhite, kHard);
     art.emplace("AltimeterNeedle1000.bmp", std::move(thousands));
 
-    // 10000 ft pointer (16 x 110, axis 8,104): a thin shaft and a triangle at the rim.
-    CArtCanvas tenThousands(16, 110, kBlack);
-    tenThousands.FillRect(7, 18, 9, 106, kGrey);
-    tenThousands.FillPolygon({{8, 2}, {1, 18}, {15, 18}}, kGrey, kHard);
+    // 10000 ft pointer (110 x 16, axis 6,8): a thin shaft and a triangle at the rim.
+    CArtCanvas tenThousands(110, 16, kBlack);
+    tenThousands.FillRect(4, 7, 92, 9, kGrey);
+    tenThousands.FillPolygon({{108, 8}, {92, 1}, {92, 15}}, kGrey, kHard);
     art.emplace("AltimeterNeedle10000.bmp", std::move(tenThousands));
 }
 
@@ -235,11 +236,11 @@ void Engine(std::map<std::string, CArtCanvas>& art) {
     face.Replace(kClear, kBlack);
     art.emplace("EngineFace.bmp", std::move(face));
 
-    // Needle (12 x 100, axis 6,90).
-    CArtCanvas needle(12, 100, kBlack);
-    needle.FillPolygon({{3, 100}, {9, 100}, {8, 16}, {6, 4}, {4, 16}}, kWhite, kHard);
-    needle.FillCircle({6, 90}, 6, kGrey, kHard);
-    needle.FillCircle({6, 90}, 2, kOrange, kHard);
+    // Needle (100 x 12, axis 10,6), pointing right as a table turns it.
+    CArtCanvas needle(100, 12, kBlack);
+    needle.FillPolygon({{0, 3}, {0, 9}, {84, 8}, {96, 6}, {84, 4}}, kWhite, kHard);
+    needle.FillCircle({10, 6}, 6, kGrey, kHard);
+    needle.FillCircle({10, 6}, 2, kOrange, kHard);
     art.emplace("EngineNeedle.bmp", std::move(needle));
 
     // A bar (300 x 12): its left half is the bar, its right half shows nothing; the shift picks
