@@ -371,7 +371,10 @@ std::vector<CCockpit::DeviceReports> CCockpit::AttachedDevices() const {
     std::vector<DeviceReports> out;
     for (const auto& [name, device] : devices) {
         if (device->attached) {
-            out.push_back({name, device->kind, VIRTUAL::FeatureReports(device->hidPath)});
+            out.push_back({name, device->kind, VIRTUAL::FeatureReports(device->hidPath), 0});
+            if (device->kind == "screen") {
+                out.back().leds = VIRTUAL::ViewDisplay(device->displayPath).leds;
+            }
         }
     }
     return out;
@@ -541,6 +544,7 @@ void CCockpit::PollDevices() {
         if (device->displayPath.empty()) {
             continue;
         }
+        uint64_t lastPicture = 0;
         for (const VIRTUAL::DisplayEvent& event :
              VIRTUAL::DisplayEventsSince(device->displayPath, &device->displaySeen)) {
             const std::string index = std::to_string(event.index);
@@ -553,8 +557,12 @@ void CCockpit::PollDevices() {
                     break;
                 case VIRTUAL::DisplayEvent::Kind::Picture:
                     journal.Add("picture " + name + " " + index);
+                    lastPicture = event.index;
                     break;
             }
+        }
+        if (lastPicture != 0 && pictureListener) {
+            pictureListener(name, lastPicture, VIRTUAL::ViewDisplay(device->displayPath).picture);
         }
     }
 }

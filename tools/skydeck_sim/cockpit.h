@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -61,14 +62,23 @@ public:
     // a lens programming file may be written; empty otherwise. Valid after Setup.
     std::filesystem::path OwnProfileFolder() const;
 
-    // A device as the views see it: its kind and every feature report it accepted.
+    // A device as the views see it: its kind, every feature report it accepted and, for the
+    // screen, its LEDs (bit n: LED n is on).
     struct DeviceReports {
         std::string name;
         std::string kind;
         std::vector<std::vector<uint8_t>> reports;
+        uint16_t leds = 0;
     };
     // The attached devices in name order.
     std::vector<DeviceReports> AttachedDevices() const;
+
+    // Called with each picture a screen accepted (device name, its number counted from 1, the
+    // picture as sent), as the journal hears of it; pictures that came within one command
+    // are seen as the last of them.
+    using PictureListener = std::function<void(const std::string& device, uint64_t number,
+                                               const std::vector<uint8_t>& picture)>;
+    void SetPictureListener(PictureListener listener) { pictureListener = std::move(listener); }
 
     // The plug-in's simulator lines ("cmd once ...", "set ...") since the last call, each once
     // in first-seen order with how often it came.
@@ -128,6 +138,7 @@ private:
     bool started = false;
     bool enabled = false;
     CAircraftModel model;
+    PictureListener pictureListener;
     std::mutex simLinesLock;
     std::vector<std::pair<std::string, int>> simLines;
 };

@@ -33,6 +33,10 @@ std::string GearLampsView(const Report& report);
 // Three rows of eight lenses (G green, R red, A amber, . dark), then the lit lenses with names.
 std::string LensView(const Report& report, const LensNames& names);
 
+// The screen's lit LEDs and the pictures it was sent since the last view, as saved:
+// "screen      LEDs lit: 1 4 7 8" and a line "picture 3: PATH" for each.
+std::string ScreenView(uint16_t leds, const std::vector<std::string>& pictures);
+
 // The view of a panel of kind (autoflight, tuner, toggle, lamp) from every report it accepted,
 // oldest first; empty when the kind has no view or the panel sent nothing. An autoflight lamp
 // flashes when the last three reports differ in nothing but its bit going on and off (the panel
