@@ -1,5 +1,4 @@
-// The screen panel's gauge: loading with its button bindings, the per-frame fetch, and the
-// simulator events its buttons fire.
+// The screen panel's gauge: its button bindings and the simulator events they fire.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -28,9 +27,7 @@ protected:
                   (std::string("xvs-screen-gauge-") +
                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder_);
-        WriteFile(folder_ / "gauge.xml", R"(<Gauge Name="Speed">
-  <Element><Visible>(A:sim/speed,number) (A:sim/arr:2,number) (A:sim/i:n,number) (A:sim/ia:n1,number) + + +</Visible></Element>
-</Gauge>)");
+        WriteFile(folder_ / "gauge.xml", "<Gauge Name=\"Speed\"/>");
     }
     void TearDown() override {
         std::error_code ignored;
@@ -43,10 +40,6 @@ protected:
         ButtonBindings bindings;
         bindings[number - 1] = {number, L"label", event, 1, type};
         return bindings;
-    }
-    float Current(const wchar_t* name) {
-        const int32_t index = gauge_.Variables().IndexOf(name, L"number");
-        return gauge_.Variables().Current(static_cast<uint32_t>(index));
     }
 
     fs::path folder_;
@@ -113,7 +106,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {"speak \"Gear d\\xF6wn \\x80?\""},
                   {},
                   {}},
-        EventCase{"None", kEventNone, L"sim/lights/beacon_lights_toggle", {}, {}, {}},
         EventCase{"Unknown", 9, L"sim/lights/beacon_lights_toggle", {}, {}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -134,37 +126,6 @@ TEST_F(ScreenGaugeTest, ABoundNumberKeepsItsFirstBindingAndLightsItsLed) {
     for (int32_t n = 0; n <= 13; ++n) {
         EXPECT_EQ(gauge_.BindsButton(n), n == 2 || n == 6 || n == 12) << n;
     }
-}
-
-TEST_F(ScreenGaugeTest, AGaugeThatDoesNotLoadHoldsNoDocumentAndSaysWhich) {
-    VIRTUAL::EnableTrace(3, TRACEKW::kScreen);
-    const std::wstring path = folder_.wstring() + L"\\missing.xml";
-    EXPECT_FALSE(gauge_.Initialize(path, Bind(1, L"x", kEventKey)));
-    EXPECT_EQ(CountLines(TakeTraceTexts(1), L"Failed in loading the gauge xml file: " + path), 1u);
-    EXPECT_EQ(gauge_.Document(), nullptr);
-    EXPECT_EQ(gauge_.Name(), L"");
-    EXPECT_FALSE(gauge_.BindsButton(1));
-    gauge_.FireButton(1, 1);
-    EXPECT_TRUE(TakeJournal().empty());
-}
-
-// The fetch itself is the variable table's; the gauge reports its changes to the panel.
-TEST_F(ScreenGaugeTest, UpdateReportsAChangeOfMoreThanTheThresholdFromEachKindOfDataref) {
-    ASSERT_TRUE(gauge_.Initialize(GaugePath(), {}));
-    EXPECT_FALSE(gauge_.Update()) << "everything reads 0 as loaded";
-    VSIM::SetFloat("sim/speed", 10.0f);
-    VSIM::SetFloats("sim/arr", {1, 2, 3.5f});
-    VSIM::SetInt("sim/i", 7);
-    VSIM::SetInts("sim/ia", {4, 5});
-    EXPECT_TRUE(gauge_.Update());
-    EXPECT_EQ(Current(L"sim/speed"), 10.0f);
-    EXPECT_EQ(Current(L"sim/arr:2"), 3.5f);
-    EXPECT_EQ(Current(L"sim/i:n"), 7.0f);
-    EXPECT_EQ(Current(L"sim/ia:n1"), 5.0f);
-    VSIM::SetFloat("sim/speed", 10.004f);
-    EXPECT_FALSE(gauge_.Update());
-    VSIM::SetFloat("sim/speed", 10.006f);
-    EXPECT_TRUE(gauge_.Update());
 }
 
 TEST(ScreenGaugeAnsiTest, TextBecomesWindows1252CutToTheBuffer) {

@@ -168,29 +168,6 @@ protected:
     std::vector<std::wstring> startFailures_;  // level-1 lines of the initialise in Start
 };
 
-TEST_F(ScreenPanelTest, TheFirstPictureGoesTenSecondsAfterInitialiseThenOnlyAfterAChange) {
-    Configure({"A"});
-    Start();
-    VIRTUAL::AdvanceClock(9999);
-    EXPECT_EQ(Pictures(), 0u);
-    VIRTUAL::AdvanceClock(1);
-    EXPECT_EQ(Pictures(), 1u);
-    Frame();  // nothing changed
-    VIRTUAL::AdvanceClock(500);
-    EXPECT_EQ(Pictures(), 1u);
-    VSIM::SetFloat("sim/test/value", 0.004f);
-    Frame();
-    VIRTUAL::AdvanceClock(500);
-    EXPECT_EQ(Pictures(), 1u) << "a change of 0.005 or less is none";
-    VSIM::SetFloat("sim/test/value", 3.0f);
-    Frame();
-    VIRTUAL::AdvanceClock(49);
-    EXPECT_EQ(Pictures(), 1u);
-    VIRTUAL::AdvanceClock(1);
-    EXPECT_EQ(Pictures(), 2u);
-    EXPECT_EQ(VIRTUAL::ViewDisplay(kDisplay).protocolErrors, 0u);
-}
-
 TEST_F(ScreenPanelTest, APictureThatCouldNotGoIsSentAgainAtTheNextPass) {
     Configure({"A"});
     Start(L"SCR-1", false);
@@ -280,23 +257,6 @@ TEST_F(ScreenPanelTest, LedsShowTheSoftButtonsOfTheGaugeAndAllGoOffBeforeTheThre
     EXPECT_EQ(VIRTUAL::TimedWaiters(), 0);
 }
 
-TEST_F(ScreenPanelTest, OtherButtonsGoToTheCurrentGaugeOnPressAndRelease) {
-    Configure({"A"},
-              "<B Id=\"3\" Type=\"Button\" Event=\"xplm_joy_start_all\"/>"
-              "<B Id=\"12\" Type=\"Command\" Event=\"sim/x\"/>");
-    Start();
-    Press(3);
-    Press(12);
-    Press(8);
-    EXPECT_EQ(TakeJournal(),
-              (std::vector<std::string>{"joy press 1", "joy release 1", "cmd once sim/x"}));
-    const auto texts = TakeTraceTexts(2);
-    for (const wchar_t* line : {L"Button 3 is pressed 1", L"Button 3 is pressed 0",
-                                L"Button 12 is pressed 1", L"Button 8 is pressed 0"}) {
-        EXPECT_EQ(CountLines(texts, line), 1u) << line;
-    }
-}
-
 TEST_F(ScreenPanelTest, TheGaugeListKeepsTheGaugesThatLoadInFileOrder) {
     WriteFile(data_ / "gauges" / "a.xml", GaugeText("A"));
     WriteFile(data_ / "gauges" / "b.xml", GaugeText("B"));
@@ -320,23 +280,6 @@ TEST_F(ScreenPanelTest, TheGaugeListKeepsTheGaugesThatLoadInFileOrder) {
     panel_->Uninitialize();
     panel_->Initialize();  // built anew, not appended
     EXPECT_EQ(panel.GaugeCount(), 2u);
-}
-
-TEST_F(ScreenPanelTest, WithoutAConfigurationThePanelHasNoGaugesAndShowsNothing) {
-    CScreenPanel& panel = Start();
-    EXPECT_EQ(CountLines(startFailures_, L"Failed in loading the XML file " +
-                                             (root_ / "plugin").wstring() +
-                                             L"\\data\\XVarlenSkydeck.xml"),
-              1u);
-    EXPECT_EQ(panel.GaugeCount(), 0u);
-    Press(3);
-    Press(10);
-    VIRTUAL::AdvanceClock(10050);
-    EXPECT_EQ(Pictures(), 0u);
-    EXPECT_EQ(Leds(), 0u);
-    EXPECT_TRUE(TakeJournal().empty());
-    panel_->Uninitialize();
-    EXPECT_FALSE(fs::exists(data_ / "XVarlenScreen.xml")) << "nothing to remember";
 }
 
 // The Serial and Name of each Screen in the memory file; a missing Name as "-".
