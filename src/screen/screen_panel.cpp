@@ -240,6 +240,12 @@ void CScreenPanel::StopIoThread() {
 
 void CScreenPanel::RenderGauge() {
     CTraceScope scope(kKeyword, "XPL::CScreenPanel::RenderGauge");
+    {
+        std::lock_guard hold(gaugeLock);
+        if (dirty != 1 || static_cast<size_t>(currentGauge.load()) >= gauges.size()) {
+            return;
+        }
+    }
     // Without a link nothing is drawn: the picture stays dirty until the link is there.
     const std::shared_ptr<CGlasslinkScreen> link = FindLink();
     if (link == nullptr) {
@@ -247,11 +253,7 @@ void CScreenPanel::RenderGauge() {
     }
     {
         std::lock_guard hold(gaugeLock);
-        const auto current = static_cast<size_t>(currentGauge.load());
-        if (dirty != 1 || current >= gauges.size()) {
-            return;
-        }
-        DrawGauge(*gauges[current]);
+        DrawGauge(*gauges[static_cast<size_t>(currentGauge.load())]);
         // A change from here on makes the picture dirty again.
         dirty = 0;
     }
