@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "hotas/hotas_panel.h"
 #include "panels/autoflight_panel.h"
 #include "panels/lamp_panel.h"
 #include "panels/toggle_panel.h"
@@ -24,6 +25,13 @@ std::unique_ptr<CPanel> MakeScreenPanel(const std::wstring& devicePath, const st
     return std::make_unique<CScreenPanel>(devicePath, links);
 }
 
+// The stick finds its display link under its physical device object name, which its display
+// device shares.
+std::unique_ptr<CPanel> MakeHotasPanel(const std::wstring& devicePath,
+                                       const std::wstring& physicalName, IGlasslinkLookup& links) {
+    return std::make_unique<CHotasPanel>(devicePath, physicalName, links);
+}
+
 struct Product {
     uint16_t productId;
     const wchar_t* attachMessage;
@@ -40,7 +48,7 @@ Product g_products[] = {
      &MakeHidPanel<CTogglePanel>},
     {kLampProductId, L"The lamp panel of the Skydeck is attached: %s", &MakeHidPanel<CLampPanel>},
     {kScreenProductId, L"The screen panel of the Skydeck is attached: %s", &MakeScreenPanel},
-    {kHotasProductId, L"The hotas panel of the Skydeck is attached: %s", nullptr},
+    {kHotasProductId, L"The hotas panel of the Skydeck is attached: %s", &MakeHotasPanel},
 };
 
 Product* FindProduct(uint16_t productId) {

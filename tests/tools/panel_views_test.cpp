@@ -88,6 +88,16 @@ TEST(PanelViewsTest, TunerShowsActiveAndStandbyOfBothHalves) {
     EXPECT_EQ(TunerView(report), "tuner       upper 118.00  121.50   lower           7000");
 }
 
+TEST(PanelViewsTest, HotasLinesStandInTheDisplaysBox) {
+    EXPECT_EQ(HotasView({" Transponder",
+                         "\xFC"
+                         "1200",
+                         "x\x01\xFB"}),
+              "hotas       | Transponder    |\n"
+              "            |\u00BB1200           |\n"
+              "            |x?\u00AB             |");
+}
+
 TEST(PanelViewsTest, GearLampsFollowTheirBitsPerLeg) {
     struct Row {
         uint8_t bits;

@@ -371,9 +371,12 @@ std::vector<CCockpit::DeviceReports> CCockpit::AttachedDevices() const {
     std::vector<DeviceReports> out;
     for (const auto& [name, device] : devices) {
         if (device->attached) {
-            out.push_back({name, device->kind, VIRTUAL::FeatureReports(device->hidPath), 0});
+            out.push_back({name, device->kind, VIRTUAL::FeatureReports(device->hidPath), 0, {}});
             if (device->kind == "screen") {
                 out.back().leds = VIRTUAL::ViewDisplay(device->displayPath).leds;
+            }
+            if (device->kind == "hotas") {
+                out.back().lines = VIRTUAL::ViewDisplay(device->displayPath).lines;
             }
         }
     }

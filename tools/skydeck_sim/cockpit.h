@@ -2,6 +2,7 @@
 // points, one scenario command at a time, and checks expectations against the journal.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -63,12 +64,13 @@ public:
     std::filesystem::path OwnProfileFolder() const;
 
     // A device as the views see it: its kind, every feature report it accepted and, for the
-    // screen, its LEDs (bit n: LED n is on).
+    // screen, its LEDs (bit n: LED n is on); for the hotas, the lines its display shows.
     struct DeviceReports {
         std::string name;
         std::string kind;
         std::vector<std::vector<uint8_t>> reports;
         uint16_t leds = 0;
+        std::array<std::string, 3> lines;
     };
     // The attached devices in name order.
     std::vector<DeviceReports> AttachedDevices() const;

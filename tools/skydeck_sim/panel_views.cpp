@@ -1,5 +1,6 @@
 #include "panel_views.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace XPL::SIMTOOL {
@@ -188,6 +189,27 @@ std::string ScreenView(uint16_t leds, const std::vector<std::string>& pictures) 
     std::string out = Label("screen") + "LEDs lit:" + (lit.empty() ? " none" : lit);
     for (const std::string& picture : pictures) {
         out += "\n" + std::string(12, ' ') + picture;
+    }
+    return out;
+}
+
+std::string HotasView(const std::array<std::string, 3>& lines) {
+    constexpr size_t kLineChars = 16;
+    std::string out;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        out += i == 0 ? Label("hotas") : "\n" + std::string(12, ' ');
+        out += '|';
+        for (const char c : lines[i]) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte == 0xFC) {
+                out += "\u00BB";  // »
+            } else if (byte == 0xFB) {
+                out += "\u00AB";  // «
+            } else {
+                out += byte >= 0x20 && byte < 0x7F ? c : '?';
+            }
+        }
+        out += std::string(kLineChars - std::min(lines[i].size(), kLineChars), ' ') + '|';
     }
     return out;
 }
