@@ -93,7 +93,11 @@ protected:
     void Configure(const std::vector<std::string>& names, const std::string& buttons = "") {
         std::string text = "<?xml version=\"1.0\"?>\r\n<GaugeList>\r\n";
         for (size_t i = 0; i < names.size(); ++i) {
-            const std::string file = "g" + std::to_string(i) + ".xml";
+            // Appended piece by piece: "literal" + std::string trips a false -Wrestrict of
+            // g++ 12.
+            std::string file = "g";
+            file += std::to_string(i);
+            file += ".xml";
             WriteFile(data_ / "gauges" / file, GaugeText(names[i]));
             text +=
                 "<Gauge File=\"gauges\\" + file + "\">" + (i == 0 ? buttons : "") + "</Gauge>\r\n";
