@@ -52,11 +52,13 @@ uint32_t CGaugeCanvas::Pixel(int32_t x, int32_t y) const {
 void CGaugeCanvas::SetPixel(int32_t x, int32_t y, uint32_t rgb) {
     if (x >= 0 && y >= 0 && x < kWidth && y < kHeight) {
         Put(At(x, y), rgb);
+        Touch(y, x, x + 1);
     }
 }
 
 void CGaugeCanvas::Clear() {
     std::memset(bytes_.data(), 0, bytes_.size());
+    touched_.fill(Span{0, kWidth});
 }
 
 void CGaugeCanvas::DrawBackground(const CGaugeImage& image, int64_t x, int64_t y) {
@@ -68,9 +70,17 @@ void CGaugeCanvas::DrawBackground(const CGaugeImage& image, int64_t x, int64_t y
         plateSerial_ = image.Serial();
         plateX_ = x;
         plateY_ = y;
-        return;
+    } else {
+        for (int64_t row = 0; row < kHeight; ++row) {
+            const Span& span = touched_[static_cast<size_t>(row)];
+            if (span.left < span.right) {
+                const size_t offset = Offset(span.left, row);
+                std::memcpy(bytes_.data() + offset, plate_.data() + offset,
+                            static_cast<size_t>(span.right - span.left) * 3);
+            }
+        }
     }
-    std::memcpy(bytes_.data(), plate_.data(), kBytes);
+    touched_.fill(Span{});
 }
 
 void CGaugeCanvas::DrawImage(const CGaugeImage& image, int64_t x, int64_t y, uint32_t transparent) {
@@ -88,6 +98,7 @@ void CGaugeCanvas::DrawImage(const CGaugeImage& image, int64_t x, int64_t y, uin
     for (int64_t row = top; row < bottom; ++row) {
         PutPixels(At(left, row), pixels + (row - y) * width + (left - x), right - left,
                   transparent);
+        Touch(row, left, right);
     }
 }
 
@@ -154,6 +165,7 @@ void CGaugeCanvas::DrawText(int32_t left, int32_t top, int32_t right, int32_t bo
     const auto plot = [&](int64_t x, int64_t y) {
         if (x >= clipLeft && x < clipRight && y >= clipTop && y < clipBottom) {
             Put(At(x, y), rgb);
+            Touch(y, x, x + 1);
         }
     };
     int64_t pen = left;

@@ -12,6 +12,8 @@
 // overflows.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -50,7 +52,7 @@ public:
     void Clear();
     // Every pixel black, then the background image with its top-left corner at (x, y), its
     // RGB(1, 1, 1) left out. The result is kept, so the next call with the same picture at the
-    // same place only copies it back.
+    // same place only copies back the pixels drawn over since.
     void DrawBackground(const CGaugeImage& image, int64_t x, int64_t y);
 
     // The whole image with its top-left corner at (x, y), pixels of the colour transparent left
@@ -77,12 +79,25 @@ private:
         return static_cast<size_t>(kHeight - 1 - y) * kRowBytes + static_cast<size_t>(x) * 3;
     }
     const CGaugeFont::Glyph& GlyphOf(char32_t code);
+    // Columns [left, right) of a canvas row were drawn into since the background was put back.
+    void Touch(int64_t row, int64_t left, int64_t right) {
+        Span& span = touched_[static_cast<size_t>(row)];
+        span.left = std::min(span.left, left);
+        span.right = std::max(span.right, right);
+    }
     // count pixels (0xRRGGBB) to consecutive canvas pixels from target, those of the colour
     // transparent left out.
     static void PutPixels(uint8_t* target, const uint32_t* source, int64_t count,
                           uint32_t transparent);
 
+    struct Span {
+        int64_t left = kWidth;
+        int64_t right = 0;
+    };
+
     std::vector<uint8_t> bytes_;
+    // Per row, the columns that may differ from plate_ (none where left >= right).
+    std::array<Span, kHeight> touched_;
     // The last DrawBackground's result, and what it drew.
     std::vector<uint8_t> plate_;
     uint64_t plateSerial_ = 0;

@@ -222,6 +222,7 @@ void CGaugeLayer::DrawOnto(CGaugeCanvas& canvas) const {
         }
         CGaugeCanvas::PutPixels(canvas.At(originX_ + span.left, originY_ + row), At(span.left, row),
                                 span.right - span.left, 0);
+        canvas.Touch(originY_ + row, originX_ + span.left, originX_ + span.right);
     }
 }
 

@@ -302,6 +302,21 @@ TEST(GaugeBackgroundTest, LeavesOutOneOneOneAndShowsTheBackgroundOfEachRedraw) {
             EXPECT_EQ(canvas.Pixel(x, 120), step.from316[x - 316]) << step.targetWidth << " " << x;
         }
     }
+    // Redraws of one gauge leave nothing of what the last one drew over its face.
+    Gauge gauge;
+    CGaugeElement& element = Plain(gauge, 3, 4, Image(2, 2, Distinct));
+    for (const int32_t x : {3, 17, 3, -1}) {
+        element.x = x;
+        canvas.SetPixel(0, 0, kRed);
+        canvas.SetPixel(305, 115, kRed);
+        gauge.document.Draw(canvas);
+        EXPECT_EQ(canvas.Pixel(0, 0), 0u);
+        EXPECT_EQ(canvas.Pixel(305, 115), kFace) << x;
+        for (int32_t face = 0; face < 20; ++face) {
+            const bool under = face >= x && face < x + 2;
+            EXPECT_EQ(canvas.Pixel(300 + face, 120), under ? Distinct(face - x, 1) : kFace) << x;
+        }
+    }
 }
 
 TEST(GaugeTurnTest, FillsThePixelsWhoseCentresLieInTheTurnedRectangle) {
@@ -470,6 +485,12 @@ TEST_F(GaugeLabelTest, EachBoundButtonLabelsItsRowWithinTheTextCellOthersDrawNot
     for (int32_t y = 0; y < 40; ++y) {
         EXPECT_EQ(canvas.Pixel(1, y), 0u) << y;      // left of the strip
         EXPECT_EQ(canvas.Pixel(80, y), kFace) << y;  // the gauge keeps its face
+    }
+    // The next redraw without buttons leaves no label behind.
+    document_.buttons.clear();
+    document_.Draw(canvas);
+    for (int32_t row = 0; row < 6; ++row) {
+        EXPECT_EQ(Scan(canvas, row * 40, row == 5 ? kRed : 0xFFFFFF).first, -1) << row;
     }
 }
 
