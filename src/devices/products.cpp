@@ -7,6 +7,7 @@
 #include "panels/lamp_panel.h"
 #include "panels/toggle_panel.h"
 #include "panels/tuner_panel.h"
+#include "screen/screen_panel.h"
 
 namespace XPL {
 
@@ -17,6 +18,11 @@ template <class Panel>
 std::unique_ptr<CPanel> MakeHidPanel(const std::wstring& devicePath, const std::wstring&,
                                      IGlasslinkLookup&) {
     return std::make_unique<Panel>(devicePath);
+}
+
+std::unique_ptr<CPanel> MakeScreenPanel(const std::wstring& devicePath, const std::wstring&,
+                                        IGlasslinkLookup& links) {
+    return std::make_unique<CScreenPanel>(devicePath, links);
 }
 
 // The stick finds its display link under its physical device object name, which its display
@@ -41,7 +47,7 @@ Product g_products[] = {
     {kToggleProductId, L"The toggle panel of the Skydeck is attached: %s",
      &MakeHidPanel<CTogglePanel>},
     {kLampProductId, L"The lamp panel of the Skydeck is attached: %s", &MakeHidPanel<CLampPanel>},
-    {kScreenProductId, L"The screen panel of the Skydeck is attached: %s", nullptr},
+    {kScreenProductId, L"The screen panel of the Skydeck is attached: %s", &MakeScreenPanel},
     {kHotasProductId, L"The hotas panel of the Skydeck is attached: %s", &MakeHotasPanel},
 };
 

@@ -127,6 +127,12 @@ TEST(PanelViewsTest, LensGridShowsColoursAndNamesTheLitLenses) {
               "            lit: 0 GearDown green, 9 red, 23 FuelLow amber");
 }
 
+TEST(PanelViewsTest, ScreenShowsItsLitLedsAndThePicturesSaved) {
+    EXPECT_EQ(ScreenView(0, {}), "screen      LEDs lit: none");
+    EXPECT_EQ(ScreenView((1u << 1) | (1u << 8), {"picture 3: /tmp/a.png"}),
+              "screen      LEDs lit: 1 8\n            picture 3: /tmp/a.png");
+}
+
 TEST(PanelViewsTest, UnexpectedReportsShowTheirBytes) {
     EXPECT_EQ(AutoflightView({0x00, 0x01}), "autoflight  report of 2 bytes: 00 01");
     EXPECT_EQ(TunerView(Report(24, 0x01)).substr(0, 31), "tuner       report of 24 bytes:");

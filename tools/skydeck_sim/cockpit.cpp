@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <system_error>
+#include <thread>
 
 #include "devices/skydeck.h"
 #include "picture_file.h"
@@ -257,7 +259,22 @@ bool CCockpit::Setup(std::string& message) {
     const fs::path documents = scratch / "Documents";
     fs::create_directories(plugin / "64", error);
     fs::create_directories(documents, error);
-    fs::create_directory_symlink(fs::absolute(options.dataFolder), plugin / "data", error);
+    // The data folder's entries are linked one by one into a folder of the run's own, so what
+    // the plug-in writes there (the screen panels' memory file) stays in the run and the user's
+    // folder is only read.
+    fs::create_directories(plugin / "data", error);
+    for (const fs::directory_entry& entry :
+         fs::directory_iterator(fs::absolute(options.dataFolder), error)) {
+        const fs::path link = plugin / "data" / entry.path().filename();
+        if (entry.is_directory()) {
+            fs::create_directory_symlink(entry.path(), link, error);
+        } else {
+            fs::create_symlink(entry.path(), link, error);
+        }
+        if (error) {
+            break;
+        }
+    }
     if (error) {
         message = "cannot link the data folder " + options.dataFolder.string();
         return false;
@@ -354,7 +371,10 @@ std::vector<CCockpit::DeviceReports> CCockpit::AttachedDevices() const {
     std::vector<DeviceReports> out;
     for (const auto& [name, device] : devices) {
         if (device->attached) {
-            out.push_back({name, device->kind, VIRTUAL::FeatureReports(device->hidPath), {}});
+            out.push_back({name, device->kind, VIRTUAL::FeatureReports(device->hidPath), 0, {}});
+            if (device->kind == "screen") {
+                out.back().leds = VIRTUAL::ViewDisplay(device->displayPath).leds;
+            }
             if (device->kind == "hotas") {
                 out.back().lines = VIRTUAL::ViewDisplay(device->displayPath).lines;
             }
@@ -472,6 +492,18 @@ void CCockpit::StartPlugin() {
     started = XPluginStart(name, signature, description) == 1;
     if (started) {
         enabled = XPluginEnable() == 1;
+        AwaitScreenThreads();
+    }
+}
+
+void CCockpit::AwaitScreenThreads() {
+    const auto screens =
+        static_cast<int>(std::count_if(devices.begin(), devices.end(), [](const auto& entry) {
+            return entry.second->attached && entry.second->kind == "screen";
+        }));
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (VIRTUAL::TimedWaiters() < screens && std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::yield();
     }
 }
 
@@ -515,6 +547,7 @@ void CCockpit::PollDevices() {
         if (device->displayPath.empty()) {
             continue;
         }
+        uint64_t lastPicture = 0;
         for (const VIRTUAL::DisplayEvent& event :
              VIRTUAL::DisplayEventsSince(device->displayPath, &device->displaySeen)) {
             const std::string index = std::to_string(event.index);
@@ -527,8 +560,12 @@ void CCockpit::PollDevices() {
                     break;
                 case VIRTUAL::DisplayEvent::Kind::Picture:
                     journal.Add("picture " + name + " " + index);
+                    lastPicture = event.index;
                     break;
             }
+        }
+        if (lastPicture != 0 && pictureListener) {
+            pictureListener(name, lastPicture, VIRTUAL::ViewDisplay(device->displayPath).picture);
         }
     }
 }
@@ -597,6 +634,9 @@ CCockpit::Outcome CCockpit::Attach(const Command& command) {
         VIRTUAL::AttachDevice(display);
     }
     VIRTUAL::AttachDevice(hid);
+    if (started && added.kind == "screen") {
+        AwaitScreenThreads();
+    }
     PollDevices();
     return {};
 }

@@ -179,6 +179,20 @@ std::string LensView(const Report& report, const LensNames& names) {
     return out + "\n" + std::string(12, ' ') + "lit: " + (lit.empty() ? "none" : lit);
 }
 
+std::string ScreenView(uint16_t leds, const std::vector<std::string>& pictures) {
+    std::string lit;
+    for (int led = 0; led <= 8; ++led) {
+        if ((leds >> led & 1u) != 0) {
+            lit += " " + std::to_string(led);
+        }
+    }
+    std::string out = Label("screen") + "LEDs lit:" + (lit.empty() ? " none" : lit);
+    for (const std::string& picture : pictures) {
+        out += "\n" + std::string(12, ' ') + picture;
+    }
+    return out;
+}
+
 std::string HotasView(const std::array<std::string, 3>& lines) {
     constexpr size_t kLineChars = 16;
     std::string out;

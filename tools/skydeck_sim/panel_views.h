@@ -34,6 +34,10 @@ std::string GearLampsView(const Report& report);
 // Three rows of eight lenses (G green, R red, A amber, . dark), then the lit lenses with names.
 std::string LensView(const Report& report, const LensNames& names);
 
+// The screen's lit LEDs and the pictures it was sent since the last view, as saved:
+// "screen      LEDs lit: 1 4 7 8" and a line "picture 3: PATH" for each.
+std::string ScreenView(uint16_t leds, const std::vector<std::string>& pictures);
+
 // The stick's three lines, each between bars and padded to the display's 16 characters:
 // "hotas       |  COM1    NAV1  |" and two rows below it. The display's arrow glyphs 0xFC and
 // 0xFB show as '»' and '«', other bytes outside printable ASCII as '?'.
