@@ -33,6 +33,9 @@ std::string Narrow(std::wstring_view text) {
     return narrow;
 }
 
+// A found handle stays valid for the whole session, so it is kept: looking a name up costs a
+// search in the simulator every frame. A name not found yet is looked up again each time, since
+// another plug-in may publish it later.
 XPLMDataRef LookUp(XPLMDataRef& handle, const std::string& path) {
     if (handle == nullptr) {
         handle = XPLMFindDataRef(path.c_str());
