@@ -76,20 +76,6 @@ INSTANTIATE_TEST_SUITE_P(
                       CommandCase{19, L"Pitch trim down", "sim/flight_controls/pitch_trim_down"},
                       CommandCase{20, L"Pitch trim up", "sim/flight_controls/pitch_trim_up"}));
 
-TEST_F(AutoflightPanelTest, SwitchesOnInTheFirstReportActBeforeTheFirstOutput) {
-    VSIM::SetFloat("sim/cockpit/autopilot/heading_mag", 270.0f);
-    Frame({kSelectorHdg, kAutoThrottle});
-    EXPECT_EQ(Sent().size(), 1u);
-    EXPECT_EQ(Row(1), (Cells{0xFF, 0xFF, 0x02, 0x07, 0x00}));
-    // The auto-throttle switch is maintained: both of its edges act.
-    Frame({kSelectorHdg, kAutoThrottle});
-    Frame({kSelectorHdg});
-    EXPECT_EQ(TakeJournal(), (Lines{"cmd once sim/autopilot/autothrottle_on",
-                                    "cmd once sim/autopilot/autothrottle_off"}));
-    EXPECT_EQ(TakeTraceTexts(2),
-              (Texts{L"Autopilot selector HDG", L"Auto throttle 1", L"Auto throttle 0"}));
-}
-
 TEST_F(AutoflightPanelTest, SelectorTurnsBeforeTheWheelInOneReport) {
     Frame({kSelectorHdg, kWheelIncrease});
     Frame({kSelectorAlt, kWheelDecrease});  // HDG off, ALT on, then the detent
@@ -329,23 +315,6 @@ INSTANTIATE_TEST_SUITE_P(
                       LampCase{"sim/cockpit2/autopilot/vvi_status", 0x20},
                       LampCase{"sim/cockpit2/autopilot/approach_status", 0x40},
                       LampCase{"sim/cockpit2/autopilot/backcourse_status", 0x80}));
-
-TEST_F(AutoflightPanelTest, FlashingCycleIsNineteenDarkAndTwentyOneLitFramesSentOnChangeOnly) {
-    VSIM::SetInt("sim/cockpit2/autopilot/nav_status", 1);
-    VSIM::SetInt("sim/cockpit2/autopilot/heading_status", 2);
-    std::vector<int> sentAt;
-    for (int frame = 1; frame <= 120; ++frame) {
-        const size_t before = Sent().size();
-        panel_->Notify();
-        const bool lit = (frame - 1) % 40 >= 19;
-        ASSERT_EQ(panel_->GetFlashOn(), lit ? 1u : 0u) << frame;
-        ASSERT_EQ(Lamps(), lit ? 0x06 : 0x02) << frame;
-        if (Sent().size() != before) {
-            sentAt.push_back(frame);
-        }
-    }
-    EXPECT_EQ(sentAt, (std::vector<int>{1, 20, 41, 60, 81, 100}));
-}
 
 TEST_F(AutoflightPanelTest, SendsWhatTheCellsShowOnceAndDoesNotRepeatAFailedSend) {
     VSIM::SetFloat("sim/cockpit/autopilot/altitude", 0.0f);

@@ -216,24 +216,6 @@ TEST_F(TunerPanelTest, FormatsADisplayOnlyWhenTheValueOrFormatItShowsChanged) {
 
 // ---- Selectors ----
 
-TEST_F(TunerPanelTest, SelectorPositionsAlreadyOnInTheFirstReportSetTheModes) {
-    VSIM::SetInt("sim/cockpit/radios/nav1_freq_hz", 11030);
-    VSIM::SetInt("sim/cockpit/radios/adf1_stdby_freq_hz", 245);
-    held_ = {Upper(T::kModeNav1), Lower(T::kModeAdf)};
-    Frame();
-    EXPECT_EQ(panel_->GetUpperMode(), T::kModeNav1);
-    EXPECT_EQ(panel_->GetLowerMode(), T::kModeAdf);
-    EXPECT_EQ(LastSent(),
-              Report("01 01 D0 03 00  00 00 00 FF FF", "FF FF 00 00 00  FF FF 02 04 05"));
-
-    // A position going off (the selector between two positions) keeps the mode.
-    held_.clear();
-    Frame();
-    EXPECT_EQ(panel_->GetUpperMode(), T::kModeNav1);
-    EXPECT_EQ(panel_->GetLowerMode(), T::kModeAdf);
-    EXPECT_TRUE(TakeJournal().empty());
-}
-
 TEST_F(TunerPanelTest, EveryInputWritesItsMessageOnItsOnEdgeOnly) {
     std::vector<std::wstring> messages;  // of usages 1 to 24
     for (const std::wstring half : {L"Upper ", L"Lower "}) {
@@ -289,20 +271,6 @@ TEST_F(TunerPanelTest, KnobsAndSwitchOfEachHalfCommandTheSelectedRadio) {
     }
 }
 
-TEST_F(TunerPanelTest, DmeModeIgnoresKnobsAndSwitchAndTheAdfSwitchFlips) {
-    Select(Upper(T::kModeDme));
-    Select(Lower(T::kModeDme));
-    TakeJournal();
-    for (uint16_t usage = T::kUpperActiveStandby; usage <= T::kLowerCoarseDown; ++usage) {
-        Turn(usage);
-    }
-    EXPECT_TRUE(TakeJournal().empty());
-    EXPECT_EQ(panel_->GetXpdrHighDigits(), 0u);
-    Select(Lower(T::kModeAdf));
-    Turn(T::kLowerActiveStandby);
-    EXPECT_EQ(TakeJournal(), Lines{"cmd once sim/radios/adf1_standy_flip"});
-}
-
 TEST_F(TunerPanelTest, TransponderDigitPairIsSharedAndSwitchedByEitherHalf) {
     Select(Upper(T::kModeXpdr));
     Select(Lower(T::kModeXpdr));
@@ -334,8 +302,11 @@ TEST_F(TunerPanelTest, TransponderDigitPairIsSharedAndSwitchedByEitherHalf) {
     EXPECT_EQ(panel_->GetXpdrHighDigits(), 0u);
     EXPECT_EQ(turnAll(), low);
 
-    // The flag stays while a half leaves transponder mode; ACT/STBY there does not touch it.
+    // The flag stays while a half leaves transponder mode; ACT/STBY there does not touch it, and
+    // in DME it does nothing at all.
     Turn(T::kLowerActiveStandby);
+    Select(Upper(T::kModeDme));
+    Turn(T::kUpperActiveStandby);
     Select(Upper(T::kModeCom1));
     Turn(T::kUpperActiveStandby);
     EXPECT_EQ(panel_->GetXpdrHighDigits(), 1u);

@@ -1,10 +1,9 @@
 // The registry against the virtual simulator: every table row is looked up and lands in its own
-// member, unknown paths stay null, the name vocabularies hold the SDK's and Windows' numbers.
+// member, unknown paths stay null.
 #include "sim/sim_registry.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -107,39 +106,6 @@ TEST_F(SimRegistryTest, UnknownPathsLeaveTheirMembersNull) {
         EXPECT_EQ(*slot.handle == nullptr, unknown.contains(slot.path)) << slot.path;
     }
     EXPECT_EQ(registry.keyNames.size(), 94u) << "maps are filled whatever the look-ups gave";
-}
-
-// Key and button ids are positions in the SDK's enumerations, virtual keys Windows' codes: a
-// name left out or repeated shifts or loses entries.
-TEST_F(SimRegistryTest, NameVocabulariesCarryTheSdkAndWindowsNumbers) {
-    ResolveSimRegistry();
-    const SimRegistry& registry = GetSimRegistry();
-    EXPECT_EQ(registry.keyNames.size(), 94u);
-    EXPECT_EQ(registry.keyNames.at("xplm_key_pause"), 0);
-    EXPECT_EQ(registry.keyNames.at("xplm_key_tranID"), 93);
-    EXPECT_EQ(registry.joystickNames.size(), 93u);
-    EXPECT_EQ(registry.joystickNames.at("xplm_joy_start_all"), 1);
-    EXPECT_EQ(registry.joystickNames.at("xplm_joy_lanlights"), 93);
-
-    const std::map<std::string, uint8_t>& names = registry.virtualKeyNames;
-    ASSERT_EQ(names.size(), 169u);
-    const std::pair<const char*, uint8_t> expected[] = {
-        {"VK_0", 0x30},       {"VK_V", 0x56},
-        {"VK_X", 0x58},       {"VK_Z", 0x5A},
-        {"VK_LBUTTON", 0x01}, {"VK_RETURN", 0x0D},
-        {"VK_MENU", 0x12},    {"VK_NUMPAD9", 0x69},
-        {"VK_F24", 0x87},     {"VK_OEM_NEC_EQUAL", 0x92},
-        {"VK_PACKET", 0xE7},  {"VK_LAUNCH_MEDIA_SELECT", 0xB5}};
-    for (const auto& [name, code] : expected) {
-        EXPECT_EQ(names.contains(name) ? names.at(name) : -1, code) << name;
-    }
-    EXPECT_FALSE(names.contains("VK_W"));
-    // Each name is a distinct key, so no two share a code (a copied row would).
-    std::set<uint8_t> codes;
-    for (const auto& [name, code] : names) {
-        EXPECT_NE(code, 0) << name;
-        EXPECT_TRUE(codes.insert(code).second) << name << " repeats a code";
-    }
 }
 
 }  // namespace

@@ -64,32 +64,19 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The fixed-point formats show what the displays have always shown: the quotient in single
 // precision printed by printf. Above about 2^24 the float's own rounding decides the digits.
-INSTANTIATE_TEST_SUITE_P(
-    FixedPoint, ConvertIntValueToStringTest,
-    testing::Values(
-        // 6: hundredths, "%.2f"
-        FormatCase{0, 6, "0.00"}, FormatCase{1, 6, "0.01"}, FormatCase{-1, 6, "-0.01"},
-        FormatCase{-5, 6, "-0.05"}, FormatCase{10, 6, "0.10"}, FormatCase{99, 6, "0.99"},
-        FormatCase{100, 6, "1.00"}, FormatCase{-100, 6, "-1.00"}, FormatCase{1000, 6, "10.00"},
-        FormatCase{-999, 6, "-9.99"}, FormatCase{2992, 6, "29.92"}, FormatCase{12345, 6, "123.45"},
-        FormatCase{-12345, 6, "-123.4"}, FormatCase{99999, 6, "999.99"},
-        FormatCase{100000, 6, "1000.0"}, FormatCase{-100000, 6, "-1000."},
-        FormatCase{1234567, 6, "12345."}, FormatCase{-1234567, 6, "-12345"},
-        FormatCase{9999999, 6, "99999."}, FormatCase{16777217, 6, "167772"},
-        FormatCase{99999995, 6, "999999"}, FormatCase{99999996, 6, "100000"},
-        FormatCase{999999999, 6, "100000"}, FormatCase{-999999999, 6, "-10000"},
-        FormatCase{INT32_MAX, 6, "214748"}, FormatCase{INT32_MIN, 6, "-21474"},
-        // 7: tenths, "%06.1f"
-        FormatCase{0, 7, "0000.0"}, FormatCase{5, 7, "0000.5"}, FormatCase{-5, 7, "-000.5"},
-        FormatCase{10, 7, "0001.0"}, FormatCase{-15, 7, "-001.5"}, FormatCase{-100, 7, "-010.0"},
-        FormatCase{1234, 7, "0123.4"}, FormatCase{-1234, 7, "-123.4"},
-        FormatCase{99999, 7, "9999.9"}, FormatCase{100000, 7, "10000."},
-        FormatCase{-99999, 7, "-9999."}, FormatCase{-100000, 7, "-10000"},
-        FormatCase{999999, 7, "99999."}, FormatCase{1000000, 7, "100000"},
-        FormatCase{1234567, 7, "123456"}, FormatCase{9999999, 7, "999999"},
-        FormatCase{99999996, 7, "100000"}, FormatCase{-99999996, 7, "-10000"},
-        FormatCase{123456789, 7, "123456"}, FormatCase{INT32_MAX, 7, "214748"},
-        FormatCase{INT32_MIN, 7, "-21474"}));
+INSTANTIATE_TEST_SUITE_P(FixedPoint, ConvertIntValueToStringTest,
+                         testing::Values(
+                             // 6: hundredths, "%.2f"
+                             FormatCase{0, 6, "0.00"}, FormatCase{-5, 6, "-0.05"},
+                             FormatCase{2992, 6, "29.92"}, FormatCase{-12345, 6, "-123.4"},
+                             FormatCase{-100000, 6, "-1000."}, FormatCase{1234567, 6, "12345."},
+                             FormatCase{-1234567, 6, "-12345"}, FormatCase{16777217, 6, "167772"},
+                             FormatCase{99999996, 6, "100000"}, FormatCase{INT32_MIN, 6, "-21474"},
+                             // 7: tenths, "%06.1f"
+                             FormatCase{-5, 7, "-000.5"}, FormatCase{1234, 7, "0123.4"},
+                             FormatCase{99999, 7, "9999.9"}, FormatCase{-99999, 7, "-9999."},
+                             FormatCase{1234567, 7, "123456"}, FormatCase{123456789, 7, "123456"},
+                             FormatCase{INT32_MAX, 7, "214748"}));
 
 // Beyond the table: the fixed-point texts equal the C library's for every small value and around
 // each power of two and of ten, where carries and the float's rounding change the digits.

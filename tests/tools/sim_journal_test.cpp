@@ -7,16 +7,6 @@
 namespace XPL::SIMTOOL {
 namespace {
 
-TEST(SimJournalTest, KindsAreTheFirstWordOrADevicesStream) {
-    EXPECT_EQ(CSimJournal::KindOf("cmd once sim/a"), "cmd");
-    EXPECT_EQ(CSimJournal::KindOf("feature lamp B2 64"), "feature lamp");
-    EXPECT_EQ(CSimJournal::KindOf("line stick 1 \"NAV1\""), "line stick");
-    EXPECT_EQ(CSimJournal::KindOf("picture screen 3"), "picture screen");
-    EXPECT_EQ(CSimJournal::KindOf("led screen 2 on"), "led screen");
-    EXPECT_EQ(CSimJournal::KindOf("attached"), "attached");
-    EXPECT_EQ(CSimJournal::TraceTextOf("trace 3 0x40 Button MAV on"), "Button MAV on");
-}
-
 TEST(SimJournalTest, AnExpectationMatchesTheOldestUnmatchedLineOfItsKind) {
     CSimJournal journal(true);
     journal.Add("cmd once sim/a");
