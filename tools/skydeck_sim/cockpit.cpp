@@ -1,11 +1,10 @@
 #include "cockpit.h"
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <random>
 #include <system_error>
 
 #include "devices/skydeck.h"
@@ -27,6 +26,7 @@ constexpr int kPlaneLoaded = 102;
 constexpr uint16_t kUnsupportedProductId = 0x4A7F;
 constexpr uint16_t kForeignVendorId = 0x1209;
 constexpr uint16_t kForeignProductId = 0x0001;
+constexpr char kMemoryFileName[] = "XVarlenScreen.xml";
 
 // Paths handed to the plug-in are byte-widened: the tool's own names are ASCII.
 std::wstring Widen(const std::string& text) {
@@ -245,32 +245,33 @@ bool CCockpit::Setup(std::string& message) {
         message = "no profile folder " + options.profileFolder.string();
         return false;
     }
-    std::string pattern = (fs::temp_directory_path(error) / "skydeck-sim-XXXXXX").string();
-    if (error || mkdtemp(pattern.data()) == nullptr) {
+    scratch = MakeScratchFolder();
+    if (scratch.empty()) {
         message = "cannot make a scratch folder in the temporary folder";
         return false;
     }
-    scratch = pattern;
     // The plug-in finds its data folder beside the "64" folder that holds the module, and the
-    // lens programming file in "Trellis Profiles" of the public documents: both are links here.
-    const fs::path plugin = scratch / "XVarlenSkydeck";
-    const fs::path documents = scratch / "Documents";
-    fs::create_directories(plugin / "64", error);
-    fs::create_directories(documents, error);
-    fs::create_directory_symlink(fs::absolute(options.dataFolder), plugin / "data", error);
-    if (error) {
-        message = "cannot link the data folder " + options.dataFolder.string();
+    // lens programming file in "Trellis Profiles" of the public documents.
+    fs::path plugin;
+    fs::path documents;
+    if (!PlaceFolder(options.dataFolder, "data", scratch / "XVarlenSkydeck", plugin, dataCopy)) {
+        message = "cannot place the data folder " + options.dataFolder.string();
+        return false;
+    }
+    bool profileCopy = false;  // read only: nothing to copy back
+    if (!options.profileFolder.empty() &&
+        !PlaceFolder(options.profileFolder, "Trellis Profiles", scratch / "Documents", documents,
+                     profileCopy)) {
+        message = "cannot place the profile folder " + options.profileFolder.string();
         return false;
     }
     if (options.profileFolder.empty()) {
+        documents = scratch / "Documents";
         fs::create_directories(documents / "Trellis Profiles", error);
-    } else {
-        fs::create_directory_symlink(fs::absolute(options.profileFolder),
-                                     documents / "Trellis Profiles", error);
-    }
-    if (error) {
-        message = "cannot make the profile folder";
-        return false;
+        if (error) {
+            message = "cannot make the profile folder";
+            return false;
+        }
     }
     VIRTUAL::ResetPlatform();
     VSIM::Reset();
@@ -315,6 +316,14 @@ void CCockpit::Finish() {
     }
     if (!scratch.empty()) {
         std::error_code error;
+        if (dataCopy) {
+            // What the plug-in remembered goes back to the folder it was copied from.
+            const fs::path memory = scratch / "XVarlenSkydeck" / "data" / kMemoryFileName;
+            if (fs::exists(memory, error)) {
+                fs::copy_file(memory, options.dataFolder / kMemoryFileName,
+                              fs::copy_options::overwrite_existing, error);
+            }
+        }
         fs::remove_all(scratch, error);  // removes the links, not what they point at
         scratch.clear();
     }
@@ -341,6 +350,47 @@ int CCockpit::Play(const std::vector<Command>& commands, const std::string& file
         }
     }
     return kPassed;
+}
+
+fs::path CCockpit::MakeScratchFolder() {
+    std::error_code error;
+    const fs::path temporary = fs::temp_directory_path(error);
+    if (error) {
+        return {};
+    }
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[32];
+        std::snprintf(name, sizeof(name), "skydeck-sim-%08x", static_cast<unsigned>(random()));
+        const fs::path folder = temporary / name;
+        if (fs::create_directory(folder, error)) {
+            return folder;
+        }
+    }
+    return {};
+}
+
+bool CCockpit::PlaceFolder(const fs::path& folder, const std::string& name,
+                           const fs::path& scratchParent, fs::path& parent, bool& copied) {
+    std::error_code error;
+    const fs::path source = fs::absolute(folder, error).lexically_normal();
+    // "dir/" names dir as well.
+    const fs::path named = source.has_filename() ? source : source.parent_path();
+    if (named.filename() == name) {
+        parent = named.parent_path();
+        return true;
+    }
+    parent = scratchParent;
+    fs::create_directories(parent, error);
+    fs::create_directory_symlink(named, parent / name, error);
+    if (!error) {
+        return true;
+    }
+    // Where the OS makes no links, a copy stands in for the folder.
+    error.clear();
+    fs::copy(named, parent / name, fs::copy_options::recursive, error);
+    copied = !error;
+    return copied;
 }
 
 fs::path CCockpit::OwnProfileFolder() const {
