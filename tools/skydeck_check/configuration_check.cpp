@@ -25,6 +25,7 @@ bool IsFile(const std::filesystem::path& file) {
 void CConfigurationCheck::Check(const std::filesystem::path& dataFolder) {
     const std::filesystem::path file = dataFolder / kConfigurationFileName;
     const std::string shown = file.string();
+    findings_.Reading(shown);
     if (!IsFile(file)) {
         findings_.Error(shown, 0,
                         L"the configuration file does not exist: a screen panel shows no gauge "

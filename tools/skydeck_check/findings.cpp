@@ -5,7 +5,14 @@
 
 namespace XPL::CHECKTOOL {
 
+void CFindings::Reading(const std::string& file) {
+    if (std::find(files_.begin(), files_.end(), file) == files_.end()) {
+        files_.push_back(file);
+    }
+}
+
 void CFindings::Add(const std::string& file, uint32_t line, Severity severity, std::wstring text) {
+    Reading(file);
     errors_ += severity == Severity::Error ? 1 : 0;
     warnings_ += severity == Severity::Warning ? 1 : 0;
     findings_.push_back(Finding{file, line, severity, std::move(text)});
@@ -25,8 +32,8 @@ std::string CFindings::Format(const Finding& finding) {
 
 void CFindings::Print(std::ostream& out) const {
     std::map<std::string, size_t> fileOrder;
-    for (const Finding& finding : findings_) {
-        fileOrder.emplace(finding.file, fileOrder.size());
+    for (const std::string& file : files_) {
+        fileOrder.emplace(file, fileOrder.size());
     }
     std::vector<const Finding*> sorted;
     for (const Finding& finding : findings_) {

@@ -24,6 +24,9 @@ struct Finding {
 
 class CFindings {
 public:
+    // Enters a file in the order of files before any finding of it, so that the findings of a
+    // file come before those of the files it names.
+    void Reading(const std::string& file);
     void Add(const std::string& file, uint32_t line, Severity severity, std::wstring text);
     void Error(const std::string& file, uint32_t line, std::wstring text) {
         Add(file, line, Severity::Error, std::move(text));
@@ -39,7 +42,7 @@ public:
     size_t Warnings() const { return warnings_; }
     const std::vector<Finding>& All() const { return findings_; }
 
-    // One line per finding, the files in the order they were first named and each file's
+    // One line per finding, the files in the order they were first entered and each file's
     // findings by line (in the order found within a line), then "N errors, M warnings".
     void Print(std::ostream& out) const;
     // A finding's line as Print writes it (UTF-8, without the line end).
@@ -47,6 +50,7 @@ public:
 
 private:
     std::vector<Finding> findings_;
+    std::vector<std::string> files_;  // in the order entered
     size_t errors_ = 0;
     size_t warnings_ = 0;
 };

@@ -47,6 +47,7 @@ std::wstring Number(float value) {
 }  // namespace
 
 CGaugeCheck::Result CGaugeCheck::Check(const std::wstring& path, const std::string& shown) {
+    findings_.Reading(shown);
     Result result;
     std::wstring error;
     uint32_t errorLine = 0;

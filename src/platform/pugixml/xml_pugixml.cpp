@@ -192,8 +192,13 @@ bool HasControl(const char* text) {
 // Why an unescaped text (as written in the file) is not well-formed, or "". Every '&' must start
 // a reference to a legal character or to one of the five predefined entities; an entity that a
 // document type declares cannot be told from an undeclared one here, so with one any name goes.
-std::string CheckReferences(const std::string& text, bool declaredEntities) {
+// fault (when given) receives the index of the '&' of a fault.
+std::string CheckReferences(const std::string& text, bool declaredEntities,
+                            size_t* fault = nullptr) {
     for (size_t at = text.find('&'); at != std::string::npos; at = text.find('&', at + 1)) {
+        if (fault != nullptr) {
+            *fault = at;
+        }
         const size_t end = text.find(';', at);
         if (end == std::string::npos) {
             return "a '&' that starts no reference";
@@ -219,8 +224,9 @@ std::string CheckReferences(const std::string& text, bool declaredEntities) {
     return {};
 }
 
-// Why one node below the root, as written, is not well-formed, or "".
-std::string CheckNode(const pugi::xml_node& node, bool declaredEntities) {
+// Why one node below the root, as written, is not well-formed, or "". inner receives where in
+// a text's value the fault is.
+std::string CheckNode(const pugi::xml_node& node, bool declaredEntities, size_t& inner) {
     switch (node.type()) {
         case pugi::node_element:
             for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
@@ -242,10 +248,11 @@ std::string CheckNode(const pugi::xml_node& node, bool declaredEntities) {
             if (HasControl(node.value())) {
                 return "a control character in a text";
             }
-            if (std::strstr(node.value(), "]]>") != nullptr) {
+            if (const char* end = std::strstr(node.value(), "]]>")) {
+                inner = static_cast<size_t>(end - node.value());
                 return "a ']]>' in a text";
             }
-            return CheckReferences(node.value(), declaredEntities);
+            return CheckReferences(node.value(), declaredEntities, &inner);
         case pugi::node_cdata:
             return HasControl(node.value()) ? "a control character in a CDATA section" : "";
         case pugi::node_comment: {
@@ -267,7 +274,7 @@ std::string CheckNode(const pugi::xml_node& node, bool declaredEntities) {
 // undefined entities, repeated attributes and control characters, all of which MSXML refuses.
 // raw is the document parsed as a fragment without unescaping; this finds the first such fault
 // and the node where it is (where stays null when the fault has no place).
-std::string CheckWellFormed(const pugi::xml_document& raw, pugi::xml_node& where) {
+std::string CheckWellFormed(const pugi::xml_document& raw, pugi::xml_node& where, size_t& inner) {
     bool declaredEntities = false;
     int elements = 0;
     for (pugi::xml_node top = raw.first_child(); top; top = top.next_sibling()) {
@@ -304,7 +311,7 @@ std::string CheckWellFormed(const pugi::xml_document& raw, pugi::xml_node& where
     pugi::xml_node node = raw.document_element();
     int depth = 0;
     for (;;) {
-        std::string fault = CheckNode(node, declaredEntities);
+        std::string fault = CheckNode(node, declaredEntities, inner);
         if (fault.empty() && node.type() == pugi::node_element && depth >= kMaxDepth) {
             fault = "elements nested deeper than " + std::to_string(kMaxDepth);
         }
@@ -355,10 +362,15 @@ uint32_t LineAt(std::string_view text, size_t offset) {
     return line;
 }
 
-// The line of a node of a document parsed from text, 0 when pugixml cannot place it.
-uint32_t LineOfNode(std::string_view text, const pugi::xml_node& node) {
+// The line of a node of a document parsed from text, or of the character at inner of its value,
+// 0 when pugixml cannot place it.
+uint32_t LineOfNode(std::string_view text, const pugi::xml_node& node, size_t inner = 0) {
     const ptrdiff_t offset = node ? node.offset_debug() : -1;
-    return offset < 0 ? 0 : LineAt(text, static_cast<size_t>(offset));
+    if (offset < 0) {
+        return 0;
+    }
+    const std::string_view value = node.type() == pugi::node_element ? "" : node.value();
+    return LineAt(text, static_cast<size_t>(offset)) + LineAt(value, inner) - 1;
 }
 
 // UTF-8 of a UTF-16 text (little- or big-endian, without its byte-order mark); false when it
@@ -438,10 +450,11 @@ struct XmlBackend {
             text.data(), text.size(), raw ? kEventOptions : kRawOptions, pugi::encoding_utf8);
         if (result) {
             pugi::xml_node where;
-            const std::string fault = CheckWellFormed(doc->doc, where);
+            size_t inner = 0;
+            const std::string fault = CheckWellFormed(doc->doc, where, inner);
             if (!fault.empty()) {
                 XmlStatus failure = Failure(ToWide(fault.c_str()));
-                failure.line = LineOfNode(text, where);
+                failure.line = LineOfNode(text, where, inner);
                 doc->Reset();
                 return failure;
             }
