@@ -42,6 +42,9 @@ void TimeSteadyFrames(benchmark::State& state, CSkydeck& skydeck, const std::wst
     }
     // The bus keeps only the newest reports, so this tells whether any was sent, not how many.
     const size_t sentBefore = VIRTUAL::FeatureReports(path).size();
+    const size_t displayBefore = options.quietDisplayPath.empty()
+                                     ? 0
+                                     : VIRTUAL::DisplayRequests(options.quietDisplayPath).size();
     const long before = AllocationCount();
     const uint64_t readsBefore = VSIM::DataRefReads();
     const uint64_t peeksBefore = VIRTUAL::InputReportChecks();
@@ -64,6 +67,10 @@ void TimeSteadyFrames(benchmark::State& state, CSkydeck& skydeck, const std::wst
     state.counters["peeks/frame"] = benchmark::Counter(peeks / frameCount);
     if (options.mustNotSend && VIRTUAL::FeatureReports(path).size() != sentBefore) {
         state.SkipWithError("a steady frame sent a report");
+    }
+    if (!options.quietDisplayPath.empty() &&
+        VIRTUAL::DisplayRequests(options.quietDisplayPath).size() != displayBefore) {
+        state.SkipWithError("a steady frame wrote to a display");
     }
     skydeck.Uninitialize();
     VIRTUAL::ResetDevices();

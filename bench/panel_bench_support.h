@@ -30,6 +30,9 @@ struct SteadyFrameOptions {
     // When non-zero, the simulator's journal is cleared (untimed) every that many frames, for
     // panels that send a command every frame.
     int journalClearFrames = 0;
+    // When not empty, a request to this display device during the timed frames fails the
+    // benchmark.
+    std::wstring quietDisplayPath;
 };
 
 // Times one frame of the device manager per iteration and reports "allocs/frame", and the

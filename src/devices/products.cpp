@@ -2,10 +2,12 @@
 
 #include <atomic>
 
+#include "hotas/hotas_panel.h"
 #include "panels/autoflight_panel.h"
 #include "panels/lamp_panel.h"
 #include "panels/toggle_panel.h"
 #include "panels/tuner_panel.h"
+#include "screen/screen_panel.h"
 
 namespace XPL {
 
@@ -16,6 +18,18 @@ template <class Panel>
 std::unique_ptr<CPanel> MakeHidPanel(const std::wstring& devicePath, const std::wstring&,
                                      IGlasslinkLookup&) {
     return std::make_unique<Panel>(devicePath);
+}
+
+std::unique_ptr<CPanel> MakeScreenPanel(const std::wstring& devicePath, const std::wstring&,
+                                        IGlasslinkLookup& links) {
+    return std::make_unique<CScreenPanel>(devicePath, links);
+}
+
+// The stick finds its display link under its physical device object name, which its display
+// device shares.
+std::unique_ptr<CPanel> MakeHotasPanel(const std::wstring& devicePath,
+                                       const std::wstring& physicalName, IGlasslinkLookup& links) {
+    return std::make_unique<CHotasPanel>(devicePath, physicalName, links);
 }
 
 struct Product {
@@ -33,8 +47,8 @@ Product g_products[] = {
     {kToggleProductId, L"The toggle panel of the Skydeck is attached: %s",
      &MakeHidPanel<CTogglePanel>},
     {kLampProductId, L"The lamp panel of the Skydeck is attached: %s", &MakeHidPanel<CLampPanel>},
-    {kScreenProductId, L"The screen panel of the Skydeck is attached: %s", nullptr},
-    {kHotasProductId, L"The hotas panel of the Skydeck is attached: %s", nullptr},
+    {kScreenProductId, L"The screen panel of the Skydeck is attached: %s", &MakeScreenPanel},
+    {kHotasProductId, L"The hotas panel of the Skydeck is attached: %s", &MakeHotasPanel},
 };
 
 Product* FindProduct(uint16_t productId) {

@@ -1,7 +1,10 @@
 #include "gauge/gauge_document.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
+#include "gauge/gauge_canvas.h"
 #include "gauge/gauge_numbers.h"
 #include "gauge/gauge_variables.h"
 #include "gauge/xml_node.h"
@@ -442,6 +445,45 @@ void CGaugeDocument::ReadDocumentMouse(const CXmlNode& node) {
         (up ? record.upValue : record.downValue) = 0;
     }
     mouseAreas.push_back(std::move(record));
+}
+
+namespace {
+
+int32_t SaturateToInt32(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
+// Each label's row of the strip: 40 pixels per button, button 1 at the top.
+constexpr int32_t kLabelRowHeight = 40;
+constexpr int32_t kLabelButtons = 6;
+constexpr int32_t kLabelLeft = 2;
+
+}  // namespace
+
+int32_t CGaugeDocument::PlacementX() const {
+    return SaturateToInt32(int64_t{CGaugeCanvas::kWidth} - targetWidth);
+}
+
+int32_t CGaugeDocument::PlacementY() const {
+    return SaturateToInt32((int64_t{CGaugeCanvas::kHeight} - targetHeight) / 2);
+}
+
+void CGaugeDocument::Draw(CGaugeCanvas& canvas) const {
+    const int32_t x0 = PlacementX();
+    const int32_t y0 = PlacementY();
+    canvas.DrawBackground(background, x0, y0);
+    for (const auto& element : elements) {
+        element->Draw(canvas, x0, y0);
+    }
+    // Every bound button's label, shown or not; other numbers have no row.
+    for (const GaugeButton& button : buttons) {
+        if (button.id >= 1 && button.id <= kLabelButtons) {
+            const int32_t top = (button.id - 1) * kLabelRowHeight;
+            canvas.DrawText(kLabelLeft, top, x0, top + kLabelRowHeight, button.label,
+                            button.textColour);
+        }
+    }
 }
 
 }  // namespace XPL

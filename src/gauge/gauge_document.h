@@ -40,6 +40,7 @@
 
 namespace XPL {
 
+class CGaugeCanvas;
 class CGaugeVariables;
 class CXmlNode;
 
@@ -85,6 +86,17 @@ public:
     bool Load(CGaugeVariables& variables, std::wstring_view path);
     // The same for a tree already read; path only places the bitmaps' folder.
     bool Load(CGaugeVariables& variables, const CXmlNode& root, std::wstring_view path);
+
+    // Clears the canvas to black and draws the gauge into it: the background at the placement
+    // (x0, y0) = (320 − targetWidth, (240 − targetHeight) ÷ 2) with RGB(1, 1, 1) left out, each
+    // element in document order, then each bound button's label (buttons 1 to 6, top to bottom,
+    // in the strip from x = 2 to x0). Scripts read the variables' working values and may write
+    // them, so the caller keeps Fetch from running meanwhile (the gauge's lock). Allocates
+    // nothing once the canvas has drawn the gauge's labels before (their glyphs are kept).
+    void Draw(CGaugeCanvas& canvas) const;
+    // The placement of the gauge's top-left corner on the canvas, saturated to int32.
+    int32_t PlacementX() const;
+    int32_t PlacementY() const;
 
     CGaugeImage background;
     std::vector<std::unique_ptr<CGaugeElement>> elements;  // the drawing order

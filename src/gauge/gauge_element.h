@@ -3,14 +3,18 @@
 // 0.1. The loaders fill it; the renderer reads it. Its scripts read the gauge's variable table.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gauge/gauge_image.h"
 
 namespace XPL {
 
+class CGaugeCanvas;
+class CGaugeScript;
 class CGaugeVariables;
 
 // One point of an element's value-to-position table, shared by shift and rotation: at value the
@@ -28,6 +32,23 @@ public:
         : variables(variables), width(width), height(height) {}
     CGaugeElement(const CGaugeElement&) = delete;
     CGaugeElement& operator=(const CGaugeElement&) = delete;
+
+    // Draws the element onto the canvas through the canvas's layer, which lies at (x0, y0): the
+    // visibility, rotation and shift scripts are evaluated in that order in one context; an
+    // element that shows is then drawn into the layer (its image shifted and turned, its mask
+    // over it) and the layer's black is left out. Scripts may write the gauge's working values;
+    // nothing else changes. Allocates nothing.
+    void Draw(CGaugeCanvas& canvas, int32_t x0, int32_t y0) const;
+
+    // The rotation script's value, clamped to the rotation limits, as degrees counter-clockwise
+    // on the screen from the x axis in [0, 360] (NaN when the value is not finite): radians
+    // turning clockwise without a table, else the table's degrees (clockwise from straight up)
+    // interpolated along the segment FindSegment gives, across north when it passes 360.
+    float RotationAngle(CGaugeScript& context) const;
+    // The table's items (first, second) that v lies between: the first pair of neighbours with
+    // v between their values (inclusive), else the first and the last item, so values outside the
+    // table extrapolate along the line through those two. Needs two items or more.
+    std::pair<size_t, size_t> FindSegment(float v) const;
 
     CGaugeVariables* variables;  // the gauge's, not owned
     // The element's place on the gauge face: the top-left of the mask, the pivot of a turning

@@ -1,5 +1,6 @@
 #include "gauge/gauge_image.h"
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -79,8 +80,10 @@ bool CGaugeImage::Decode(std::string_view bytes, uint64_t* budget, std::wstring*
         pixel = (uint32_t{rgb[0]} << 16) | (uint32_t{rgb[1]} << 8) | uint32_t{rgb[2]};
         rgb += 3;
     }
+    static std::atomic<uint64_t> serials{0};
     width_ = width;
     height_ = height;
+    serial_ = ++serials;
     if (budget != nullptr) {
         *budget -= static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
     }

@@ -37,6 +37,9 @@ public:
     const std::vector<uint32_t>& Pixels() const { return pixels_; }
     // 0 outside the picture.
     uint32_t Pixel(int32_t x, int32_t y) const;
+    // Tells pictures apart: a number no other decoded picture of the process had (copies keep
+    // it); 0 while there is none.
+    uint64_t Serial() const { return serial_; }
 
     // The file last given to Load, and why it did not load ("" when it did).
     const std::wstring& Path() const { return path_; }
@@ -50,6 +53,7 @@ public:
 private:
     int32_t width_ = 0;
     int32_t height_ = 0;
+    uint64_t serial_ = 0;
     std::vector<uint32_t> pixels_;
     std::wstring path_;
     std::wstring failure_;

@@ -58,16 +58,17 @@ void CGlasslinkScreen::InitMsgHeader(ScreenMessageHeader& header, uint32_t paylo
     PutBigEndian(header.bytes + 32, ledValue);
 }
 
-bool CGlasslinkScreen::SetImage(const uint8_t* image, uint32_t length) {
+bool CGlasslinkScreen::SetImage(const uint8_t* image, uint32_t length, CTransferStop* stop) {
     CTraceScope scope(kKeyword, "XPL::CGlasslinkScreen::SetImage");
     ScreenMessageHeader header;
     InitMsgHeader(header, length, kCommandImage, 0, 0);
     std::lock_guard exchange(exchangeLock);
     uint32_t written = 0;
-    if (!IoWrite(header.bytes, kHeaderBytes, written) || !IoWrite(image, length, written)) {
+    if (!IoWrite(header.bytes, kHeaderBytes, written, stop) ||
+        !IoWrite(image, length, written, stop)) {
         return false;
     }
-    return GetResult();
+    return GetResult(stop);
 }
 
 void CGlasslinkScreen::SetLed(int32_t index, bool on) {
@@ -92,19 +93,25 @@ void CGlasslinkScreen::SetLed(int32_t index, bool on) {
     ledState.store(static_cast<uint16_t>(on ? (state | bit) : (state & ~bit)));
 }
 
-bool CGlasslinkScreen::IoWrite(const uint8_t* buffer, uint32_t length, uint32_t& written) {
+bool CGlasslinkScreen::IoWrite(const uint8_t* buffer, uint32_t length, uint32_t& written,
+                               CTransferStop* stop) {
     CTraceScope scope(kKeyword, "XPL::CGlasslinkScreen::IoWrite");
     // A write only reads its buffer; the shared transfer takes it as writable for reads.
-    return Transfer(true, const_cast<uint8_t*>(buffer), length, written);
+    return Transfer(true, const_cast<uint8_t*>(buffer), length, written, stop);
 }
 
-bool CGlasslinkScreen::IoRead(uint8_t* buffer, uint32_t length, uint32_t& read) {
+bool CGlasslinkScreen::IoRead(uint8_t* buffer, uint32_t length, uint32_t& read,
+                              CTransferStop* stop) {
     CTraceScope scope(kKeyword, "XPL::CGlasslinkScreen::IoRead");
-    return Transfer(false, buffer, length, read);
+    return Transfer(false, buffer, length, read, stop);
 }
 
-bool CGlasslinkScreen::Transfer(bool write, uint8_t* buffer, uint32_t length, uint32_t& bytes) {
+bool CGlasslinkScreen::Transfer(bool write, uint8_t* buffer, uint32_t length, uint32_t& bytes,
+                                CTransferStop* stop) {
     bytes = 0;
+    if (stop != nullptr && stop->Stopped()) {
+        return false;  // the exchange was given up: no further request, no message
+    }
     uint32_t error = 0;
     PLATFORM::IoRequest* request = PLATFORM::CreateIoRequest(true, error);
     if (request == nullptr) {
@@ -114,9 +121,14 @@ bool CGlasslinkScreen::Transfer(bool write, uint8_t* buffer, uint32_t length, ui
                    error);
         return false;
     }
-    const PLATFORM::IoStart start =
-        write ? PLATFORM::StartWrite(deviceHandle, request, buffer, length, error)
-              : PLATFORM::StartRead(deviceHandle, request, buffer, length, error);
+    PLATFORM::IoStart start = PLATFORM::IoStart::Failed;
+    if (stop == nullptr) {
+        start = write ? PLATFORM::StartWrite(deviceHandle, request, buffer, length, error)
+                      : PLATFORM::StartRead(deviceHandle, request, buffer, length, error);
+    } else if (!stop->Start(write, deviceHandle, request, buffer, length, start, error)) {
+        PLATFORM::DestroyIoRequest(request);
+        return false;
+    }
     bool done = false;
     if (start == PLATFORM::IoStart::Failed) {
         TraceWrite(kTraceFailure, kKeyword, kTraceMessage,
@@ -135,39 +147,89 @@ bool CGlasslinkScreen::Transfer(bool write, uint8_t* buffer, uint32_t length, ui
         uint32_t cancelled = 0;
         PLATFORM::GetIoResult(deviceHandle, request, true, cancelled, error);
     }
+    if (stop != nullptr) {
+        stop->Finish();
+    }
     PLATFORM::DestroyIoRequest(request);
     return done;
 }
 
-bool CGlasslinkScreen::GetResult() {
+bool CGlasslinkScreen::GetResult(CTransferStop* stop) {
     CTraceScope scope(kKeyword, "XPL::CGlasslinkScreen::GetResult");
     uint8_t reply[kHeaderBytes];
     for (int attempt = 0; attempt < kReplyReads; ++attempt) {
+        if (stop != nullptr && stop->Stopped()) {
+            return false;
+        }
         std::memset(reply, 0, sizeof(reply));
         uint32_t read = 0;
-        if (IoRead(reply, kHeaderBytes, read)) {
+        if (IoRead(reply, kHeaderBytes, read, stop)) {
             // The count of further bytes is in the host's order, unlike the header's fields.
             const uint32_t count = uint32_t{reply[8]} | (uint32_t{reply[9]} << 8) |
                                    (uint32_t{reply[10]} << 16) | (uint32_t{reply[11]} << 24);
-            EatBytes(static_cast<int32_t>(count));
+            EatBytes(static_cast<int32_t>(count), stop);
             return true;
         }
     }
     return false;
 }
 
-void CGlasslinkScreen::EatBytes(int32_t count) {
+void CGlasslinkScreen::EatBytes(int32_t count, CTransferStop* stop) {
     CTraceScope scope(kKeyword, "XPL::CGlasslinkScreen::EatBytes");
     uint8_t scratch[kEatChunkBytes];
     while (count > 0) {
         uint32_t read = 0;
         const uint32_t wanted = std::min(static_cast<uint32_t>(count), kEatChunkBytes);
         // A read that brings nothing would never end the loop.
-        if (!IoRead(scratch, wanted, read) || read == 0) {
+        if (!IoRead(scratch, wanted, read, stop) || read == 0) {
             return;
         }
         count -= static_cast<int32_t>(std::min(read, wanted));
     }
+}
+
+void CGlasslinkScreen::CTransferStop::Stop() {
+    std::lock_guard hold(lock);
+    stopped = true;
+    if (inFlight != nullptr) {
+        // The waiting thread sees its request end (aborted) at once.
+        PLATFORM::CancelIoRequest(file, inFlight);
+    }
+}
+
+void CGlasslinkScreen::CTransferStop::Reset() {
+    std::lock_guard hold(lock);
+    stopped = false;
+}
+
+bool CGlasslinkScreen::CTransferStop::Stopped() {
+    std::lock_guard hold(lock);
+    return stopped;
+}
+
+bool CGlasslinkScreen::CTransferStop::Start(bool write, PLATFORM::DeviceFile* device,
+                                            PLATFORM::IoRequest* request, uint8_t* buffer,
+                                            uint32_t length, PLATFORM::IoStart& start,
+                                            uint32_t& error) {
+    // Checking the stop and recording the request under one lock leaves no moment in which a
+    // Stop could miss a transfer that is about to wait.
+    std::lock_guard hold(lock);
+    if (stopped) {
+        return false;
+    }
+    start = write ? PLATFORM::StartWrite(device, request, buffer, length, error)
+                  : PLATFORM::StartRead(device, request, buffer, length, error);
+    if (start == PLATFORM::IoStart::Pending) {
+        file = device;
+        inFlight = request;
+    }
+    return true;
+}
+
+void CGlasslinkScreen::CTransferStop::Finish() {
+    std::lock_guard hold(lock);
+    file = nullptr;
+    inFlight = nullptr;
 }
 
 void CGlasslinkScreen::InitSerialNumber() {

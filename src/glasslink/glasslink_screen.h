@@ -9,6 +9,10 @@
 // Threads: pictures come from the screen panel's I/O thread, LEDs from the thread that runs the
 // panel's frame or its removal. The link serialises its exchanges, so a LED set while a picture
 // is on its way waits for the picture's reply; a LED that needs no change never waits.
+//
+// A picture exchange can be ended early from another thread through a CTransferStop (the panel
+// that stops its I/O thread ends the picture on its way, which may be waiting for a device that
+// does not answer, so that neither the thread nor the LEDs it turns off wait for it).
 #pragma once
 
 #include <atomic>
@@ -34,6 +38,36 @@ public:
         uint8_t bytes[kHeaderBytes];
     };
 
+    // Ends picture exchanges early on request of another thread. While it is raised, a transfer
+    // made with it does not start, and raising it cancels the one waiting. Owned by the caller
+    // of SetImage; it must outlive the exchanges made with it.
+    class CTransferStop {
+    public:
+        CTransferStop() = default;
+        CTransferStop(const CTransferStop&) = delete;
+        CTransferStop& operator=(const CTransferStop&) = delete;
+
+        // Raises the stop and cancels the transfer in flight, if any. Any thread.
+        void Stop();
+        // Lowers it again, for exchanges that are to run to their end.
+        void Reset();
+        bool Stopped();
+
+    private:
+        friend class CGlasslinkScreen;
+        // Starts a transfer unless the stop is raised; a transfer that pends is recorded so
+        // that Stop can cancel it. False (nothing started) when the stop is raised.
+        bool Start(bool write, PLATFORM::DeviceFile* file, PLATFORM::IoRequest* request,
+                   uint8_t* buffer, uint32_t length, PLATFORM::IoStart& start, uint32_t& error);
+        // The transfer is over: Stop no longer touches its request.
+        void Finish();
+
+        std::mutex lock;
+        bool stopped = false;
+        PLATFORM::DeviceFile* file = nullptr;
+        PLATFORM::IoRequest* inFlight = nullptr;
+    };
+
     explicit CGlasslinkScreen(const std::wstring& devicePath);
     ~CGlasslinkScreen() override;
 
@@ -43,8 +77,9 @@ public:
     void Uninitialize() override;
 
     // Sends a picture (kImageBytes for the renderer's bitmap): header, the pixels in one write,
-    // then the reply. False when a write failed (nothing is read then) or no reply came.
-    bool SetImage(const uint8_t* image, uint32_t length);
+    // then the reply. False when a write failed (nothing is read then), no reply came, or stop
+    // was raised before the exchange ended.
+    bool SetImage(const uint8_t* image, uint32_t length, CTransferStop* stop = nullptr);
     // Switches LED index (0 to 8; others are refused) when its last confirmed state differs.
     // The state is confirmed once the request was written, whatever the reply; a failed write
     // leaves it, so the next call tries again.
@@ -60,12 +95,14 @@ private:
     void InitSerialNumber();
     // One overlapped transfer with its own request: true with the byte count when it completed
     // in time; otherwise traced, cancelled and waited for.
-    bool IoWrite(const uint8_t* buffer, uint32_t length, uint32_t& written);
-    bool IoRead(uint8_t* buffer, uint32_t length, uint32_t& read);
-    bool Transfer(bool write, uint8_t* buffer, uint32_t length, uint32_t& bytes);
+    bool IoWrite(const uint8_t* buffer, uint32_t length, uint32_t& written,
+                 CTransferStop* stop = nullptr);
+    bool IoRead(uint8_t* buffer, uint32_t length, uint32_t& read, CTransferStop* stop = nullptr);
+    bool Transfer(bool write, uint8_t* buffer, uint32_t length, uint32_t& bytes,
+                  CTransferStop* stop);
     // Reads the reply (up to 10 tries) and the bytes it counts; false when none came.
-    bool GetResult();
-    void EatBytes(int32_t count);
+    bool GetResult(CTransferStop* stop = nullptr);
+    void EatBytes(int32_t count, CTransferStop* stop);
 
     PLATFORM::DeviceFile* deviceHandle = nullptr;
     std::wstring serialNumber;

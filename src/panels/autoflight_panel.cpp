@@ -1,6 +1,5 @@
 #include "panels/autoflight_panel.h"
 
-#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -28,21 +27,6 @@ constexpr int kDirectorServos = 2;
 
 void Notice(const wchar_t* text) {
     TraceWrite(kTraceNotice, kKeyword, kTraceMessage, text);
-}
-
-// Truncated toward zero. A value an int cannot hold (NaN, beyond +/-2^31) would make the cast
-// undefined: NaN shows 0, the rest the nearest end of the range (cut to five cells anyway).
-int32_t TruncateToInt(float value) {
-    if (std::isnan(value)) {
-        return 0;
-    }
-    if (value >= 2147483647.0f) {
-        return INT32_MAX;
-    }
-    if (value <= -2147483648.0f) {
-        return INT32_MIN;
-    }
-    return static_cast<int32_t>(value);
 }
 
 }  // namespace
@@ -369,16 +353,17 @@ void CAutoflightPanel::FillALTVSReport(Report& report) {
     if (selectorMode != kModeAlt && selectorMode != kModeVs) {
         return;
     }
-    FillReport(TruncateToInt(XPLMGetDataf(registry->ref.cockpit_autopilot_altitude)),
+    FillReport(UTILITY::TruncateToInt(XPLMGetDataf(registry->ref.cockpit_autopilot_altitude)),
                report.data() + kUpperRow);
-    FillReport(TruncateToInt(XPLMGetDataf(registry->ref.cockpit_autopilot_vertical_velocity)),
-               report.data() + kLowerRow);
+    FillReport(
+        UTILITY::TruncateToInt(XPLMGetDataf(registry->ref.cockpit_autopilot_vertical_velocity)),
+        report.data() + kLowerRow);
 }
 
 void CAutoflightPanel::FillIASReport(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CAutoflightPanel::FillIASReport");
     if (selectorMode == kModeIas) {
-        FillReport(TruncateToInt(XPLMGetDataf(registry->ref.cockpit_autopilot_airspeed)),
+        FillReport(UTILITY::TruncateToInt(XPLMGetDataf(registry->ref.cockpit_autopilot_airspeed)),
                    report.data() + kUpperRow);
     }
 }
@@ -386,15 +371,16 @@ void CAutoflightPanel::FillIASReport(Report& report) {
 void CAutoflightPanel::FillHDGReport(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CAutoflightPanel::FillHDGReport");
     if (selectorMode == kModeHdg) {
-        FillReport(TruncateToInt(XPLMGetDataf(registry->ref.cockpit_autopilot_heading_mag)),
-                   report.data() + kUpperRow);
+        FillReport(
+            UTILITY::TruncateToInt(XPLMGetDataf(registry->ref.cockpit_autopilot_heading_mag)),
+            report.data() + kUpperRow);
     }
 }
 
 void CAutoflightPanel::FillCRSReport(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CAutoflightPanel::FillCRSReport");
     if (selectorMode == kModeCrs) {
-        FillReport(TruncateToInt(XPLMGetDataf(registry->ref.cockpit_radios_nav1_obs_degm)),
+        FillReport(UTILITY::TruncateToInt(XPLMGetDataf(registry->ref.cockpit_radios_nav1_obs_degm)),
                    report.data() + kUpperRow);
     }
 }

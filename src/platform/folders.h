@@ -1,4 +1,5 @@
-// Seam: where the module lives and where the user's shared documents are.
+// Seam: where the module lives, where the user's shared documents are, and where the system keeps
+// its fonts.
 #pragma once
 
 #include <cstdint>
@@ -12,5 +13,9 @@ std::wstring GetModuleFilePath();
 // The public documents folder, without a trailing backslash. On failure returns false and
 // stores the OS's result code in status.
 bool GetPublicDocumentsFolder(std::wstring& folder, uint32_t& status);
+
+// The system's fonts folder, without a trailing separator. On failure returns false and stores
+// the OS's result code in status.
+bool GetFontsFolder(std::wstring& folder, uint32_t& status);
 
 }  // namespace XPL::PLATFORM

@@ -1,5 +1,6 @@
 #include "sim/utility.h"
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
 
@@ -191,6 +192,19 @@ std::filesystem::path MakeFilePath(std::string_view path) {
 
 std::filesystem::path MakeFilePath(std::wstring_view path) {
     return SlashPath(path);
+}
+
+int32_t TruncateToInt(float value) {
+    if (std::isnan(value)) {
+        return 0;
+    }
+    if (value >= 2147483647.0f) {
+        return INT32_MAX;
+    }
+    if (value <= -2147483648.0f) {
+        return INT32_MIN;
+    }
+    return static_cast<int32_t>(value);
 }
 
 }  // namespace XPL::UTILITY

@@ -53,4 +53,8 @@ std::wstring GetProfileFolder();
 std::filesystem::path MakeFilePath(std::string_view path);
 std::filesystem::path MakeFilePath(std::wstring_view path);
 
+// A simulator float as a whole number, truncated toward zero. A value an int cannot hold would
+// make the plain cast undefined: NaN gives 0, the rest the nearest end of the range.
+int32_t TruncateToInt(float value);
+
 }  // namespace XPL::UTILITY

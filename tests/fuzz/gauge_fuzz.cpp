@@ -1,6 +1,7 @@
 // Fuzz target: the bytes of a gauge file read into the tree and loaded as a document, with
 // bitmaps a.bmp and b.bmp beside it (also in its "1024" folder); then each element's scripts
-// evaluated in one context, as a redraw does.
+// evaluated in one context, and the gauge drawn into a canvas kept from one input to the next,
+// as the screen panel keeps its own.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -8,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "gauge/gauge_canvas.h"
 #include "gauge/gauge_document.h"
 #include "gauge/gauge_script.h"
 #include "gauge/gauge_variables.h"
@@ -56,5 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         context.Evaluate(element->rotateScript);
         context.Evaluate(element->shiftScript);
     }
+    static XPL::CGaugeCanvas canvas(nullptr);
+    document.Draw(canvas);
     return 0;
 }

@@ -200,3 +200,31 @@ TEST_F(GlasslinkScreenTest, ALedWaitsForAPictureOnItsWayAndExchangesNeverMix) {
 }
 
 }  // namespace
+
+namespace {
+
+// A stop raised from another thread ends the exchange waiting for the device at once (no time
+// passes), makes the exchanges that follow fail without a request, and LEDs go on meanwhile.
+TEST_F(GlasslinkScreenTest, AStopEndsThePictureOnItsWayAndRefusesPicturesUntilReset) {
+    CGlasslinkScreen::CTransferStop stop;
+    VIRTUAL::SetFault(kScreen, VIRTUAL::Fault::Reply, true);
+    Begin([this, &stop] {
+        const Bytes picture = Picture(4);
+        return link_->SetImage(picture.data(), CGlasslinkScreen::kImageBytes, &stop);
+    });
+    stop.Stop();
+    EXPECT_FALSE(End());
+    EXPECT_EQ(VIRTUAL::RequestsInFlight(kScreen), 0);
+    const size_t requests = VIRTUAL::DisplayRequests(kScreen).size();
+    const Bytes picture = Picture(5);
+    EXPECT_FALSE(link_->SetImage(picture.data(), CGlasslinkScreen::kImageBytes, &stop));
+    EXPECT_EQ(VIRTUAL::DisplayRequests(kScreen).size(), requests);
+    EXPECT_EQ(CountLines(TakeTraceTexts(1), L"The read request failed due to 258"), 0u);
+
+    VIRTUAL::SetFault(kScreen, VIRTUAL::Fault::Reply, false);
+    stop.Reset();
+    EXPECT_TRUE(link_->SetImage(picture.data(), CGlasslinkScreen::kImageBytes, &stop));
+    EXPECT_EQ(VIRTUAL::ViewDisplay(kScreen).picture, picture);
+}
+
+}  // namespace

@@ -1,10 +1,15 @@
 // skydeck-gauge as gauge authors call it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb_image.h>
 
 #include "../gauge/bmp_file.h"
 #include "gauge_tool.h"
@@ -78,6 +83,76 @@ TEST(GaugeToolShowTest, TellsWhatTheGaugeFileSaysAndWhetherItIsUsable) {
     EXPECT_EQ(GAUGETOOL::Run({"show", (folder / "bad.xml").string()}, out, err), 1);
     EXPECT_NE(out.str().find("not usable: the root holds an element Sound"), std::string::npos);
     EXPECT_EQ(GAUGETOOL::Run({"show"}, out, err), 2);
+    fs::remove_all(folder);
+}
+
+TEST(GaugeToolRenderTest, DrawsTheGaugeOverTheGivenValuesWithLabelsAsPng) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / "xvs-gauge-render";
+    fs::remove_all(folder);
+    TEST::WriteFile(folder / "1024" / "face.bmp",
+                    TEST::BmpFile(8, 6, 24, false, [](int32_t, int32_t) { return 0x404040u; }));
+    TEST::WriteFile(folder / "1024" / "dot.bmp",
+                    TEST::BmpFile(1, 1, 24, false, [](int32_t, int32_t) { return 0xFF0000u; }));
+    // An 8 x 6 gauge lands at (312, 117); its dot at (314, 118) shows while sim/on is above 0.1.
+    TEST::WriteFile(folder / "dot.xml",
+                    "<Gauge><Image Name='face.bmp' ImageSizes='8,6,8,6'/><Element>"
+                    "<Position X='2' Y='1'/><Visible>(A:sim/on:n,bool)</Visible>"
+                    "<Image Name='dot.bmp'/></Element></Gauge>");
+    const std::string gauge = (folder / "dot.xml").string();
+    const std::string png = (folder / "out.png").string();
+    // The picture written, 0xRRGGBB from the top-left.
+    const auto read = [&png] {
+        std::vector<uint32_t> pixels(320 * 240, 0xDEAD);
+        int width = 0;
+        int height = 0;
+        int channels = 0;
+        unsigned char* rgb = stbi_load(png.c_str(), &width, &height, &channels, 3);
+        for (size_t i = 0; rgb != nullptr && width == 320 && height == 240 && i < 320 * 240; ++i) {
+            pixels[i] =
+                (uint32_t{rgb[3 * i]} << 16) | (uint32_t{rgb[3 * i + 1]} << 8) | rgb[3 * i + 2];
+        }
+        stbi_image_free(rgb);
+        return pixels;
+    };
+    // Row 25, the last above the first label's baseline, has white in the strip.
+    const auto labelled = [](const std::vector<uint32_t>& pixels) {
+        return std::count(pixels.begin() + 25 * 320 + 2, pixels.begin() + 25 * 320 + 312,
+                          0xFFFFFFu) > 0;
+    };
+    std::ostringstream out;
+    std::ostringstream err;
+    ASSERT_EQ(GAUGETOOL::Run({"render", gauge, "-o", png, "--int", "sim/on=1", "--label",
+                              "1=WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW"},
+                             out, err),
+              0)
+        << err.str();
+    std::vector<uint32_t> pixels = read();
+    EXPECT_EQ(pixels[117 * 320 + 312], 0x404040u);
+    EXPECT_EQ(pixels[118 * 320 + 314], 0xFF0000u);
+    EXPECT_EQ(pixels[117 * 320 + 311], 0u);
+    EXPECT_TRUE(labelled(pixels));
+    ASSERT_EQ(GAUGETOOL::Run({"render", "-o", png, gauge}, out, err), 0) << err.str();
+    pixels = read();
+    EXPECT_EQ(pixels[118 * 320 + 314], 0x404040u);
+    EXPECT_FALSE(labelled(pixels));
+
+    TEST::WriteFile(folder / "bad.xml", "<Gauge><Sound/></Gauge>");
+    const std::vector<std::vector<std::string>> refused = {
+        {"render", gauge},
+        {"render", "-o", png},
+        {"render", gauge, "-o"},
+        {"render", gauge, "-o", png, "-o", png},
+        {"render", gauge, "-o", png, "--label", "x=NAV"},
+        {"render", gauge, "-o", png, "--label", "1"},
+        {"render", gauge, "-o", png, "--float", "sim/on"},
+        {"render", gauge, gauge, "-o", png}};
+    for (const auto& arguments : refused) {
+        EXPECT_EQ(GAUGETOOL::Run(arguments, out, err), 2) << arguments.back();
+    }
+    err.str("");
+    EXPECT_EQ(GAUGETOOL::Run({"render", (folder / "bad.xml").string(), "-o", png}, out, err), 1);
+    EXPECT_NE(err.str().find("the root holds an element Sound"), std::string::npos) << err.str();
     fs::remove_all(folder);
 }
 

@@ -91,6 +91,16 @@ TEST(PanelViewsTest, TunerShowsActiveAndStandbyOfBothHalves) {
     EXPECT_EQ(TunerView(report), "tuner       upper 118.00  121.50   lower           7000");
 }
 
+TEST(PanelViewsTest, HotasLinesStandInTheDisplaysBox) {
+    EXPECT_EQ(HotasView({" Transponder",
+                         "\xFC"
+                         "1200",
+                         "x\x01\xFB"}),
+              "hotas       | Transponder    |\n"
+              "            |\u00BB1200           |\n"
+              "            |x?\u00AB             |");
+}
+
 TEST(PanelViewsTest, GearLampsFollowTheirBitsPerLeg) {
     struct Row {
         uint8_t bits;
@@ -118,6 +128,12 @@ TEST(PanelViewsTest, LensGridShowsColoursAndNamesTheLitLenses) {
               "                   . R . . . . . .   (8-15)\n"
               "                   . . . . . . . A   (16-23)\n"
               "            lit: 0 GearDown green, 9 red, 23 FuelLow amber");
+}
+
+TEST(PanelViewsTest, ScreenShowsItsLitLedsAndThePicturesSaved) {
+    EXPECT_EQ(ScreenView(0, {}), "screen      LEDs lit: none");
+    EXPECT_EQ(ScreenView((1u << 1) | (1u << 8), {"picture 3: /tmp/a.png"}),
+              "screen      LEDs lit: 1 8\n            picture 3: /tmp/a.png");
 }
 
 TEST(PanelViewsTest, UnexpectedReportsShowTheirBytes) {

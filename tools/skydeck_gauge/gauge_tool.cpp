@@ -2,13 +2,20 @@
 
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <sstream>
 
+#include "gauge/gauge_canvas.h"
 #include "gauge/gauge_document.h"
 #include "gauge/gauge_script.h"
 #include "gauge/gauge_variables.h"
 #include "vsim/vsim.h"
+
+// The writer's functions stay private to this file.
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb_image_write.h>
 
 namespace XPL::GAUGETOOL {
 
@@ -17,7 +24,10 @@ namespace {
 constexpr char kUsage[] =
     "usage: skydeck-gauge eval [--float PATH=V]... [--int PATH=V]... [--floats PATH=V,V...]...\n"
     "                          [--ints PATH=V,V...]... SCRIPT\n"
-    "       skydeck-gauge show GAUGE.xml\n";
+    "       skydeck-gauge show GAUGE.xml\n"
+    "       skydeck-gauge render GAUGE.xml -o OUT.png [--float PATH=V]... [--int PATH=V]...\n"
+    "                            [--floats PATH=V,V...]... [--ints PATH=V,V...]...\n"
+    "                            [--label N=TEXT]...\n";
 
 // UTF-8 to wide; a byte that starts no valid sequence stands for itself.
 std::wstring Widen(const std::string& text) {
@@ -111,14 +121,54 @@ int BadArguments(std::ostream& err, const std::string& message) {
     return kBadArguments;
 }
 
+bool IsDatarefOption(const std::string& option) {
+    return option == "--float" || option == "--int" || option == "--floats" || option == "--ints";
+}
+
+// Gives the simulator the value of one dataref option; false (with the message written) when the
+// assignment is no PATH=VALUE of the option's type.
+bool SetDataref(const std::string& option, const std::string& assignment, std::ostream& err) {
+    const size_t equals = assignment.find('=');
+    if (equals == std::string::npos || equals == 0) {
+        BadArguments(err, option + " wants PATH=VALUE, not " + assignment);
+        return false;
+    }
+    const std::string path = assignment.substr(0, equals);
+    const std::string value = assignment.substr(equals + 1);
+    bool valid = false;
+    if (option == "--float") {
+        const auto v = ParseValue<float>(value);
+        if ((valid = v.has_value())) {
+            VSIM::SetFloat(path, *v);
+        }
+    } else if (option == "--int") {
+        const auto v = ParseValue<int>(value);
+        if ((valid = v.has_value())) {
+            VSIM::SetInt(path, *v);
+        }
+    } else if (option == "--floats") {
+        const auto v = ParseValues<float>(value);
+        if ((valid = v.has_value())) {
+            VSIM::SetFloats(path, *v);
+        }
+    } else {
+        const auto v = ParseValues<int>(value);
+        if ((valid = v.has_value())) {
+            VSIM::SetInts(path, *v);
+        }
+    }
+    if (!valid) {
+        BadArguments(err, option + " " + assignment + ": the value is no number");
+    }
+    return valid;
+}
+
 int Eval(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     VSIM::Reset();
     std::optional<std::string> script;
     for (size_t i = 1; i < arguments.size(); ++i) {
         const std::string& option = arguments[i];
-        const bool isDataref =
-            option == "--float" || option == "--int" || option == "--floats" || option == "--ints";
-        if (!isDataref) {
+        if (!IsDatarefOption(option)) {
             if (script || (option.rfind("--", 0) == 0 && option.size() > 2)) {
                 return BadArguments(err, "unexpected argument " + option);
             }
@@ -128,37 +178,8 @@ int Eval(const std::vector<std::string>& arguments, std::ostream& out, std::ostr
         if (i + 1 >= arguments.size()) {
             return BadArguments(err, option + " wants PATH=VALUE");
         }
-        const std::string& assignment = arguments[++i];
-        const size_t equals = assignment.find('=');
-        if (equals == std::string::npos || equals == 0) {
-            return BadArguments(err, option + " wants PATH=VALUE, not " + assignment);
-        }
-        const std::string path = assignment.substr(0, equals);
-        const std::string value = assignment.substr(equals + 1);
-        bool valid = false;
-        if (option == "--float") {
-            const auto v = ParseValue<float>(value);
-            if ((valid = v.has_value())) {
-                VSIM::SetFloat(path, *v);
-            }
-        } else if (option == "--int") {
-            const auto v = ParseValue<int>(value);
-            if ((valid = v.has_value())) {
-                VSIM::SetInt(path, *v);
-            }
-        } else if (option == "--floats") {
-            const auto v = ParseValues<float>(value);
-            if ((valid = v.has_value())) {
-                VSIM::SetFloats(path, *v);
-            }
-        } else {
-            const auto v = ParseValues<int>(value);
-            if ((valid = v.has_value())) {
-                VSIM::SetInts(path, *v);
-            }
-        }
-        if (!valid) {
-            return BadArguments(err, option + " " + assignment + ": the value is no number");
+        if (!SetDataref(option, arguments[++i], err)) {
+            return kBadArguments;
         }
     }
     if (!script) {
@@ -270,6 +291,96 @@ int Show(const std::vector<std::string>& arguments, std::ostream& out, std::ostr
     return kUsable;
 }
 
+// The canvas as a PNG file, top row first.
+bool WritePng(const CGaugeCanvas& canvas, const std::string& file) {
+    std::vector<uint8_t> rgb;
+    rgb.reserve(CGaugeCanvas::kBytes);
+    for (int32_t y = 0; y < CGaugeCanvas::kHeight; ++y) {
+        for (int32_t x = 0; x < CGaugeCanvas::kWidth; ++x) {
+            const uint32_t pixel = canvas.Pixel(x, y);
+            rgb.push_back(static_cast<uint8_t>(pixel >> 16));
+            rgb.push_back(static_cast<uint8_t>(pixel >> 8));
+            rgb.push_back(static_cast<uint8_t>(pixel));
+        }
+    }
+    return stbi_write_png(file.c_str(), CGaugeCanvas::kWidth, CGaugeCanvas::kHeight, 3, rgb.data(),
+                          static_cast<int>(CGaugeCanvas::kRowBytes)) != 0;
+}
+
+int Render(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    VSIM::Reset();
+    std::optional<std::string> gauge;
+    std::optional<std::string> picture;
+    std::vector<GaugeButton> buttons;
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& option = arguments[i];
+        const bool takesValue = IsDatarefOption(option) || option == "-o" || option == "--label";
+        if (!takesValue) {
+            if (gauge || (option.rfind("-", 0) == 0 && option.size() > 1)) {
+                return BadArguments(err, "unexpected argument " + option);
+            }
+            gauge = option;
+            continue;
+        }
+        if (i + 1 >= arguments.size()) {
+            return BadArguments(err, option + " wants a value");
+        }
+        const std::string& value = arguments[++i];
+        if (option == "-o") {
+            if (picture) {
+                return BadArguments(err, "-o is given twice");
+            }
+            picture = value;
+        } else if (option == "--label") {
+            const size_t equals = value.find('=');
+            const auto number =
+                ParseValue<int32_t>(value.substr(0, equals == std::string::npos ? 0 : equals));
+            if (equals == std::string::npos || !number) {
+                return BadArguments(err, "--label wants N=TEXT, not " + value);
+            }
+            GaugeButton button;
+            button.id = *number;
+            button.label = Widen(value.substr(equals + 1));
+            button.visible = 1;
+            buttons.push_back(std::move(button));
+        } else if (!SetDataref(option, value, err)) {
+            return kBadArguments;
+        }
+    }
+    if (!gauge || !picture) {
+        return BadArguments(err, "render wants a GAUGE.xml and -o OUT.png");
+    }
+    // A gauge's bitmaps are found from its file's folder, so a bare file name is taken from the
+    // current folder.
+    std::error_code ignored;
+    const std::filesystem::path absolute = std::filesystem::absolute(*gauge, ignored);
+    CGaugeVariables variables;
+    CGaugeDocument document;
+    if (!document.Load(variables, absolute.empty() ? Widen(*gauge) : absolute.wstring())) {
+        err << "skydeck-gauge: " << *gauge << " is not usable: " << Narrow(document.loadFailure)
+            << "\n";
+        return kUnusable;
+    }
+    for (const std::wstring& failure : document.bitmapFailures) {
+        err << "skydeck-gauge: bitmap not loaded: " << Narrow(failure) << "\n";
+    }
+    document.buttons = std::move(buttons);
+    variables.Fetch();
+    CGaugeCanvas canvas;
+    if (canvas.Font() == nullptr && !document.buttons.empty()) {
+        err << "skydeck-gauge: no label font (Arial or Liberation Sans) was found; the labels are "
+               "left out\n";
+    }
+    document.Draw(canvas);
+    if (!WritePng(canvas, *picture)) {
+        err << "skydeck-gauge: " << *picture << " cannot be written\n";
+        return kUnusable;
+    }
+    out << *picture << ": 320 x 240, gauge at (" << document.PlacementX() << ", "
+        << document.PlacementY() << ")\n";
+    return kUsable;
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
@@ -285,6 +396,9 @@ int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
     }
     if (arguments[0] == "show") {
         return Show(arguments, out, err);
+    }
+    if (arguments[0] == "render") {
+        return Render(arguments, out, err);
     }
     return BadArguments(err, "unknown command " + arguments[0]);
 }

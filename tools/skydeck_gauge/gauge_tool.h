@@ -1,6 +1,8 @@
 // skydeck-gauge: a tool for people who write gauges. "eval" runs one script against dataref
 // values given on the command line, fetched the way a gauge fetches them every frame; "show"
-// loads a gauge file as the plug-in would and prints what it understood.
+// loads a gauge file as the plug-in would and prints what it understood; "render" draws it over
+// given dataref values, with given button labels, into the picture the screen panel would be
+// sent, saved as PNG.
 #pragma once
 
 #include <ostream>

@@ -1,4 +1,4 @@
-// skydeck-gauge: evaluate a gauge script or show how a gauge file reads.
+// skydeck-gauge: evaluate a gauge script, show how a gauge file reads, or draw it.
 #include <iostream>
 #include <string>
 #include <vector>

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <random>
 #include <system_error>
+#include <thread>
 
 #include "devices/skydeck.h"
 #include "picture_file.h"
@@ -26,7 +28,6 @@ constexpr int kPlaneLoaded = 102;
 constexpr uint16_t kUnsupportedProductId = 0x4A7F;
 constexpr uint16_t kForeignVendorId = 0x1209;
 constexpr uint16_t kForeignProductId = 0x0001;
-constexpr char kMemoryFileName[] = "XVarlenScreen.xml";
 
 // Paths handed to the plug-in are byte-widened: the tool's own names are ASCII.
 std::wstring Widen(const std::string& text) {
@@ -252,9 +253,30 @@ bool CCockpit::Setup(std::string& message) {
     }
     // The plug-in finds its data folder beside the "64" folder that holds the module, and the
     // lens programming file in "Trellis Profiles" of the public documents.
-    fs::path plugin;
+    const fs::path plugin = scratch / "XVarlenSkydeck";
     fs::path documents;
-    if (!PlaceFolder(options.dataFolder, "data", scratch / "XVarlenSkydeck", plugin, dataCopy)) {
+    fs::create_directories(plugin / "64", error);
+    // The data folder's entries are linked one by one into a folder of the run's own (copied
+    // where the OS makes no links), so what the plug-in writes there (the screen panels' memory
+    // file) stays in the run and the user's folder is only read.
+    fs::create_directories(plugin / "data", error);
+    for (const fs::directory_entry& entry :
+         fs::directory_iterator(fs::absolute(options.dataFolder), error)) {
+        const fs::path link = plugin / "data" / entry.path().filename();
+        if (entry.is_directory()) {
+            fs::create_directory_symlink(entry.path(), link, error);
+        } else {
+            fs::create_symlink(entry.path(), link, error);
+        }
+        if (error) {
+            error.clear();
+            fs::copy(entry.path(), link, fs::copy_options::recursive, error);
+        }
+        if (error) {
+            break;
+        }
+    }
+    if (error) {
         message = "cannot place the data folder " + options.dataFolder.string();
         return false;
     }
@@ -316,14 +338,6 @@ void CCockpit::Finish() {
     }
     if (!scratch.empty()) {
         std::error_code error;
-        if (dataCopy) {
-            // What the plug-in remembered goes back to the folder it was copied from.
-            const fs::path memory = scratch / "XVarlenSkydeck" / "data" / kMemoryFileName;
-            if (fs::exists(memory, error)) {
-                fs::copy_file(memory, options.dataFolder / kMemoryFileName,
-                              fs::copy_options::overwrite_existing, error);
-            }
-        }
         fs::remove_all(scratch, error);  // removes the links, not what they point at
         scratch.clear();
     }
@@ -404,7 +418,13 @@ std::vector<CCockpit::DeviceReports> CCockpit::AttachedDevices() const {
     std::vector<DeviceReports> out;
     for (const auto& [name, device] : devices) {
         if (device->attached) {
-            out.push_back({name, device->kind, VIRTUAL::FeatureReports(device->hidPath)});
+            out.push_back({name, device->kind, VIRTUAL::FeatureReports(device->hidPath), 0, {}});
+            if (device->kind == "screen") {
+                out.back().leds = VIRTUAL::ViewDisplay(device->displayPath).leds;
+            }
+            if (device->kind == "hotas") {
+                out.back().lines = VIRTUAL::ViewDisplay(device->displayPath).lines;
+            }
         }
     }
     return out;
@@ -519,6 +539,18 @@ void CCockpit::StartPlugin() {
     started = XPluginStart(name, signature, description) == 1;
     if (started) {
         enabled = XPluginEnable() == 1;
+        AwaitScreenThreads();
+    }
+}
+
+void CCockpit::AwaitScreenThreads() {
+    const auto screens =
+        static_cast<int>(std::count_if(devices.begin(), devices.end(), [](const auto& entry) {
+            return entry.second->attached && entry.second->kind == "screen";
+        }));
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (VIRTUAL::TimedWaiters() < screens && std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::yield();
     }
 }
 
@@ -562,6 +594,7 @@ void CCockpit::PollDevices() {
         if (device->displayPath.empty()) {
             continue;
         }
+        uint64_t lastPicture = 0;
         for (const VIRTUAL::DisplayEvent& event :
              VIRTUAL::DisplayEventsSince(device->displayPath, &device->displaySeen)) {
             const std::string index = std::to_string(event.index);
@@ -574,8 +607,12 @@ void CCockpit::PollDevices() {
                     break;
                 case VIRTUAL::DisplayEvent::Kind::Picture:
                     journal.Add("picture " + name + " " + index);
+                    lastPicture = event.index;
                     break;
             }
+        }
+        if (lastPicture != 0 && pictureListener) {
+            pictureListener(name, lastPicture, VIRTUAL::ViewDisplay(device->displayPath).picture);
         }
     }
 }
@@ -644,6 +681,9 @@ CCockpit::Outcome CCockpit::Attach(const Command& command) {
         VIRTUAL::AttachDevice(display);
     }
     VIRTUAL::AttachDevice(hid);
+    if (started && added.kind == "screen") {
+        AwaitScreenThreads();
+    }
     PollDevices();
     return {};
 }

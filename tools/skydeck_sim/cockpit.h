@@ -2,8 +2,10 @@
 // points, one scenario command at a time, and checks expectations against the journal.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -61,14 +63,24 @@ public:
     // a lens programming file may be written; empty otherwise. Valid after Setup.
     std::filesystem::path OwnProfileFolder() const;
 
-    // A device as the views see it: its kind and every feature report it accepted.
+    // A device as the views see it: its kind, every feature report it accepted and, for the
+    // screen, its LEDs (bit n: LED n is on); for the hotas, the lines its display shows.
     struct DeviceReports {
         std::string name;
         std::string kind;
         std::vector<std::vector<uint8_t>> reports;
+        uint16_t leds = 0;
+        std::array<std::string, 3> lines;
     };
     // The attached devices in name order.
     std::vector<DeviceReports> AttachedDevices() const;
+
+    // Called with each picture a screen accepted (device name, its number counted from 1, the
+    // picture as sent), as the journal hears of it; pictures that came within one command
+    // are seen as the last of them.
+    using PictureListener = std::function<void(const std::string& device, uint64_t number,
+                                               const std::vector<uint8_t>& picture)>;
+    void SetPictureListener(PictureListener listener) { pictureListener = std::move(listener); }
 
     // The plug-in's simulator lines ("cmd once ...", "set ...") since the last call, each once
     // in first-seen order with how often it came.
@@ -107,6 +119,10 @@ private:
     Device* FindDisplay(const std::string& name, const std::string& kind, Outcome& outcome);
     void StartPlugin();
     void StopPlugin();
+    // Returns once the I/O thread of every attached screen panel waits on the virtual clock (or
+    // after a second of real time, for a panel that could not start one), so that a `wait`
+    // right after `start` or `attach screen` times its passes from the start.
+    void AwaitScreenThreads();
     void RunFrames(int64_t count);
     // Journals the feature reports the devices accepted, and what their displays accepted, since
     // the last poll.
@@ -126,13 +142,13 @@ private:
     CockpitOptions options;
     CSimJournal journal;
     std::filesystem::path scratch;  // the module and profile folders of this run
-    bool dataCopy = false;          // the data folder is a copy in scratch
     std::map<std::string, std::unique_ptr<Device>> devices;
     int pdoCounter = 0;
     bool loaded = false;
     bool started = false;
     bool enabled = false;
     CAircraftModel model;
+    PictureListener pictureListener;
     std::mutex simLinesLock;
     std::vector<std::pair<std::string, int>> simLines;
 };

@@ -79,7 +79,9 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "skydeck-sim: %s\n", message.c_str());
             return kScenarioError;
         }
-        const int status = CDemo(cockpit, std::cout).Play();
+        const int status =
+            CDemo(cockpit, std::cout, std::filesystem::temp_directory_path() / "skydeck-demo")
+                .Play();
         cockpit.Finish();
         return status;
     }

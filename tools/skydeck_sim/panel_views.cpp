@@ -1,5 +1,6 @@
 #include "panel_views.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace XPL::SIMTOOL {
@@ -176,6 +177,41 @@ std::string LensView(const Report& report, const LensNames& names) {
         }
     }
     return out + "\n" + std::string(12, ' ') + "lit: " + (lit.empty() ? "none" : lit);
+}
+
+std::string ScreenView(uint16_t leds, const std::vector<std::string>& pictures) {
+    std::string lit;
+    for (int led = 0; led <= 8; ++led) {
+        if ((leds >> led & 1u) != 0) {
+            lit += " " + std::to_string(led);
+        }
+    }
+    std::string out = Label("screen") + "LEDs lit:" + (lit.empty() ? " none" : lit);
+    for (const std::string& picture : pictures) {
+        out += "\n" + std::string(12, ' ') + picture;
+    }
+    return out;
+}
+
+std::string HotasView(const std::array<std::string, 3>& lines) {
+    constexpr size_t kLineChars = 16;
+    std::string out;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        out += i == 0 ? Label("hotas") : "\n" + std::string(12, ' ');
+        out += '|';
+        for (const char c : lines[i]) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte == 0xFC) {
+                out += "\u00BB";  // »
+            } else if (byte == 0xFB) {
+                out += "\u00AB";  // «
+            } else {
+                out += byte >= 0x20 && byte < 0x7F ? c : '?';
+            }
+        }
+        out += std::string(kLineChars - std::min(lines[i].size(), kLineChars), ' ') + '|';
+    }
+    return out;
 }
 
 std::string PanelView(const std::string& kind, const std::vector<Report>& reports,

@@ -3,6 +3,7 @@
 // A report of a length or id the panel never sends is shown as its bytes.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -32,6 +33,15 @@ std::string TunerView(const Report& report);
 std::string GearLampsView(const Report& report);
 // Three rows of eight lenses (G green, R red, A amber, . dark), then the lit lenses with names.
 std::string LensView(const Report& report, const LensNames& names);
+
+// The screen's lit LEDs and the pictures it was sent since the last view, as saved:
+// "screen      LEDs lit: 1 4 7 8" and a line "picture 3: PATH" for each.
+std::string ScreenView(uint16_t leds, const std::vector<std::string>& pictures);
+
+// The stick's three lines, each between bars and padded to the display's 16 characters:
+// "hotas       |  COM1    NAV1  |" and two rows below it. The display's arrow glyphs 0xFC and
+// 0xFB show as '»' and '«', other bytes outside printable ASCII as '?'.
+std::string HotasView(const std::array<std::string, 3>& lines);
 
 // The view of a panel of kind (autoflight, tuner, toggle, lamp) from every report it accepted,
 // oldest first; empty when the kind has no view or the panel sent nothing. An autoflight lamp

@@ -42,6 +42,9 @@ std::vector<std::wstring> TakeSignalledEvents();
 void SetModuleFilePath(const std::wstring& path);
 // A non-zero failStatus makes the public documents look-up fail with it.
 void SetPublicDocumentsFolder(const std::wstring& folder, uint32_t failStatus = 0);
+// The fonts folder (by default Debian's Liberation folder); a non-zero failStatus makes the
+// look-up fail with it.
+void SetFontsFolder(const std::wstring& folder, uint32_t failStatus = 0);
 
 // Present interfaces of a class, as ListInterfaces reports them. A list set for a class replaces
 // the devices attached to the bus for that class until ResetPlatform.

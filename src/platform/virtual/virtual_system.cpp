@@ -34,6 +34,8 @@ struct GuidLess {
 const wchar_t kDefaultModulePath[] =
     L"C:\\X-Plane\\Resources\\plugins\\XVarlenSkydeck\\64\\win.xpl";
 const wchar_t kDefaultDocuments[] = L"C:\\Users\\Public\\Documents";
+// Where Debian's fonts-liberation puts Liberation Sans.
+const wchar_t kDefaultFonts[] = L"/usr/share/fonts/truetype/liberation";
 
 // A thread that has waited on the clock: whether it waits now, for how long, and on what. It lives
 // in the thread's own storage and leaves the clock's list when the thread ends. Every member is
@@ -63,6 +65,8 @@ struct Machine {
     std::wstring modulePath = kDefaultModulePath;
     std::wstring documents = kDefaultDocuments;
     uint32_t documentsFailure = 0;
+    std::wstring fonts = kDefaultFonts;
+    uint32_t fontsFailure = 0;
     std::map<PLATFORM::Guid, PLATFORM::InterfaceList, GuidLess> interfaces;
     std::atomic<uint32_t> ticks{0};
     // Guards the clock's threads. Taken before a waiter's mutex, never after.
@@ -91,6 +95,8 @@ void ResetPlatform() {
     m.modulePath = kDefaultModulePath;
     m.documents = kDefaultDocuments;
     m.documentsFailure = 0;
+    m.fonts = kDefaultFonts;
+    m.fontsFailure = 0;
     m.interfaces.clear();
     m.ticks = 0;
 }
@@ -122,6 +128,12 @@ void SetPublicDocumentsFolder(const std::wstring& folder, uint32_t failStatus) {
     std::lock_guard lock(TheMachine().mutex);
     TheMachine().documents = folder;
     TheMachine().documentsFailure = failStatus;
+}
+
+void SetFontsFolder(const std::wstring& folder, uint32_t failStatus) {
+    std::lock_guard lock(TheMachine().mutex);
+    TheMachine().fonts = folder;
+    TheMachine().fontsFailure = failStatus;
 }
 
 void SetInterfaceList(const PLATFORM::Guid& interfaceClass, const PLATFORM::InterfaceList& list) {
@@ -258,6 +270,18 @@ bool GetPublicDocumentsFolder(std::wstring& folder, uint32_t& status) {
         return false;
     }
     folder = m.documents;
+    status = 0;
+    return true;
+}
+
+bool GetFontsFolder(std::wstring& folder, uint32_t& status) {
+    auto& m = TheMachine();
+    std::lock_guard lock(m.mutex);
+    if (m.fontsFailure != 0) {
+        status = m.fontsFailure;
+        return false;
+    }
+    folder = m.fonts;
     status = 0;
     return true;
 }

@@ -1,4 +1,5 @@
-// Folders seam: the file of the module holding this code, and the public documents folder.
+// Folders seam: the file of the module holding this code, the public documents folder and the
+// fonts folder.
 #include <windows.h>
 
 #include <knownfolders.h>
@@ -37,9 +38,11 @@ std::wstring GetModuleFilePath() {
     }
 }
 
-bool GetPublicDocumentsFolder(std::wstring& folder, uint32_t& status) {
+namespace {
+
+bool GetKnownFolder(const KNOWNFOLDERID& id, std::wstring& folder, uint32_t& status) {
     PWSTR path = nullptr;
-    const HRESULT result = ::SHGetKnownFolderPath(FOLDERID_PublicDocuments, 0, nullptr, &path);
+    const HRESULT result = ::SHGetKnownFolderPath(id, 0, nullptr, &path);
     if (FAILED(result)) {
         ::CoTaskMemFree(path);
         status = static_cast<uint32_t>(result);
@@ -49,6 +52,16 @@ bool GetPublicDocumentsFolder(std::wstring& folder, uint32_t& status) {
     ::CoTaskMemFree(path);
     status = 0;
     return true;
+}
+
+}  // namespace
+
+bool GetPublicDocumentsFolder(std::wstring& folder, uint32_t& status) {
+    return GetKnownFolder(FOLDERID_PublicDocuments, folder, status);
+}
+
+bool GetFontsFolder(std::wstring& folder, uint32_t& status) {
+    return GetKnownFolder(FOLDERID_Fonts, folder, status);
 }
 
 }  // namespace XPL::PLATFORM

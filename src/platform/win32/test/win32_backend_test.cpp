@@ -49,16 +49,18 @@ TEST(Win32Folders, ModuleFilePathIsTheFileHoldingTheBackend) {
     EXPECT_EQ(PLATFORM::GetModuleFilePath(), std::wstring(program));
 }
 
-TEST(Win32Folders, PublicDocumentsIsAnExistingFolderWithoutTrailingBackslash) {
-    std::wstring folder;
-    uint32_t status = 0xFFFFFFFF;
-    ASSERT_TRUE(PLATFORM::GetPublicDocumentsFolder(folder, status));
-    EXPECT_EQ(status, 0u);
-    ASSERT_FALSE(folder.empty());
-    EXPECT_NE(folder.back(), L'\\');
-    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
-    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << "no folder at that path";
-    EXPECT_NE(attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
+TEST(Win32Folders, KnownFoldersAreExistingFoldersWithoutTrailingBackslash) {
+    for (const auto lookUp : {&PLATFORM::GetPublicDocumentsFolder, &PLATFORM::GetFontsFolder}) {
+        std::wstring folder;
+        uint32_t status = 0xFFFFFFFF;
+        ASSERT_TRUE(lookUp(folder, status));
+        EXPECT_EQ(status, 0u);
+        ASSERT_FALSE(folder.empty());
+        EXPECT_NE(folder.back(), L'\\');
+        const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+        ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << "no folder at " << folder;
+        EXPECT_NE(attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    }
 }
 
 TEST(Win32Hid, ListsPresentInterfacesWithTheirPaths) {

@@ -1,0 +1,73 @@
+// The stick (a joystick and throttle pair) as a HID panel: its text display of three lines shows
+// one page of an ordered list at a time, five of its buttons page through the list and move,
+// adjust and select within the current page. Which pages exist, and in which order, comes from
+// the `Hotas` element of "XVarlenSkydeck.xml" in the data folder, read once at initialise; a
+// default page always closes the list. The display itself is reached through the stick's display
+// link, looked up every frame under the stick's physical device object name.
+//
+// The configuration, as read:
+//   <GaugeList>
+//     <Hotas>                        every child element is a page, in display order
+//       <ComNav radio1="true"/>      COM1/NAV1 ("true") or COM2/NAV2 ("false"); required
+//       <Adf/> <Dme/> <Xpndr/> <VorHdg/> <Autopilot/>
+// Names and values compare exactly (with case); anything else is reported and skipped.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "panels/panel.h"
+
+namespace XPL {
+
+class IGlasslinkLookup;
+
+class CHotasPanel : public CPanel {
+public:
+    class CPage;
+
+    // Button-page usages; each acts on its press.
+    static constexpr uint16_t kPreviousPage = 35;
+    static constexpr uint16_t kNextPage = 36;
+    static constexpr uint16_t kCursorUp = 37;
+    static constexpr uint16_t kCursorDown = 38;
+    static constexpr uint16_t kCursorSelect = 39;
+
+    static constexpr const wchar_t* kConfigurationFileName = L"XVarlenSkydeck.xml";
+
+    // linkKey: the key under which manager files this stick's display link (its physical device
+    // object name). manager must outlive the panel.
+    CHotasPanel(const std::wstring& devicePath, const std::wstring& linkKey,
+                IGlasslinkLookup& manager);
+    ~CHotasPanel() override;
+
+    // Builds the page list from the configuration file: the configured pages in file order,
+    // then the default page. A file that cannot be found or read leaves the list empty (traced).
+    void InitPages();
+
+    size_t GetPageCount() const { return pages.size(); }
+    size_t GetCurrentPage() const { return currentPage; }
+    // The page at index, or null.
+    CPage* GetPage(size_t index) const;
+
+protected:
+    // InitPages, then registers buttons 35 to 39.
+    void OnInitialize() override;
+    // Destroys the pages.
+    void OnUninitialize() override;
+    // Shows the current page through the display link; without a link the frame is skipped.
+    void OnNotify() override;
+    // Pages on 35 and 36 (with wrap), hands 37 to 39 to the current page; presses only.
+    void OnButton(uint16_t usage, uint32_t state) override;
+
+private:
+    IGlasslinkLookup& manager;
+    const std::wstring linkKey;
+    size_t currentPage = 0;
+    std::vector<std::unique_ptr<CPage>> pages;
+};
+
+}  // namespace XPL

@@ -1,0 +1,398 @@
+#include "screen/screen_panel.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "glasslink/glasslink.h"
+#include "glasslink/glasslink_lookup.h"
+#include "platform/clock.h"
+#include "platform/xml.h"
+#include "screen/button_binding.h"
+#include "screen/screen_panel_gauge.h"
+#include "sim/utility.h"
+#include "trace/trace.h"
+
+namespace XPL {
+
+namespace {
+
+constexpr int kKeyword = TRACEKW::kScreen;
+constexpr wchar_t kNewMemoryFile[] = L"<ScreenList> </ScreenList>";
+
+// Whether an attribute can hold text and give it back exactly: XML 1.0 has no way to write most
+// control characters, and reading an attribute turns tabs and line ends into blanks.
+bool StorableInAttribute(const std::wstring& text) {
+    return std::none_of(text.begin(), text.end(), [](wchar_t c) {
+        return c < 0x20 || c == 0xFFFE || c == 0xFFFF || (c >= 0xD800 && c <= 0xDFFF);
+    });
+}
+
+bool CreateDocument(PLATFORM::CXmlDocument& document) {
+    const PLATFORM::XmlStatus created = document.Create();
+    if (!created) {
+        TraceWrite(kTraceFailure, kKeyword, kTraceMessage,
+                   L"Failed in creating the instance of MS XML parser 6.0 due to 0x%x",
+                   created.code);
+        return false;
+    }
+    return true;
+}
+
+bool GetDataFolder(std::wstring& folder) {
+    if (!CGlasslink::GetConfigureFilePath(folder)) {
+        TraceWrite(kTraceFailure, kKeyword, kTraceMessage,
+                   L"Failed in retrieving the configure XML file path");
+        return false;
+    }
+    return true;
+}
+
+// Moves a memory file that does not load out of the way, so the user can still look at it.
+void KeepAside(const std::wstring& path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path file = UTILITY::MakeFilePath(path);
+    if (!fs::exists(file, error)) {
+        return;  // first use
+    }
+    fs::path kept = file;
+    kept += CScreenPanel::kBadFileSuffix;
+    fs::remove(kept, error);
+    fs::rename(file, kept, error);
+    if (error) {
+        TraceWrite(kTraceFailure, kKeyword, kTraceMessage,
+                   L"Failed in keeping the unreadable file %s aside due to %d", path,
+                   error.value());
+        return;
+    }
+    TraceWrite(kTraceNotice, kKeyword, kTraceMessage,
+               L"The file %s could not be read; it is kept as %s%s and a new one is started", path,
+               path, CScreenPanel::kBadFileSuffix);
+}
+
+}  // namespace
+
+CScreenPanel::CScreenPanel(const std::wstring& path, IGlasslinkLookup& lookup)
+    : CPanel(path), manager(&lookup) {
+    CTraceScope scope(kKeyword, "XPL::CScreenPanel::CScreenPanel");
+}
+
+CScreenPanel::~CScreenPanel() {
+    CTraceScope scope(kKeyword, "XPL::CScreenPanel::~CScreenPanel");
+    // A panel destroyed without being uninitialised still must not leave its thread running.
+    StopIoThread();
+}
+
+void CScreenPanel::InitButtons() {
+    CTraceScope scope(kKeyword, "XPL::CScreenPanel::InitButtons");
+    for (uint16_t button = 1; button <= kButtonCount; ++button) {
+        RegisterButton(button);
+    }
+}
+
+void CScreenPanel::OnInitialize() {
+    CTraceScope scope(kKeyword, "XPL::CScreenPanel::OnInitialize");
+    StopIoThread();  // left from an earlier initialise
+    serialNumber = GetSerialNumberString();
+    InitButtons();
+    InitGauges();
+    LoadGauge();
+
+    canvas.assign(CGlasslinkScreen::kImageBytes, 0);
+    dirty = 1;
+    pictureStop.Reset();
+    {
+        std::lock_guard hold(stopLock);
+        stopping = false;
+        ioThreadEnded = false;
+    }
+    initializedAt = PLATFORM::GetTickCount();
+    try {
+        ioThread = std::thread(&CScreenPanel::IoThreadRoutine, this);
+    } catch (const std::system_error& error) {
+        TraceWrite(kTraceFailure, kKeyword, kTraceMessage,
+                   L"Failed in creating the I/O thread due to %d", error.code().value());
+    }
+}
+
+void CScreenPanel::OnUninitialize() {
+    CTraceScope scope(kKeyword, "XPL::CScreenPanel::OnUninitialize");
+    // A picture on its way is ended first: the LEDs below would otherwise wait for it, and a
+    // device that does not answer would keep them waiting for its time-outs.
+    pictureStop.Stop();
+    SetLeds(false);
+    StopIoThread();
+    SaveGauge();
+}
+
+void CScreenPanel::OnNotify() {
+    CTraceScope scope(kKeyword, "XPL::CScreenPanel::OnNotify");
+    SetLeds(true);
+    std::unique_lock held(gaugeLock, std::try_to_lock);
+    if (!held.owns_lock()) {
+        return;  // the I/O thread draws: this frame's values wait for the next frame
+    }
+    const auto current = static_cast<size_t>(currentGauge.load());
+    if (current < gauges.size() && gauges[current]->Update()) {
+        dirty = 1;
+    }
+}
+
+void CScreenPanel::OnButton(uint16_t button, uint32_t state) {
+    CTraceScope scope(kKeyword, "XPL::CScreenPanel::OnButton");
+    if (button < 1 || button > kButtonCount) {
+        return;
+    }
+    if (button != kPreviousGaugeButton && button != kNextGaugeButton) {
+        TraceWrite(kTraceNotice, kKeyword, kTraceMessage, L"Button %d is pressed %d", button,
+                   state);
+        const auto current = static_cast<size_t>(currentGauge.load());
+        if (current < gauges.size()) {
+            gauges[current]->FireButton(button, state);
+        }
+        return;
+    }
+    if (state != 1) {
+        return;
+    }
+    const bool previous = button == kPreviousGaugeButton;
+    TraceWrite(kTraceNotice, kKeyword, kTraceMessage,
+               previous ? L"Middle Up is pressed" : L"Middle Down is pressed");
+    std::lock_guard hold(gaugeLock);
+    const auto count = static_cast<int32_t>(gauges.size());
+    int32_t current = currentGauge.load();
+    if (count != 0) {
+        current = previous ? (current + count - 1) % count : (current + 1) % count;
+    }
+    currentGauge.store(static_cast<int16_t>(current));
+    dirty = 1;
+}
+
+void CScreenPanel::SetLeds(bool on) {
+    CTraceScope scope(kKeyword, "XPL::CScreenPanel::SetLeds");
+    const auto current = static_cast<size_t>(currentGauge.load());
+    if (current >= gauges.size()) {
+        return;
+    }
+    const std::shared_ptr<CGlasslinkScreen> link = FindLink();
+    if (link == nullptr) {
+        return;
+    }
+    const CGauge& gauge = *gauges[current];
+    for (int32_t led = 1; led <= kSoftButtonCount; ++led) {
+        link->SetLed(led, on && gauge.BindsButton(led));
+    }
+    link->SetLed(7, on);
+    link->SetLed(8, on);
+}
+
+std::shared_ptr<CGlasslinkScreen> CScreenPanel::FindLink() {
+    // Another kind of link filed under the same key is no screen.
+    return std::dynamic_pointer_cast<CGlasslinkScreen>(manager->GetGlasslink(serialNumber));
+}
+
+bool CScreenPanel::Stopping(void* panel) {
+    return static_cast<CScreenPanel*>(panel)->stopping;
+}
+
+bool CScreenPanel::IoThreadEnded(void* panel) {
+    return static_cast<CScreenPanel*>(panel)->ioThreadEnded;
+}
+
+void CScreenPanel::IoThreadRoutine() {
+    CTraceScope scope(kKeyword, "XPL::CScreenPanel::IoThreadRoutine");
+    std::unique_lock hold(stopLock);
+    // The delay counts from initialise, however late the thread got going.
+    const uint32_t waited = PLATFORM::GetTickCount() - initializedAt;
+    const uint32_t delay = waited < kInitialDelayMs ? kInitialDelayMs - waited : 0;
+    if (delay == 0 || !PLATFORM::TimedWait(hold, stopEvent, delay, &Stopping, this)) {
+        while (!stopping) {
+            hold.unlock();
+            RenderGauge();
+            hold.lock();
+            if (PLATFORM::TimedWait(hold, stopEvent, kPassIntervalMs, &Stopping, this)) {
+                break;
+            }
+        }
+    }
+    ioThreadEnded = true;
+    stopEvent.notify_all();
+}
+
+void CScreenPanel::StopIoThread() {
+    if (!ioThread.joinable()) {
+        return;
+    }
+    std::unique_lock hold(stopLock);
+    stopping = true;
+    stopEvent.notify_all();
+    if (!PLATFORM::TimedWait(hold, stopEvent, kStopWaitMs, &IoThreadEnded, this)) {
+        // Cannot happen while every wait of the thread watches the stop; the thread is waited
+        // for all the same, since ending it forcibly could leave a lock held.
+        TraceWrite(kTraceFailure, kKeyword, kTraceMessage,
+                   L"The I/O thread has not ended within %u ms; waiting for it", kStopWaitMs);
+    }
+    hold.unlock();
+    ioThread.join();
+}
+
+void CScreenPanel::RenderGauge() {
+    CTraceScope scope(kKeyword, "XPL::CScreenPanel::RenderGauge");
+    {
+        std::lock_guard hold(gaugeLock);
+        if (dirty != 1 || static_cast<size_t>(currentGauge.load()) >= gauges.size()) {
+            return;
+        }
+    }
+    // Without a link nothing is drawn: the picture stays dirty until the link is there.
+    const std::shared_ptr<CGlasslinkScreen> link = FindLink();
+    if (link == nullptr) {
+        return;
+    }
+    {
+        std::lock_guard hold(gaugeLock);
+        DrawGauge(*gauges[static_cast<size_t>(currentGauge.load())]);
+        // A change from here on makes the picture dirty again.
+        dirty = 0;
+    }
+    if (link->SetImage(canvas.data(), static_cast<uint32_t>(canvas.size()), &pictureStop)) {
+        return;
+    }
+    std::lock_guard hold(gaugeLock);
+    dirty = 1;
+}
+
+void CScreenPanel::DrawGauge(CGauge& gauge) {
+    (void)gauge;
+    std::memset(canvas.data(), 0, canvas.size());
+}
+
+void CScreenPanel::InitGauges() {
+    CTraceScope scope(kKeyword, "XPL::CScreenPanel::InitGauges");
+    gauges.clear();
+    currentGauge.store(0);
+    std::wstring folder;
+    if (!GetDataFolder(folder)) {
+        return;
+    }
+    PLATFORM::CXmlDocument document;
+    if (!CreateDocument(document)) {
+        return;
+    }
+    const std::wstring path = folder + kConfigurationFileName;
+    const PLATFORM::XmlStatus loaded = document.LoadFile(path);
+    if (!loaded) {
+        TraceWrite(kTraceFailure, kKeyword, kTraceMessage, L"Failed in loading the XML file %s",
+                   path);
+        TraceWrite(kTraceDetail, kKeyword, kTraceMessage, L"The XML parser reports: %s",
+                   loaded.message);
+        return;
+    }
+    std::vector<PLATFORM::CXmlNode> entries;
+    document.SelectNodes(L"//GaugeList/Gauge", entries);
+    ButtonBindings bindings;
+    for (const PLATFORM::CXmlNode& entry : entries) {
+        if (gauges.size() == kMaxGauges) {
+            TraceWrite(kTraceFailure, kKeyword, kTraceMessage,
+                       L"The gauge list holds more than %u gauges; the rest are left out",
+                       static_cast<uint32_t>(kMaxGauges));
+            break;
+        }
+        const std::optional<std::wstring> file = entry.GetAttribute(L"File");
+        const std::wstring gaugePath = file ? folder + *file : std::wstring();
+        ReadButtonBindings(entry, bindings);
+        auto gauge = std::make_unique<CGauge>();
+        if (gauge->Initialize(gaugePath, bindings)) {
+            gauges.push_back(std::move(gauge));
+        }
+    }
+    TraceWrite(kTraceNotice, kKeyword, kTraceMessage, L"The screen panel has %u gauges",
+               static_cast<uint32_t>(gauges.size()));
+}
+
+void CScreenPanel::LoadGauge() {
+    CTraceScope scope(kKeyword, "XPL::CScreenPanel::LoadGauge");
+    std::wstring folder;
+    if (!GetDataFolder(folder)) {
+        return;
+    }
+    PLATFORM::CXmlDocument document;
+    if (!CreateDocument(document) || !document.LoadFile(folder + kMemoryFileName)) {
+        return;
+    }
+    // The serial number goes into the expression as a literal, so no text in it can change
+    // what the expression selects.
+    const PLATFORM::CXmlNode screen = document.SelectSingleNode(
+        L"//ScreenList/Screen[@Serial=" + PLATFORM::XPathStringLiteral(serialNumber) + L"]");
+    const std::optional<std::wstring> name = screen.GetAttribute(L"Name");
+    if (!name) {
+        return;
+    }
+    for (size_t index = 0; index < gauges.size(); ++index) {
+        if (gauges[index]->Name() == *name) {
+            currentGauge.store(static_cast<int16_t>(index));
+            return;
+        }
+    }
+}
+
+void CScreenPanel::SaveGauge() {
+    CTraceScope scope(kKeyword, "XPL::CScreenPanel::SaveGauge");
+    std::wstring folder;
+    if (!GetDataFolder(folder)) {
+        return;
+    }
+    PLATFORM::CXmlDocument document;
+    if (!CreateDocument(document)) {
+        return;
+    }
+    const auto current = static_cast<size_t>(currentGauge.load());
+    if (current >= gauges.size()) {
+        return;  // nothing to record
+    }
+    if (!StorableInAttribute(serialNumber)) {
+        TraceWrite(kTraceNotice, kKeyword, kTraceMessage,
+                   L"The serial number of the panel cannot be kept in a file; the gauge it shows "
+                   L"is not remembered");
+        return;
+    }
+    const std::wstring path = folder + kMemoryFileName;
+    // A file that does not load, or is not a screen list, would never be read back: it is kept
+    // aside and a new one started, rather than overwritten or added to for ever.
+    if (!document.LoadFile(path) || document.DocumentElement().Name() != L"ScreenList") {
+        KeepAside(path);
+        if (!document.LoadText(kNewMemoryFile)) {
+            TraceWrite(kTraceFailure, kKeyword, kTraceMessage, L"Failed in loading the XML node");
+            return;
+        }
+    }
+    const std::wstring& name = gauges[current]->Name();
+    std::vector<PLATFORM::CXmlNode> screens;
+    document.SelectNodes(L"//ScreenList/*", screens);
+    const auto mine = std::find_if(screens.begin(), screens.end(), [this](const auto& screen) {
+        return screen.GetAttribute(L"Serial") == serialNumber;
+    });
+    if (mine != screens.end()) {
+        // An entry without a Name is the user's to keep as it is.
+        if (mine->GetAttribute(L"Name")) {
+            mine->SetAttribute(L"Name", name);
+        }
+    } else {
+        PLATFORM::CXmlNode screen = document.CreateElement(L"Screen");
+        screen.SetAttribute(L"Serial", serialNumber);
+        screen.SetAttribute(L"Name", name);
+        PLATFORM::CXmlNode root = document.DocumentElement();
+        root.AppendChild(screen);
+    }
+    const PLATFORM::XmlStatus saved = document.Save(path);
+    if (!saved) {
+        TraceWrite(kTraceFailure, kKeyword, kTraceMessage,
+                   L"Failed in saving the XML file %s due to 0x%x", path, saved.code);
+        TraceWrite(kTraceDetail, kKeyword, kTraceMessage, L"The XML parser reports: %s",
+                   saved.message);
+    }
+}
+
+}  // namespace XPL
