@@ -62,7 +62,8 @@ protected:
     std::filesystem::path folder_;
 };
 
-// Each expected finding is a prefix of the finding at its place; the counts match.
+// Each expected finding is a prefix of the finding at its place, or the whole finding when it
+// ends in '$'; the counts match.
 inline void ExpectFindings(const std::vector<std::string>& actual,
                            const std::vector<std::string>& expected) {
     std::string all;
@@ -71,7 +72,10 @@ inline void ExpectFindings(const std::vector<std::string>& actual,
     }
     ASSERT_EQ(actual.size(), expected.size()) << "findings:" << all;
     for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(actual[i].substr(0, expected[i].size()), expected[i]) << "findings:" << all;
+        const bool whole = !expected[i].empty() && expected[i].back() == '$';
+        const std::string want =
+            whole ? expected[i].substr(0, expected[i].size() - 1) : expected[i];
+        EXPECT_EQ(whole ? actual[i] : actual[i].substr(0, want.size()), want) << "findings:" << all;
     }
 }
 

@@ -28,6 +28,17 @@ size_t Distance(std::wstring_view a, std::wstring_view b) {
     return row[b.size()];
 }
 
+// Whether the letters of word appear in name in the same order (case not counted).
+bool Shortens(std::wstring_view word, std::wstring_view name) {
+    size_t at = 0;
+    for (const wchar_t c : name) {
+        if (at < word.size() && Lower(word[at]) == Lower(c)) {
+            ++at;
+        }
+    }
+    return at == word.size();
+}
+
 }  // namespace
 
 bool SameIgnoringCase(std::wstring_view a, std::wstring_view b) {
@@ -44,6 +55,26 @@ std::wstring ClosestName(std::wstring_view word, const std::vector<std::wstring>
         if (best == nullptr || distance < bestDistance) {
             best = &name;
             bestDistance = distance;
+        }
+    }
+    return best != nullptr ? *best : std::wstring();
+}
+
+std::wstring SuggestedName(std::wstring_view word, const std::vector<std::wstring>& names) {
+    const std::wstring* best = nullptr;
+    size_t bestDistance = 0;
+    bool bestShortens = false;
+    for (const std::wstring& name : names) {
+        const size_t distance = Distance(word, name);
+        const bool shortens = word.size() >= 3 && Shortens(word, name);
+        if (distance * 3 > word.size() && !shortens) {
+            continue;
+        }
+        if (best == nullptr || distance < bestDistance ||
+            (distance == bestDistance && shortens && !bestShortens)) {
+            best = &name;
+            bestDistance = distance;
+            bestShortens = shortens;
         }
     }
     return best != nullptr ? *best : std::wstring();
