@@ -45,8 +45,6 @@ public:
 
     bool IsNull() const { return handle_ == nullptr; }
     explicit operator bool() const { return handle_ != nullptr; }
-    // Whether both handles refer to the same node of a document (two null nodes are the same).
-    bool IsSameNode(const CXmlNode& other) const;
 
     XmlNodeType Type() const;
     // The DOM node name: the tag of an element, the target of a processing instruction,

@@ -257,7 +257,8 @@ TEST(GaugeScriptTest, TokensOtherThanWordsAreClassedAsTheEvaluatorTreatsThem) {
             CGaugeScript evaluator(nullptr);
             evaluator.Evaluate(std::wstring(taken ? L"1 " : L"0 ") + c.token);
             const size_t depth = evaluator.LastDepth();
-            EXPECT_EQ(depth, taken ? c.depthAfterTrue : c.depthAfterFalse) << c.token;
+            EXPECT_EQ(depth, taken ? c.depthAfterTrue : c.depthAfterFalse)
+                << c.token << (taken ? " after 1" : " after 0");
             // The effect covers what happened: skipped below needs, else taken and left.
             const auto& e = info.effect;
             const size_t applied = 1 - std::min<size_t>(e.takes, 1) + e.leaves;

@@ -178,7 +178,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(HotasPanelTest, EveryPublishedPageNameMakesAPage) {
     std::string pages;
     for (const std::wstring_view name : CHotasPanel::kPageNames) {
-        pages += "<" + std::string(name.begin(), name.end()) + " radio1=\"true\"/>";
+        pages += '<';
+        pages.append(name.begin(), name.end());
+        pages += " radio1=\"true\"/>";
     }
     Configure(pages);
     Start();

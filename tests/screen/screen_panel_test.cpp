@@ -93,7 +93,8 @@ protected:
     void Configure(const std::vector<std::string>& names, const std::string& buttons = "") {
         std::string text = "<?xml version=\"1.0\"?>\r\n<GaugeList>\r\n";
         for (size_t i = 0; i < names.size(); ++i) {
-            const std::string file = "g" + std::to_string(i) + ".xml";
+            std::string file = "g";  // built in pieces: GCC 12 warns wrongly on "g" + text
+            file += std::to_string(i) + ".xml";
             WriteFile(data_ / "gauges" / file, GaugeText(names[i]));
             text +=
                 "<Gauge File=\"gauges\\" + file + "\">" + (i == 0 ? buttons : "") + "</Gauge>\r\n";

@@ -15,6 +15,7 @@ protected:
         Bitmap("1024/Face.bmp", 240, 240);
         Bitmap("1024/Needle.bmp", 8, 100);
         Bitmap("Face.bmp", 240, 240);
+        Write("1024/Text.bmp", "not a bitmap");
     }
     std::vector<std::string> Check(const std::string& gauge, bool* usable = nullptr) {
         Write("gauge.xml", gauge);
@@ -157,6 +158,13 @@ INSTANTIATE_TEST_SUITE_P(
                   R"(<Gauge Name="G">
 <Image Name="Face.bmp" ImageSizes="240,240,240,240"/>
 <Element><Image Name="Gone.bmp"/></Element>
+</Gauge>)",
+                  true,
+                  {"3: error: a bitmap does not load, so it is not drawn: "}},
+        GaugeCase{"UnreadableBitmap",
+                  R"(<Gauge Name="G">
+<Image Name="Face.bmp" ImageSizes="240,240,240,240"/>
+<Element><MaskImage Name="Text.bmp"/></Element>
 </Gauge>)",
                   true,
                   {"3: error: a bitmap does not load, so it is not drawn: "}},

@@ -22,16 +22,23 @@ protected:
         err_.str("");
         return CHECKTOOL::Run(arguments, folder_ / "data", out_, err_);
     }
-    // The output with the test's folder written as "F".
+    // The output with the test's folder written as "F", and "/" for every separator.
     std::string Out() const {
-        std::string text = out_.str();
-        const std::string folder = folder_.string();
-        for (size_t at = text.find(folder); at != std::string::npos; at = text.find(folder, at)) {
-            text.replace(at, folder.size(), "F");
+        const auto slashes = [](std::string text) {
+            for (char& c : text) {
+                c = c == '\\' ? '/' : c;
+            }
+            return text;
+        };
+        const std::string out = slashes(out_.str());
+        const std::string folder = slashes(folder_.string());
+        std::string text;
+        size_t from = 0;
+        for (size_t at = out.find(folder); at != std::string::npos; at = out.find(folder, from)) {
+            text.append(out, from, at - from).append(1, 'F');
+            from = at + folder.size();
         }
-        for (char& c : text) {
-            c = c == '\\' ? '/' : c;
-        }
+        text.append(out, from);
         return text;
     }
     std::string Path(const std::string& name) const { return (folder_ / name).string(); }

@@ -107,7 +107,10 @@ void CConfigurationCheck::Check(const std::filesystem::path& dataFolder) {
     // The key, button and key names that events are looked up in.
     ResolveSimRegistry();
     // Gauge paths as the plug-in composes them: the data folder's text, then "File".
-    const std::wstring folderText = dataFolder.wstring() + L"\\";
+    std::wstring folderText = dataFolder.wstring();
+    if (folderText.empty() || (folderText.back() != L'\\' && folderText.back() != L'/')) {
+        folderText += L'\\';
+    }
     std::vector<PLATFORM::CXmlNode> gauges;
     document.SelectNodes(L"//GaugeList/Gauge", gauges);
     for (const PLATFORM::CXmlNode& gauge : gauges) {

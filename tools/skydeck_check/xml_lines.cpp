@@ -25,38 +25,41 @@ private:
     uint32_t line_ = 0;
 };
 
-void CollectElements(const PLATFORM::CXmlNode& node, std::vector<PLATFORM::CXmlNode>& elements) {
+size_t CountElements(const PLATFORM::CXmlNode& node) {
+    size_t count = 0;
     for (const PLATFORM::CXmlNode& child : node.Children()) {
         if (child.Type() == PLATFORM::XmlNodeType::Element) {
-            elements.push_back(child);
-            CollectElements(child, elements);
+            count += 1 + CountElements(child);
         }
     }
+    return count;
 }
 
 }  // namespace
 
 bool CXmlLines::Read(const std::filesystem::path& file, const PLATFORM::CXmlDocument& document) {
-    elements_.clear();
     lines_.clear();
-    CollectElements(document.Root(), elements_);
+    const size_t elements = CountElements(document.Root());
     std::ifstream in(file, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     CLineSink sink(lines_);
-    if (!in || !PLATFORM::ReadXmlEvents(bytes, sink) || lines_.size() != elements_.size()) {
-        lines_.assign(elements_.size(), 0);
+    if (!in || !PLATFORM::ReadXmlEvents(bytes, sink) || lines_.size() != elements) {
+        lines_.assign(elements, 0);
         return false;
     }
     return true;
 }
 
 uint32_t CXmlLines::LineOf(const PLATFORM::CXmlNode& node) const {
-    for (size_t i = 0; i < elements_.size(); ++i) {
-        if (elements_[i].IsSameNode(node)) {
-            return lines_[i];
-        }
+    if (node.Type() != PLATFORM::XmlNodeType::Element) {
+        return 0;
     }
-    return 0;
+    // The elements before it in document order are those it follows and those it is inside.
+    std::vector<PLATFORM::CXmlNode> before;
+    if (!node.SelectNodes(L"preceding::* | ancestor::*", before)) {
+        return 0;
+    }
+    return before.size() < lines_.size() ? lines_[before.size()] : 0;
 }
 
 }  // namespace XPL::CHECKTOOL

@@ -1,6 +1,7 @@
 // Where the elements of a DOM document stand in their file, for messages. The DOM tells no lines,
 // so the file is read a second time by the event reader, which reports where each start tag
-// ends; the n-th element of the document in document order is the n-th start tag.
+// ends; the n-th element of the document in document order is the n-th start tag, and an
+// element's place in that order is the number of elements before it (XPath tells them).
 #pragma once
 
 #include <cstdint>
@@ -21,8 +22,7 @@ public:
     uint32_t LineOf(const PLATFORM::CXmlNode& node) const;
 
 private:
-    std::vector<PLATFORM::CXmlNode> elements_;  // in document order
-    std::vector<uint32_t> lines_;
+    std::vector<uint32_t> lines_;  // of each element in document order
 };
 
 }  // namespace XPL::CHECKTOOL

@@ -257,9 +257,15 @@ std::string CheckNode(const pugi::xml_node& node, bool declaredEntities, size_t&
             return HasControl(node.value()) ? "a control character in a CDATA section" : "";
         case pugi::node_comment: {
             const std::string text = node.value();
-            const bool bad =
-                text.find("--") != std::string::npos || (!text.empty() && text.back() == '-');
-            return bad ? "a '--' in a comment" : "";
+            const size_t twice = text.find("--");
+            if (twice != std::string::npos) {
+                inner = twice;
+            } else if (!text.empty() && text.back() == '-') {
+                inner = text.size() - 1;
+            } else {
+                return {};
+            }
+            return "a '--' in a comment";
         }
         case pugi::node_declaration:
             return "an XML declaration that does not start the document";
@@ -298,6 +304,12 @@ std::string CheckWellFormed(const pugi::xml_document& raw, pugi::xml_node& where
                     return "a misplaced document type declaration";
                 }
                 declaredEntities = true;
+                break;
+            case pugi::node_comment:
+                // Comments around the root are held to the same rules as those inside it.
+                if (std::string fault = CheckNode(top, declaredEntities, inner); !fault.empty()) {
+                    return fault;
+                }
                 break;
             default:
                 break;
@@ -534,10 +546,6 @@ CXmlNode& CXmlNode::operator=(CXmlNode&& other) noexcept {
     return *this;
 }
 CXmlNode::~CXmlNode() = default;
-
-bool CXmlNode::IsSameNode(const CXmlNode& other) const {
-    return handle_ == other.handle_;
-}
 
 XmlNodeType CXmlNode::Type() const {
     switch (XmlBackend::Node(*this).type()) {

@@ -270,23 +270,6 @@ CXmlNode::~CXmlNode() {
     }
 }
 
-bool CXmlNode::IsSameNode(const CXmlNode& other) const {
-    IXMLDOMNode* a = XmlBackend::Node(*this);
-    IXMLDOMNode* b = XmlBackend::Node(other);
-    if (a == b) {
-        return true;
-    }
-    if (a == nullptr || b == nullptr) {
-        return false;
-    }
-    // COM identity: the IUnknown of an object is always the same pointer.
-    CComRef<IUnknown> ua;
-    CComRef<IUnknown> ub;
-    return SUCCEEDED(a->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(ua.Out()))) &&
-           SUCCEEDED(b->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(ub.Out()))) &&
-           ua.Get() == ub.Get();
-}
-
 XmlNodeType CXmlNode::Type() const {
     switch (TypeOf(XmlBackend::Node(*this))) {
         case NODE_ELEMENT:
@@ -505,7 +488,19 @@ XmlStatus CXmlDocument::LoadFile(std::wstring_view path) {
     ::SafeArrayUnaccessData(array);
     VARIANT_BOOL loaded = VARIANT_FALSE;
     const HRESULT result = document->doc->load(source.Get(), &loaded);
-    return XmlBackend::Finish(document->doc, result, loaded);
+    XmlStatus status = XmlBackend::Finish(document->doc, result, loaded);
+    if (!status && status.line == 0) {
+        // Some MSXML builds leave the parse error's line out; the SAX reader tells it.
+        struct CNoSink : IXmlEventSink {
+            bool StartElement(std::wstring_view, const XmlAttribute*, size_t) override {
+                return true;
+            }
+            bool EndElement() override { return true; }
+            bool Characters(std::wstring_view) override { return true; }
+        } sink;
+        status.line = ReadXmlEvents(bytes, sink).line;
+    }
+    return status;
 }
 
 XmlStatus CXmlDocument::LoadText(std::wstring_view text) {
