@@ -1,7 +1,6 @@
 #include "screen/screen_panel.h"
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -100,7 +99,6 @@ void CScreenPanel::OnInitialize() {
     InitGauges();
     LoadGauge();
 
-    canvas.assign(CGlasslinkScreen::kImageBytes, 0);
     dirty = 1;
     pictureStop.Reset();
     {
@@ -251,22 +249,22 @@ void CScreenPanel::RenderGauge() {
     if (link == nullptr) {
         return;
     }
+    if (canvas == nullptr) {
+        canvas = std::make_unique<CGaugeCanvas>();
+    }
     {
+        // Scripts write the gauge's working values while it draws; the frame's fetch waits.
         std::lock_guard hold(gaugeLock);
-        DrawGauge(*gauges[static_cast<size_t>(currentGauge.load())]);
+        // A gauge in the list always holds its document.
+        gauges[static_cast<size_t>(currentGauge.load())]->Document()->Draw(*canvas);
         // A change from here on makes the picture dirty again.
         dirty = 0;
     }
-    if (link->SetImage(canvas.data(), static_cast<uint32_t>(canvas.size()), &pictureStop)) {
+    if (link->SetImage(canvas->Bytes(), CGaugeCanvas::kBytes, &pictureStop)) {
         return;
     }
     std::lock_guard hold(gaugeLock);
     dirty = 1;
-}
-
-void CScreenPanel::DrawGauge(CGauge& gauge) {
-    (void)gauge;
-    std::memset(canvas.data(), 0, canvas.size());
 }
 
 void CScreenPanel::InitGauges() {

@@ -37,6 +37,7 @@
 #include <thread>
 #include <vector>
 
+#include "gauge/gauge_canvas.h"
 #include "glasslink/glasslink_screen.h"
 #include "panels/panel.h"
 
@@ -98,8 +99,6 @@ private:
     void IoThreadRoutine();
     // One pass: draws a dirty picture and sends it.
     void RenderGauge();
-    // Fills the canvas with the current gauge's picture (gaugeLock held).
-    void DrawGauge(CGauge& gauge);
     // The screen link filed under this panel's serial number, or null.
     std::shared_ptr<CGlasslinkScreen> FindLink();
     // Raises the stop flag and wakes the I/O thread; waits for it to end and joins it.
@@ -124,8 +123,10 @@ private:
     uint32_t initializedAt = 0;  // tick count; the initial delay counts from here
     // Ends a picture on its way when the panel goes.
     CGlasslinkScreen::CTransferStop pictureStop;
-    // The picture as the link sends it; the I/O thread's alone.
-    std::vector<uint8_t> canvas;
+    // The picture as the link sends it; the I/O thread's alone. Made by the thread on its first
+    // drawing (the label font is read then, never on the simulator's thread) and kept, so a
+    // redraw allocates nothing.
+    std::unique_ptr<CGaugeCanvas> canvas;
 };
 
 }  // namespace XPL

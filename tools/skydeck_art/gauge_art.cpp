@@ -65,9 +65,11 @@ void Attitude(std::map<std::string, CArtCanvas>& art) {
     face.Replace(kClear, kBlack);
     art.emplace("AttitudeFace.bmp", std::move(face));
 
-    // Mask (240 x 240 at the element's position 0,0; axis 120,120): the window shows the tape,
-    // a thin ring is drawn over it, black outside lets the bezel show.
-    CArtCanvas mask(240, 240, kBlack);
+    // Mask (at the element's position 0,0; axis 120,120): the window shows the tape, a thin ring
+    // is drawn over it, black outside lets the bezel show. A masked image is drawn only as far as
+    // the mask reaches from its top-left corner, so the mask is as large as the tape (the part
+    // beyond the gauge is cut) and the whole tape can turn and slide behind the window.
+    CArtCanvas mask(440, 440, kBlack);
     mask.FillCircle(kCentre, 100, {44, 46, 50}, kHard);
     mask.FillCircle(kCentre, 97, kClear, kHard);
     art.emplace("AttitudeMask.bmp", std::move(mask));
