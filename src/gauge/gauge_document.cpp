@@ -84,7 +84,7 @@ float CGaugeDocument::ScaleY(float v) const {
 }
 
 void CGaugeDocument::LoadImage(CGaugeImage& image, const std::wstring* fileName, float axisX,
-                               float axisY, bool alpha) {
+                               float axisY, bool alpha, uint32_t line) {
     if (image.HasBitmap()) {
         return;  // only the first bitmap of an image loads
     }
@@ -92,23 +92,29 @@ void CGaugeDocument::LoadImage(CGaugeImage& image, const std::wstring* fileName,
         bitmapFailures.push_back(imageFolder + L"\\" + (fileName != nullptr ? *fileName : L"") +
                                  L": the gauge asks for more than " +
                                  std::to_wstring(kMaxBitmapLoads) + L" bitmaps");
+        bitmapFailureLines.push_back(line);
         return;
     }
     ++bitmapLoads_;
     if (!image.Load(imageFolder, fileName != nullptr ? *fileName : std::wstring(), axisX, axisY,
                     alpha, &pixelBudget_)) {
         bitmapFailures.push_back(image.Path() + L": " + image.Failure());
+        bitmapFailureLines.push_back(line);
     }
 }
 
-CGaugeElement* CGaugeDocument::AddElement() {
+CGaugeElement* CGaugeDocument::AddElement(uint32_t line) {
     if (elements.size() >= kMaxElements) {
+        if (!tooManyElements_) {
+            loadFailureLine = line;
+        }
         tooManyElements_ = true;
         return nullptr;
     }
     elements.push_back(std::make_unique<CGaugeElement>(variables_,
                                                        static_cast<uint32_t>(background.Width()),
                                                        static_cast<uint32_t>(background.Height())));
+    elements.back()->line = line;
     return elements.back().get();
 }
 
@@ -138,6 +144,7 @@ bool CGaugeDocument::Load(CGaugeVariables& variables, const CXmlNode& root,
         usable = ReadDocument(root);
     } else {
         loadFailure = L"the root element " + root.name + L" is neither Gauge nor SimBase.Document";
+        loadFailureLine = root.line;
         return false;
     }
     if (tooManyElements_) {
@@ -151,12 +158,15 @@ bool CGaugeDocument::ReadClassic(const CXmlNode& root) {
     bool usable = true;
     for (const auto& child : root.children) {
         if (child->name == L"Image") {
-            LoadImage(background, child->GetAttribute(L"Name"), 0.0f, 0.0f, false);
+            backgroundLine = backgroundLine != 0 ? backgroundLine : child->line;
+            LoadImage(background, child->GetAttribute(L"Name"), 0.0f, 0.0f, false, child->line);
             if (const std::wstring* sizes = child->GetAttribute(L"ImageSizes")) {
+                imageSizes = *sizes;
+                imageSizesLine = child->line;
                 ReadImageSizes(*sizes);
             }
         } else if (child->name == L"Element") {
-            if (CGaugeElement* element = AddElement()) {
+            if (CGaugeElement* element = AddElement(child->line)) {
                 ReadClassicElement(*child, *element);
             }
         } else if (child->name == L"Mouse") {
@@ -165,6 +175,7 @@ bool CGaugeDocument::ReadClassic(const CXmlNode& root) {
             if (usable) {
                 loadFailure = L"the root holds an element " + child->name +
                               L" (only Image, Element and Mouse belong there)";
+                loadFailureLine = child->line;
             }
             usable = false;
         }
@@ -196,6 +207,7 @@ void CGaugeDocument::ReadClassicElement(const CXmlNode& node, CGaugeElement& ele
         } else if (part.name == L"Visible") {
             element.hasVisibility = 1;
             element.visibilityScript = part.text;
+            element.visibilityLine = part.line;
             variables_->RegisterScript(part.text);
         } else if (part.name == L"MaskImage" || part.name == L"Image") {
             float axisX = 0.0f;
@@ -211,12 +223,12 @@ void CGaugeDocument::ReadClassicElement(const CXmlNode& node, CGaugeElement& ele
             if (part.name == L"MaskImage") {
                 element.hasMask = 1;
                 LoadImage(element.mask, part.GetAttribute(L"Name"), ScaleX(axisX), ScaleY(axisY),
-                          false);
+                          false, part.line);
             } else {
                 const std::wstring* alpha = part.GetAttribute(L"Alpha");
                 element.hasImage = 1;
                 LoadImage(element.image, part.GetAttribute(L"Name"), ScaleX(axisX), ScaleY(axisY),
-                          alpha != nullptr && *alpha == L"Yes");
+                          alpha != nullptr && *alpha == L"Yes", part.line);
             }
         } else if (part.name == L"Shift") {
             ReadClassicShift(part, element);
@@ -233,6 +245,7 @@ void CGaugeDocument::ReadClassicShift(const CXmlNode& node, CGaugeElement& eleme
         if (part.name == L"Value") {
             element.hasShift = 1;
             element.shiftScript = part.text;
+            element.shiftLine = part.line;
             if (part.GetAttribute(L"Minimum") != nullptr) {
                 element.hasShiftMin = 1;
                 element.shiftMin = Number(part, L"Minimum");
@@ -257,6 +270,7 @@ void CGaugeDocument::ReadClassicRotate(const CXmlNode& node, CGaugeElement& elem
         if (part.name == L"Value") {
             element.hasRotate = 1;
             element.rotateScript = part.text;
+            element.rotateLine = part.line;
             if (part.GetAttribute(L"Minimum") != nullptr) {
                 element.hasRotateMin = 1;
                 element.rotateMin = Number(part, L"Minimum");
@@ -329,9 +343,10 @@ bool CGaugeDocument::ReadDocument(const CXmlNode& root) {
         }
         for (const auto& child : gauge->children) {
             if (child->name == L"Image") {
-                LoadImage(background, child->GetAttribute(L"Name"), 0.0f, 0.0f, false);
+                backgroundLine = backgroundLine != 0 ? backgroundLine : child->line;
+                LoadImage(background, child->GetAttribute(L"Name"), 0.0f, 0.0f, false, child->line);
             } else if (child->name == L"Element") {
-                if (CGaugeElement* element = AddElement()) {
+                if (CGaugeElement* element = AddElement(child->line)) {
                     ReadDocumentElement(*child, *element);
                 }
             } else if (child->name == L"MouseArea") {
@@ -357,6 +372,7 @@ void CGaugeDocument::ReadDocumentElement(const CXmlNode& node, CGaugeElement& el
         } else if (part.name == L"Visibility") {
             element.hasVisibility = 1;
             element.visibilityScript = part.text;
+            element.visibilityLine = part.line;
             variables_->RegisterScript(part.text);
         } else if (part.name == L"MaskImage" || part.name == L"Image") {
             float axisX = 0.0f;
@@ -366,10 +382,11 @@ void CGaugeDocument::ReadDocumentElement(const CXmlNode& node, CGaugeElement& el
             }
             if (part.name == L"MaskImage") {
                 element.hasMask = 1;
-                LoadImage(element.mask, part.GetAttribute(L"Name"), axisX, axisY, false);
+                LoadImage(element.mask, part.GetAttribute(L"Name"), axisX, axisY, false, part.line);
             } else {
                 element.hasImage = 1;
-                LoadImage(element.image, part.GetAttribute(L"Name"), axisX, axisY, false);
+                LoadImage(element.image, part.GetAttribute(L"Name"), axisX, axisY, false,
+                          part.line);
             }
         } else if (part.name == L"Shift" || part.name == L"Rotation") {
             const bool shift = part.name == L"Shift";
@@ -383,6 +400,8 @@ void CGaugeDocument::ReadDocumentElement(const CXmlNode& node, CGaugeElement& el
                     const std::wstring text = script != nullptr ? script->text : std::wstring();
                     (shift ? element.hasShift : element.hasRotate) = 1;
                     (shift ? element.shiftScript : element.rotateScript) = text;
+                    (shift ? element.shiftLine : element.rotateLine) =
+                        script != nullptr ? script->line : detail->line;
                     if (minimum != nullptr) {
                         (shift ? element.hasShiftMin : element.hasRotateMin) = 1;
                         (shift ? element.shiftMin : element.rotateMin) =

@@ -71,6 +71,9 @@ public:
     static constexpr uint64_t kMaxPixels = 16u << 20;
     // Bitmap files one gauge may ask for (each element has two images).
     static constexpr size_t kMaxBitmapLoads = 4 * kMaxElements;
+    // The screen panel's picture.
+    static constexpr int32_t kScreenWidth = 320;
+    static constexpr int32_t kScreenHeight = 240;
 
     CGaugeDocument() = default;
     CGaugeDocument(const CGaugeDocument&) = delete;
@@ -110,12 +113,30 @@ public:
     std::wstring loadFailure;
     std::vector<std::wstring> bitmapFailures;  // "path: reason"
 
+    // Where things stand in the file (lines from 1; 0 when unknown), for messages: the element
+    // that made the gauge unusable, the element naming each of bitmapFailures, the first
+    // background Image, and the Image whose "ImageSizes" (imageSizes, as written; empty when no
+    // Image has one) counts.
+    uint32_t loadFailureLine = 0;
+    std::vector<uint32_t> bitmapFailureLines;
+    uint32_t backgroundLine = 0;
+    std::wstring imageSizes;
+    uint32_t imageSizesLine = 0;
+
+    // Where the gauge's top-left corner goes on the screen: at the right edge, centred
+    // vertically, so the strip to its left holds the button labels.
+    void Placement(int32_t& x, int32_t& y) const {
+        x = kScreenWidth - targetWidth;
+        y = (kScreenHeight - targetHeight) / 2;
+    }
+
 private:
     float ScaleX(float v) const;
     float ScaleY(float v) const;
+    // line: of the element naming the bitmap.
     void LoadImage(CGaugeImage& image, const std::wstring* fileName, float axisX, float axisY,
-                   bool alpha);
-    CGaugeElement* AddElement();
+                   bool alpha, uint32_t line);
+    CGaugeElement* AddElement(uint32_t line);
 
     bool ReadClassic(const CXmlNode& root);
     void ReadImageSizes(const std::wstring& text);

@@ -84,6 +84,13 @@ public:
 
     // In the order read; expected in ascending order of value.
     std::vector<NonlinearityItem> nonlinearity;
+
+    // Where the element and its scripts stand in the gauge file (lines from 1; 0 when unknown),
+    // for messages.
+    uint32_t line = 0;
+    uint32_t visibilityLine = 0;
+    uint32_t shiftLine = 0;
+    uint32_t rotateLine = 0;
 };
 
 }  // namespace XPL

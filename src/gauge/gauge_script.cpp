@@ -74,6 +74,7 @@ struct Word {
     std::wstring_view name;
     Op op;
     Arity arity;
+    uint8_t leaves = 1;  // values pushed after the operands are taken
 };
 
 // Every token matched by its exact text. The classes are disjoint and none of these names
@@ -81,8 +82,8 @@ struct Word {
 // classification.
 constexpr Word kWords[] = {
     {L"pi", Op::Pi, Arity::Word},
-    {L"b", Op::Drop, Arity::Word},
-    {L"c", Op::Clear, Arity::Word},
+    {L"b", Op::Drop, Arity::Word, 0},
+    {L"c", Op::Clear, Arity::Word, 0},
     {L"/-/", Op::Negate, Arity::Unary},
     {L"++", Op::Increment, Arity::Unary},
     {L"--", Op::Decrement, Arity::Unary},
@@ -102,8 +103,8 @@ constexpr Word kWords[] = {
     {L"exp", Op::Exp, Arity::Unary},
     {L"tg", Op::Tan, Arity::Unary},
     {L"atg", Op::Atan, Arity::Unary},
-    {L"d", Op::Duplicate, Arity::Unary},
-    {L"p", Op::Pop, Arity::Unary},
+    {L"d", Op::Duplicate, Arity::Unary, 2},
+    {L"p", Op::Pop, Arity::Unary, 0},
     {L"ceil", Op::Ceil, Arity::Unary},
     {L"near", Op::Same, Arity::Unary},
     {L"dnor", Op::NormaliseDegrees, Arity::Unary},
@@ -122,7 +123,7 @@ constexpr Word kWords[] = {
     {L"atn2", Op::Atan2, Arity::Binary},
     {L"pow", Op::Power, Arity::Binary},
     {L"div", Op::IntDivide, Arity::Binary},
-    {L"r", Op::Swap, Arity::Binary},
+    {L"r", Op::Swap, Arity::Binary, 2},
     {L"==", Op::Equal, Arity::Binary},
     {L"!=", Op::NotEqual, Arity::Binary},
     {L"&gt;", Op::Greater, Arity::Binary},
@@ -140,100 +141,6 @@ const Word* FindWord(std::wstring_view token) {
     return nullptr;
 }
 
-// Splits a script into its tokens (see the header for the rules).
-class CTokenizer {
-public:
-    explicit CTokenizer(std::wstring_view text) : text_(text) {}
-
-    bool Next(std::wstring_view& token) {
-        if (at_ >= text_.size()) {
-            return false;
-        }
-        const size_t start = at_;
-        int parentheses = 0;
-        int braces = 0;
-        while (at_ < text_.size()) {
-            const wchar_t c = text_[at_];
-            if ((c == L' ' && parentheses <= 0 && braces < 1) ||
-                at_ - start == CGaugeScript::kMaxTokenLength) {
-                token = text_.substr(start, at_ - start);
-                ++at_;  // the separator, or the character the cut falls on
-                return true;
-            }
-            parentheses += c == L'(' ? 1 : (c == L')' ? -1 : 0);
-            braces += c == L'{' ? 1 : (c == L'}' ? -1 : 0);
-            ++at_;
-        }
-        token = text_.substr(start);
-        return true;
-    }
-
-private:
-    std::wstring_view text_;
-    size_t at_ = 0;
-};
-
-struct VariableReference {
-    wchar_t letter = L' ';
-    std::wstring_view name;
-    std::wstring_view unit;
-};
-
-size_t SkipSpaces(std::wstring_view text, size_t at) {
-    while (at < text.size() && text[at] == L' ') {
-        ++at;
-    }
-    return at;
-}
-
-// (A:name, unit): the letter before the first colon, the name after it up to the last comma
-// (or the last ")" without a comma), the unit after the last comma up to the last ")"; leading
-// spaces skipped, nothing trimmed at the end.
-VariableReference ParseReference(std::wstring_view token) {
-    VariableReference reference;
-    const size_t colon = token.find(L':');
-    size_t nameStart = 0;
-    if (colon != std::wstring_view::npos) {
-        reference.letter = colon > 0 ? token[colon - 1] : L' ';
-        nameStart = colon + 1;
-    }
-    nameStart = SkipSpaces(token, nameStart);
-    const size_t comma = token.rfind(L',');
-    const size_t close = token.rfind(L')');
-    const size_t nameEnd = comma != std::wstring_view::npos
-                               ? comma
-                               : (close != std::wstring_view::npos ? close : token.size());
-    if (nameEnd > nameStart) {
-        reference.name = token.substr(nameStart, nameEnd - nameStart);
-    }
-    if (comma != std::wstring_view::npos) {
-        const size_t unitStart = SkipSpaces(token, comma + 1);
-        const size_t unitEnd =
-            close != std::wstring_view::npos && close >= unitStart ? close : token.size();
-        if (unitEnd > unitStart) {
-            reference.unit = token.substr(unitStart, unitEnd - unitStart);
-        }
-    }
-    return reference;
-}
-
-// The text of an "if{" or "els{" block: after the first "{" (further "{" and spaces skipped) up
-// to the last "}", less the one character before it. False without a "{" or a "}".
-bool BlockText(std::wstring_view token, std::wstring_view& block) {
-    const size_t open = token.find(L'{');
-    const size_t close = token.rfind(L'}');
-    if (open == std::wstring_view::npos || close == std::wstring_view::npos) {
-        return false;
-    }
-    size_t start = open + 1;
-    while (start < token.size() && (token[start] == L'{' || token[start] == L' ')) {
-        ++start;
-    }
-    const size_t end = close > 0 ? close - 1 : 0;
-    block = end > start ? token.substr(start, end - start) : std::wstring_view();
-    return true;
-}
-
 bool IsNumber(std::wstring_view token) {
     for (const wchar_t c : token) {
         if (c < L'0' || c > L'9') {
@@ -245,6 +152,37 @@ bool IsNumber(std::wstring_view token) {
 
 bool StartsWith(std::wstring_view token, std::wstring_view prefix) {
     return token.substr(0, prefix.size()) == prefix;
+}
+
+size_t SkipSpaces(std::wstring_view text, size_t at) {
+    while (at < text.size() && text[at] == L' ') {
+        ++at;
+    }
+    return at;
+}
+
+// The one classification of the evaluator and of the variable collection; word is set for the
+// class Word.
+CGaugeScript::TokenClass ClassOf(std::wstring_view token, const Word*& word) {
+    using TokenClass = CGaugeScript::TokenClass;
+    word = nullptr;
+    if (IsNumber(token)) {
+        return TokenClass::Number;
+    }
+    if (token[0] == L'(') {
+        return token.size() > 1 && token[1] == L'&' ? TokenClass::VariableWrite
+                                                    : TokenClass::VariableRead;
+    }
+    if ((word = FindWord(token)) != nullptr) {
+        return TokenClass::Word;
+    }
+    if (StartsWith(token, L"if{")) {
+        return TokenClass::IfBlock;
+    }
+    if (StartsWith(token, L"els{")) {
+        return TokenClass::ElseBlock;
+    }
+    return TokenClass::Skipped;
 }
 
 // While v > period subtract it, then while v < 0 add it; bounded for every value.
@@ -483,8 +421,121 @@ void Apply(const Word& word, CValueStack& stack) {
 
 }  // namespace
 
+bool CGaugeScript::CTokenizer::Next(std::wstring_view& token) {
+    if (at_ >= text_.size()) {
+        return false;
+    }
+    const size_t start = at_;
+    int parentheses = 0;
+    int braces = 0;
+    while (at_ < text_.size()) {
+        const wchar_t c = text_[at_];
+        if ((c == L' ' && parentheses <= 0 && braces < 1) || at_ - start == kMaxTokenLength) {
+            token = text_.substr(start, at_ - start);
+            ++at_;  // the separator, or the character the cut falls on
+            return true;
+        }
+        parentheses += c == L'(' ? 1 : (c == L')' ? -1 : 0);
+        braces += c == L'{' ? 1 : (c == L'}' ? -1 : 0);
+        ++at_;
+    }
+    token = text_.substr(start);
+    return true;
+}
+
+CGaugeScript::VariableReference CGaugeScript::ParseReference(std::wstring_view token) {
+    VariableReference reference;
+    const size_t colon = token.find(L':');
+    size_t nameStart = 0;
+    if (colon != std::wstring_view::npos) {
+        reference.letter = colon > 0 ? token[colon - 1] : L' ';
+        nameStart = colon + 1;
+    }
+    nameStart = SkipSpaces(token, nameStart);
+    const size_t comma = token.rfind(L',');
+    const size_t close = token.rfind(L')');
+    const size_t nameEnd = comma != std::wstring_view::npos
+                               ? comma
+                               : (close != std::wstring_view::npos ? close : token.size());
+    if (nameEnd > nameStart) {
+        reference.name = token.substr(nameStart, nameEnd - nameStart);
+    }
+    if (comma != std::wstring_view::npos) {
+        const size_t unitStart = SkipSpaces(token, comma + 1);
+        const size_t unitEnd =
+            close != std::wstring_view::npos && close >= unitStart ? close : token.size();
+        if (unitEnd > unitStart) {
+            reference.unit = token.substr(unitStart, unitEnd - unitStart);
+        }
+    }
+    return reference;
+}
+
+bool CGaugeScript::BlockText(std::wstring_view token, std::wstring_view& block) {
+    const size_t open = token.find(L'{');
+    const size_t close = token.rfind(L'}');
+    if (open == std::wstring_view::npos || close == std::wstring_view::npos) {
+        return false;
+    }
+    size_t start = open + 1;
+    while (start < token.size() && (token[start] == L'{' || token[start] == L' ')) {
+        ++start;
+    }
+    const size_t end = close > 0 ? close - 1 : 0;
+    block = end > start ? token.substr(start, end - start) : std::wstring_view();
+    return true;
+}
+
+CGaugeScript::TokenInfo CGaugeScript::Classify(std::wstring_view token) {
+    const Word* word = nullptr;
+    TokenInfo info;
+    info.tokenClass = ClassOf(token, word);
+    StackEffect& effect = info.effect;
+    switch (info.tokenClass) {
+        case TokenClass::Number:
+        case TokenClass::VariableRead:
+            effect.leaves = 1;
+            break;
+        case TokenClass::VariableWrite:
+            effect.needs = 1;  // stores the top, which stays
+            break;
+        case TokenClass::IfBlock:
+            effect = StackEffect{1, 1, 1, true, false};
+            break;
+        case TokenClass::ElseBlock:
+            effect = StackEffect{0, 0, 1, true, false};
+            break;
+        case TokenClass::Word:
+            if (word->op == Op::Clear) {
+                effect.clears = true;
+            } else if (word->op == Op::Drop) {
+                effect.takes = 1;  // the top when there is one
+            } else {
+                effect.needs = static_cast<uint8_t>(word->arity);
+                effect.takes = effect.needs;
+            }
+            effect.leaves = word->leaves;
+            break;
+        case TokenClass::Skipped:
+            break;
+    }
+    return info;
+}
+
+std::span<const std::wstring_view> CGaugeScript::WordNames() {
+    static const auto names = [] {
+        std::array<std::wstring_view, std::size(kWords)> list{};
+        for (size_t i = 0; i < list.size(); ++i) {
+            list[i] = kWords[i].name;
+        }
+        return list;
+    }();
+    return names;
+}
+
 float CGaugeScript::Evaluate(const wchar_t* text, size_t length) {
     if (text == nullptr) {
+        lastDepth_ = 0;
         return 0.0f;
     }
     return Evaluate(std::wstring_view(text, length), 0);
@@ -495,40 +546,53 @@ float CGaugeScript::Evaluate(std::wstring_view text, int depth) {
     CTokenizer tokens(text);
     std::wstring_view token;
     while (tokens.Next(token)) {
-        if (IsNumber(token)) {
-            stack.Push(UTILITY::DigitsValue(token));
-        } else if (token[0] == L'(') {
-            const VariableReference reference = ParseReference(token);
-            if (token.size() > 1 && token[1] == L'&') {
-                if (!stack.Empty() && variables_ != nullptr) {
-                    variables_->Write(reference.letter, reference.name, reference.unit,
-                                      stack.Top());
-                }
-            } else {
+        const Word* word = nullptr;
+        switch (ClassOf(token, word)) {
+            case TokenClass::Number:
+                stack.Push(UTILITY::DigitsValue(token));
+                break;
+            case TokenClass::VariableRead: {
+                const VariableReference reference = ParseReference(token);
                 stack.Push(variables_ != nullptr
                                ? variables_->Read(reference.letter, reference.name, reference.unit)
                                : 0.0f);
+                break;
             }
-        } else if (const Word* word = FindWord(token)) {
-            Apply(*word, stack);
-        } else if (StartsWith(token, L"if{")) {
-            if (stack.Empty()) {
-                continue;
-            }
-            condition_ = stack.Pop() > 0.0f;
-            if (condition_) {
-                std::wstring_view block;
-                const bool hasBlock = BlockText(token, block) && depth < kMaxBlockDepth;
-                stack.Push(hasBlock ? CGaugeScript(variables_).Evaluate(block, depth + 1) : 0.0f);
-            }
-        } else if (StartsWith(token, L"els{")) {
-            if (!condition_) {
-                std::wstring_view block;
-                const bool hasBlock = BlockText(token, block) && depth < kMaxBlockDepth;
-                stack.Push(hasBlock ? CGaugeScript(variables_).Evaluate(block, depth + 1) : 0.0f);
-            }
+            case TokenClass::VariableWrite:
+                if (!stack.Empty() && variables_ != nullptr) {
+                    const VariableReference reference = ParseReference(token);
+                    variables_->Write(reference.letter, reference.name, reference.unit,
+                                      stack.Top());
+                }
+                break;
+            case TokenClass::Word:
+                Apply(*word, stack);
+                break;
+            case TokenClass::IfBlock:
+                if (stack.Empty()) {
+                    break;
+                }
+                condition_ = stack.Pop() > 0.0f;
+                if (condition_) {
+                    std::wstring_view block;
+                    const bool hasBlock = BlockText(token, block) && depth < kMaxBlockDepth;
+                    stack.Push(hasBlock ? CGaugeScript(variables_).Evaluate(block, depth + 1)
+                                        : 0.0f);
+                }
+                break;
+            case TokenClass::ElseBlock:
+                if (!condition_) {
+                    std::wstring_view block;
+                    const bool hasBlock = BlockText(token, block) && depth < kMaxBlockDepth;
+                    stack.Push(hasBlock ? CGaugeScript(variables_).Evaluate(block, depth + 1)
+                                        : 0.0f);
+                }
+                break;
+            case TokenClass::Skipped:
+                break;
         }
     }
+    lastDepth_ = stack.Size();
     return stack.Empty() ? 0.0f : stack.Top();
 }
 
@@ -543,16 +607,12 @@ void CGaugeScript::CollectVariables(std::wstring_view text, int depth) {
     CTokenizer tokens(text);
     std::wstring_view token;
     while (tokens.Next(token)) {
-        if (IsNumber(token)) {
-            continue;
-        }
-        if (token[0] == L'(') {
-            if (token.size() < 2 || token[1] != L'&') {
-                const VariableReference reference = ParseReference(token);
-                variables_->Register(reference.letter, reference.name, reference.unit);
-            }
-        } else if (FindWord(token) == nullptr &&
-                   (StartsWith(token, L"if{") || StartsWith(token, L"els{"))) {
+        const Word* word = nullptr;
+        const TokenClass tokenClass = ClassOf(token, word);
+        if (tokenClass == TokenClass::VariableRead) {
+            const VariableReference reference = ParseReference(token);
+            variables_->Register(reference.letter, reference.name, reference.unit);
+        } else if (tokenClass == TokenClass::IfBlock || tokenClass == TokenClass::ElseBlock) {
             std::wstring_view block;
             if (depth < kMaxBlockDepth && BlockText(token, block)) {
                 CollectVariables(block, depth + 1);

@@ -27,6 +27,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace XPL {
@@ -37,6 +38,59 @@ class CGaugeScript {
 public:
     static constexpr size_t kMaxTokenLength = 255;
     static constexpr int kMaxBlockDepth = 64;
+
+    // What a token is, first match first (see above); Word covers the stack words, the unary and
+    // binary operators and the comparisons.
+    enum class TokenClass : uint8_t {
+        Number,
+        Word,
+        IfBlock,
+        ElseBlock,
+        VariableWrite,
+        VariableRead,
+        Skipped
+    };
+    // A token's use of the value stack: with fewer than needs values it is skipped; otherwise it
+    // takes up to takes values and leaves leaves (a block only sometimes: when it runs); clears
+    // empties the stack.
+    struct StackEffect {
+        uint8_t needs = 0;
+        uint8_t takes = 0;
+        uint8_t leaves = 0;
+        bool sometimes = false;
+        bool clears = false;
+    };
+    struct TokenInfo {
+        TokenClass tokenClass = TokenClass::Skipped;
+        StackEffect effect;
+    };
+    static TokenInfo Classify(std::wstring_view token);
+    // The words' names, for telling a misspelt word.
+    static std::span<const std::wstring_view> WordNames();
+
+    // Splits a script into its tokens, one at a time.
+    class CTokenizer {
+    public:
+        explicit CTokenizer(std::wstring_view text) : text_(text) {}
+        bool Next(std::wstring_view& token);
+
+    private:
+        std::wstring_view text_;
+        size_t at_ = 0;
+    };
+
+    // A variable token, (A:name, unit): the letter before the first colon (blank without one),
+    // the name after it up to the last comma (or the last ")" without a comma), the unit after the
+    // last comma up to the last ")"; leading spaces skipped, nothing trimmed at the end.
+    struct VariableReference {
+        wchar_t letter = L' ';
+        std::wstring_view name;
+        std::wstring_view unit;
+    };
+    static VariableReference ParseReference(std::wstring_view token);
+    // The text of an "if{" or "els{" block: after the first "{" (further "{" and spaces skipped)
+    // up to the last "}", less the one character before it. False without a "{" or a "}".
+    static bool BlockText(std::wstring_view token, std::wstring_view& block);
 
     // variables may be null: every variable then reads 0.0 and takes no writes.
     explicit CGaugeScript(CGaugeVariables* variables) : variables_(variables) {}
@@ -52,6 +106,8 @@ public:
 
     // Set by the last "if{" evaluated in this context.
     bool Condition() const { return condition_; }
+    // The values the last Evaluate left on its stack.
+    size_t LastDepth() const { return lastDepth_; }
 
 private:
     float Evaluate(std::wstring_view text, int depth);
@@ -59,6 +115,7 @@ private:
 
     CGaugeVariables* variables_;
     bool condition_ = false;
+    size_t lastDepth_ = 0;
 };
 
 }  // namespace XPL

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <system_error>
+#include <utility>
 
 #include "gauge/windows_path.h"
 #include "platform/xml.h"
@@ -21,15 +22,18 @@ public:
                       size_t count) override {
         if (current_ == nullptr && root_ != nullptr) {
             stopReason_ = L"more than one root element";
+            stopLine_ = line_;
             return false;
         }
         if (depth_ >= CXmlNode::kMaxDepth) {
             stopReason_ = L"elements nested deeper than " + std::to_wstring(CXmlNode::kMaxDepth);
+            stopLine_ = line_;
             return false;
         }
         ++depth_;
         auto node = std::make_unique<CXmlNode>();
         node->name = name;
+        node->line = std::exchange(line_, 0);
         for (size_t i = 0; i < count; ++i) {
             node->attributes.insert_or_assign(std::wstring(attributes[i].name),
                                               std::wstring(attributes[i].value));
@@ -52,6 +56,7 @@ public:
         --depth_;
         return true;
     }
+    void StartLine(uint32_t line) override { line_ = line; }
     bool Characters(std::wstring_view text) override {
         if (current_ != nullptr && !text.empty() && !IsBlankOnly(text)) {
             current_->text += text;
@@ -61,17 +66,24 @@ public:
 
     std::unique_ptr<CXmlNode> TakeRoot() { return std::move(root_); }
     const std::wstring& StopReason() const { return stopReason_; }
+    uint32_t StopLine() const { return stopLine_; }
 
 private:
     std::unique_ptr<CXmlNode> root_;
     CXmlNode* current_ = nullptr;
     size_t depth_ = 0;
     std::wstring stopReason_;
+    uint32_t line_ = 0;  // of the element starting next
+    uint32_t stopLine_ = 0;
 };
 
-std::unique_ptr<CXmlNode> Failed(std::wstring* error, std::wstring reason) {
+std::unique_ptr<CXmlNode> Failed(std::wstring* error, std::wstring reason,
+                                 uint32_t* errorLine = nullptr, uint32_t line = 0) {
     if (error != nullptr) {
         *error = std::move(reason);
+    }
+    if (errorLine != nullptr) {
+        *errorLine = line;
     }
     return nullptr;
 }
@@ -96,7 +108,11 @@ const std::wstring* CXmlNode::GetAttribute(std::wstring_view attribute) const {
     return found == attributes.end() ? nullptr : &found->second;
 }
 
-std::unique_ptr<CXmlNode> CXmlNode::ParseXmlFile(std::wstring_view path, std::wstring* error) {
+std::unique_ptr<CXmlNode> CXmlNode::ParseXmlFile(std::wstring_view path, std::wstring* error,
+                                                 uint32_t* errorLine) {
+    if (errorLine != nullptr) {
+        *errorLine = 0;
+    }
     const std::filesystem::path resolved = UTILITY::ResolveWindowsPath(path);
     std::error_code sizeError;
     const uintmax_t size = std::filesystem::file_size(resolved, sizeError);
@@ -112,20 +128,22 @@ std::unique_ptr<CXmlNode> CXmlNode::ParseXmlFile(std::wstring_view path, std::ws
     if (!file || !file.read(bytes.data(), static_cast<std::streamsize>(size))) {
         return Failed(error, L"the file cannot be read");
     }
-    return ParseXmlBytes(bytes, error);
+    return ParseXmlBytes(bytes, error, errorLine);
 }
 
-std::unique_ptr<CXmlNode> CXmlNode::ParseXmlBytes(std::string_view bytes, std::wstring* error) {
+std::unique_ptr<CXmlNode> CXmlNode::ParseXmlBytes(std::string_view bytes, std::wstring* error,
+                                                  uint32_t* errorLine) {
     CTreeBuilder builder;
     const PLATFORM::XmlStatus status = PLATFORM::ReadXmlEvents(bytes, builder);
     if (!status) {
-        const std::wstring& reason =
-            !builder.StopReason().empty() ? builder.StopReason() : status.message;
-        return Failed(error, reason.empty() ? L"the file is not well-formed XML" : reason);
+        const bool stopped = !builder.StopReason().empty();
+        const std::wstring& reason = stopped ? builder.StopReason() : status.message;
+        return Failed(error, reason.empty() ? L"the file is not well-formed XML" : reason,
+                      errorLine, stopped ? builder.StopLine() : status.line);
     }
     std::unique_ptr<CXmlNode> root = builder.TakeRoot();
     if (root == nullptr) {
-        return Failed(error, L"the file has no root element");
+        return Failed(error, L"the file has no root element", errorLine);
     }
     return root;
 }

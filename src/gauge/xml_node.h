@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -29,12 +30,15 @@ public:
     ~CXmlNode();
 
     // The tree of a file (a Windows path: backslashes, any letter case), or null with the reason
-    // in error (when given): a file that is missing, too large or not well-formed XML.
+    // in error (when given): a file that is missing, too large or not well-formed XML; errorLine
+    // (when given) receives the line of the fault, 0 when it has none.
     static std::unique_ptr<CXmlNode> ParseXmlFile(std::wstring_view path,
-                                                  std::wstring* error = nullptr);
+                                                  std::wstring* error = nullptr,
+                                                  uint32_t* errorLine = nullptr);
     // The tree of a file's bytes, as above.
     static std::unique_ptr<CXmlNode> ParseXmlBytes(std::string_view bytes,
-                                                   std::wstring* error = nullptr);
+                                                   std::wstring* error = nullptr,
+                                                   uint32_t* errorLine = nullptr);
 
     // The attribute's value, or null when the element has none of that name (exact,
     // case-sensitive comparison).
@@ -42,6 +46,8 @@ public:
 
     std::wstring name;
     std::wstring text;
+    // Where the element's start tag ends in its file (from 1), for messages; 0 when unknown.
+    uint32_t line = 0;
     // A repeated attribute keeps its last value.
     std::map<std::wstring, std::wstring, std::less<>> attributes;
     std::vector<std::unique_ptr<CXmlNode>> children;

@@ -28,11 +28,16 @@ CGlasslink::CGlasslink(const std::wstring& path) : devicePath(path) {
 
 bool CGlasslink::GetConfigureFilePath(std::wstring& folder) {
     CTraceScope scope(TRACEKW::kGlasslink, "XPL::CGlasslink::GetConfigureFilePath");
-    folder = PLATFORM::GetModuleFilePath();
+    folder = DataFolderOf(PLATFORM::GetModuleFilePath());
+    return true;
+}
+
+std::wstring CGlasslink::DataFolderOf(const std::wstring& moduleFile) {
+    std::wstring folder = moduleFile;
     RemoveFileSpec(folder);  // the module file
     RemoveFileSpec(folder);  // the "64" folder that holds it
     folder += L"\\data\\";
-    return true;
+    return folder;
 }
 
 bool CGlasslink::OpenOverlappedDevice(PLATFORM::DeviceFile*& handle) const {

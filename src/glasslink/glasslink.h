@@ -26,6 +26,9 @@ public:
     // The plug-in's data folder with a trailing backslash: the folder above the one holding the
     // module file, plus "data\". Never fails.
     static bool GetConfigureFilePath(std::wstring& folder);
+    // The data folder, as above, of a module (or program) at moduleFile: "a\64\win.xpl" gives
+    // "a\data\".
+    static std::wstring DataFolderOf(const std::wstring& moduleFile);
 
 protected:
     // (Re)opens the device for overlapped I/O into handle, closing what it held; false, with a

@@ -13,10 +13,12 @@
 // Names and values compare exactly (with case); anything else is reported and skipped.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "panels/panel.h"
@@ -37,6 +39,9 @@ public:
     static constexpr uint16_t kCursorSelect = 39;
 
     static constexpr const wchar_t* kConfigurationFileName = L"XVarlenSkydeck.xml";
+    // The element names of the pages.
+    static constexpr std::array<std::wstring_view, 6> kPageNames = {
+        L"ComNav", L"Adf", L"Dme", L"Xpndr", L"Autopilot", L"VorHdg"};
 
     // linkKey: the key under which manager files this stick's display link (its physical device
     // object name). manager must outlive the panel.

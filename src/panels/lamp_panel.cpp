@@ -173,8 +173,8 @@ bool CLampPanel::UpdateTilesFromXML() {
     // The serial number goes into the expression as a literal, so no text in it can change
     // what the expression selects.
     const std::wstring serial = GetSerialNumberString();
-    const std::wstring xpath =
-        L"//Lamp/LampProgramming[@Id=" + PLATFORM::XPathStringLiteral(serial) + L"]/Lense";
+    const std::wstring xpath = std::wstring(kProgrammingXPath) + L"[@Id=" +
+                               PLATFORM::XPathStringLiteral(serial) + L"]/" + kLenseXPath;
     std::vector<PLATFORM::CXmlNode> lenses;
     const PLATFORM::XmlStatus selected = document.SelectNodes(xpath, lenses);
     if (!selected) {
@@ -188,51 +188,66 @@ bool CLampPanel::UpdateTilesFromXML() {
                static_cast<uint32_t>(lenses.size()));
 
     for (const PLATFORM::CXmlNode& lense : lenses) {
-        std::wstring name;
-        uint32_t colour = kUnprogrammed;
-        int32_t lens = -1;
-        for (const PLATFORM::CXmlNode& child : lense.Children()) {
-            const std::wstring tag = child.Name();
-            if (tag == L"Id") {
-                name = child.Text();
-            } else if (tag == L"Colour") {
-                const std::wstring text = child.Text();
-                if (text == L"Red") {
-                    colour = kRed;
-                } else if (text == L"Amber") {
-                    colour = kAmber;
-                } else if (text == L"Green") {
-                    colour = kGreen;
-                } else {
+        const LenseReading reading = ReadLense(
+            lense, [](LenseFault fault, const PLATFORM::CXmlNode&, const std::wstring& text) {
+                if (fault == LenseFault::InvalidColour) {
                     TraceWrite(kTraceFailure, kKeyword, kTraceMessage, L"It's an invalid color %s",
                                text);
-                }
-            } else if (tag == L"Assignment") {
-                const std::wstring text = child.Text();
-                const int32_t value = ReadDecimal(text);
-                if (value == -1 || (value >= 0 && value < kLensCount)) {
-                    lens = value;
-                } else {
-                    // The report has no bit for it.
+                } else if (fault == LenseFault::InvalidLens) {
                     TraceWrite(kTraceFailure, kKeyword, kTraceMessage, L"It's an invalid lens %s",
                                text);
+                } else {
+                    TraceWrite(kTraceFailure, kKeyword, kTraceMessage, L"It's an invalid tag %s",
+                               text);
                 }
-            } else {
-                TraceWrite(kTraceFailure, kKeyword, kTraceMessage, L"It's an invalid tag %s", tag);
-            }
-        }
-        const auto found = tiles.find(name);
+            });
+        const auto found = tiles.find(reading.name);
         if (found == tiles.end()) {
             continue;
         }
         // A lens needs both a colour and a place: a half binding leaves the tile inert, so it
         // cannot darken a lens that another tile lights either.
         Tile& tile = *found->second;
-        const bool complete = colour != kUnprogrammed && lens != -1;
-        tile.colour = complete ? colour : kUnprogrammed;
-        tile.lens = complete ? lens : -1;
+        const bool complete = reading.colour != kUnprogrammed && reading.lens != -1;
+        tile.colour = complete ? reading.colour : kUnprogrammed;
+        tile.lens = complete ? reading.lens : -1;
     }
     return true;
+}
+
+CLampPanel::LenseReading CLampPanel::ReadLense(const PLATFORM::CXmlNode& lense,
+                                               const LenseFaultFn& onFault) {
+    LenseReading reading;
+    for (const PLATFORM::CXmlNode& child : lense.Children()) {
+        const std::wstring tag = child.Name();
+        if (tag == L"Id") {
+            reading.hasId = true;
+            reading.name = child.Text();
+        } else if (tag == L"Colour") {
+            reading.hasColour = true;
+            const std::wstring text = child.Text();
+            const auto named = std::find_if(kColourNames.begin(), kColourNames.end(),
+                                            [&](const wchar_t* name) { return text == name; });
+            if (named != kColourNames.end()) {
+                reading.colour = static_cast<uint32_t>(named - kColourNames.begin()) + kGreen;
+            } else {
+                onFault(LenseFault::InvalidColour, child, text);
+            }
+        } else if (tag == L"Assignment") {
+            reading.hasAssignment = true;
+            const std::wstring text = child.Text();
+            const int32_t value = ReadDecimal(text);
+            if (value == -1 || (value >= 0 && value < kLensCount)) {
+                reading.lens = value;
+            } else {
+                // The report has no bit for it.
+                onFault(LenseFault::InvalidLens, child, text);
+            }
+        } else {
+            onFault(LenseFault::InvalidTag, child, tag);
+        }
+    }
+    return reading;
 }
 
 const CLampPanel::Tile* CLampPanel::FindTile(std::wstring_view name) const {

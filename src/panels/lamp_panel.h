@@ -28,6 +28,7 @@
 #include <string_view>
 
 #include "panels/panel.h"
+#include "platform/xml.h"
 
 namespace XPL {
 
@@ -98,6 +99,94 @@ public:
                                                                   L"RightFuelLow",
                                                                   L"CentreFuelLow",
                                                                   L"FuelCrossFeed"};
+
+    // The colour words of the file, in the order of the Colour values from kGreen.
+    static constexpr std::array<const wchar_t*, 3> kColourNames = {L"Green", L"Red", L"Amber"};
+    // Every programming of the file, and each one's Lense elements (relative to it).
+    static constexpr const wchar_t* kProgrammingXPath = L"//Lamp/LampProgramming";
+    static constexpr const wchar_t* kLenseXPath = L"Lense";
+
+    // The tiles in the order a frame writes them: of tiles sharing a lens, the one written later
+    // decides it, lit or dark. Some are written only for aircraft with a given engine count
+    // (engines: the counts, as bits; kAnyEngineCount: every aircraft).
+    static constexpr uint8_t kAnyEngineCount = 0;
+    static constexpr uint8_t kOneEngine = 1;
+    static constexpr uint8_t kTwoEngines = 2;
+    static constexpr uint8_t kFourEngines = 4;
+    struct TileWrite {
+        const wchar_t* name;
+        uint8_t engines;
+    };
+    static constexpr uint8_t kEngineCounts = kOneEngine | kTwoEngines | kFourEngines;
+    static constexpr std::array<TileWrite, 51> kWriteOrder = {{
+        {L"GearUp", kAnyEngineCount},
+        {L"GearDown", kAnyEngineCount},
+        {L"GearUnsafe", kAnyEngineCount},
+        {L"EngineFire", kOneEngine},
+        {L"LeftEngineFire", kTwoEngines},
+        {L"RightEngineFire", kTwoEngines},
+        {L"Engine1Fire", kFourEngines},
+        {L"Engine2Fire", kFourEngines},
+        {L"Engine3Fire", kFourEngines},
+        {L"Engine4Fire", kFourEngines},
+        {L"OilPressure", kEngineCounts},
+        {L"Engine1OilPressure", kEngineCounts},
+        {L"Engine2OilPressure", kTwoEngines | kFourEngines},
+        {L"Engine3OilPressure", kFourEngines},
+        {L"Engine4OilPressure", kFourEngines},
+        {L"EngineOilTemp", kEngineCounts},
+        {L"Engine1OilTemp", kEngineCounts},
+        {L"Engine2OilTemp", kTwoEngines | kFourEngines},
+        {L"Engine3OilTemp", kFourEngines},
+        {L"Engine4OilTemp", kFourEngines},
+        {L"FuelLow", kAnyEngineCount},
+        {L"LeftFuelLow", kAnyEngineCount},
+        {L"CentreFuelLow", kAnyEngineCount},
+        {L"RightFuelLow", kAnyEngineCount},
+        {L"LowPressure", kAnyEngineCount},
+        {L"FuelCrossFeed", kAnyEngineCount},
+        {L"Up", kAnyEngineCount},
+        {L"Down", kAnyEngineCount},
+        {L"BeaconLight", kAnyEngineCount},
+        {L"LandingLights", kAnyEngineCount},
+        {L"ParkingBrakes", kAnyEngineCount},
+        {L"PitotHeat", kAnyEngineCount},
+        {L"RotorLowRpm", kEngineCounts},
+        {L"StallWarning", kAnyEngineCount},
+        {L"DoorWarning", kAnyEngineCount},
+        {L"VacLow", kAnyEngineCount},
+        {L"AutoPilot", kAnyEngineCount},
+        {L"APMaster", kAnyEngineCount},
+        {L"StrobeLight", kAnyEngineCount},
+        {L"NAV1", kAnyEngineCount},
+        {L"NAV2", kAnyEngineCount},
+        {L"COM1", kAnyEngineCount},
+        {L"COM2", kAnyEngineCount},
+        {L"Both", kAnyEngineCount},
+        {L"ADF", kAnyEngineCount},
+        {L"DME", kAnyEngineCount},
+        {L"MKR", kAnyEngineCount},
+        {L"GPS", kAnyEngineCount},
+        {L"NAV", kAnyEngineCount},
+        {L"MasterCaution", kAnyEngineCount},
+        {L"MasterWarning", kAnyEngineCount},
+    }};
+
+    // One Lense element as the panel reads it: the tile it names, its colour and lens (kept only
+    // when valid), and which of its three parts it has. What is wrong with a part is told to the
+    // fault callback with the child and its text (for a child of another name: its node name).
+    enum class LenseFault : uint8_t { InvalidColour, InvalidLens, InvalidTag };
+    using LenseFaultFn = std::function<void(LenseFault fault, const PLATFORM::CXmlNode& child,
+                                            const std::wstring& text)>;
+    struct LenseReading {
+        std::wstring name;
+        uint32_t colour = kUnprogrammed;
+        int32_t lens = -1;
+        bool hasId = false;
+        bool hasColour = false;
+        bool hasAssignment = false;
+    };
+    static LenseReading ReadLense(const PLATFORM::CXmlNode& lense, const LenseFaultFn& onFault);
 
     using Report = std::array<uint8_t, kReportLength>;
 

@@ -24,6 +24,9 @@ struct XmlStatus {
     bool ok = true;
     uint32_t code = 0;
     std::wstring message;  // why it failed (for the trace); empty on success
+    // The line (from 1) of the document where reading failed; 0 when it failed elsewhere or the
+    // backend cannot tell.
+    uint32_t line = 0;
     explicit operator bool() const { return ok; }
 };
 
@@ -137,6 +140,9 @@ public:
     // replaced) or a CDATA section's content. One run may come in several pieces; pieces of
     // blanks only may come between them.
     virtual bool Characters(std::wstring_view text) = 0;
+    // The line (from 1) on which the start tag of the element that StartElement reports next
+    // ends, for messages; called just before that StartElement when the reader can tell.
+    virtual void StartLine(uint32_t line) { (void)line; }
 
 protected:
     ~IXmlEventSink() = default;

@@ -1,10 +1,12 @@
 #include "shell/module.h"
 
+#include "trace/simulator_log.h"
 #include "trace/trace.h"
 
 namespace XPL {
 
 void ModuleProcessAttach() {
+    CSimulatorLog::Get().Reset();
     TraceRegister();
     TraceWrite(kTraceDetail, TRACEKW::kShell, kTraceMessage, L"DLL_PROCESS_ATTACH");
 }
@@ -20,6 +22,7 @@ void ModuleThreadDetach() {
 void ModuleProcessDetach() {
     TraceWrite(kTraceDetail, TRACEKW::kShell, kTraceMessage, L"DLL_PROCESS_DETACH");
     TraceUnregister();
+    CSimulatorLog::Get().Reset();
 }
 
 }  // namespace XPL

@@ -4,11 +4,13 @@
 
 namespace XPL {
 
-// Registers the trace provider, then writes "DLL_PROCESS_ATTACH".
+// Starts a run of the simulator's log (no message counted yet), registers the trace provider,
+// then writes "DLL_PROCESS_ATTACH".
 void ModuleProcessAttach();
 void ModuleThreadAttach();
 void ModuleThreadDetach();
-// Writes "DLL_PROCESS_DETACH", then unregisters the trace provider and resets its state.
+// Writes "DLL_PROCESS_DETACH", then unregisters the trace provider and resets its state; lines
+// still waiting for the simulator's log are dropped.
 void ModuleProcessDetach();
 
 }  // namespace XPL

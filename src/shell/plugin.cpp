@@ -3,6 +3,7 @@
 #include "platform/service_events.h"
 #include "sim/aircraft_settings.h"
 #include "sim/sim_registry.h"
+#include "trace/simulator_log.h"
 #include "trace/trace.h"
 
 namespace XPL {
@@ -15,8 +16,19 @@ bool g_enabled = false;
 constexpr wchar_t kServicePauseEvent[] = L"Global\\{8D41F2A6-3E7B-4C19-A5D8-1F6B2C9E7034}";
 constexpr wchar_t kServiceResumeEvent[] = L"Global\\{E6A09C53-7B1D-4A82-9F34-C25D8B1E6A07}";
 
+// Declared first in an entry point, so it runs last: the failures written while the simulator
+// waited, here or on another thread since, go to the simulator's log before control returns.
+class CLogFlush {
+public:
+    CLogFlush() = default;
+    ~CLogFlush() { CSimulatorLog::Get().Flush(); }
+    CLogFlush(const CLogFlush&) = delete;
+    CLogFlush& operator=(const CLogFlush&) = delete;
+};
+
 // The simulator calls this every flight loop; -1.0 asks for the next one too.
 float XPlanePluginFlightLoopCB(float, float, int, void*) {
+    const CLogFlush flush;
     CTraceScope scope(TRACEKW::kShell, "`anonymous-namespace'::XPlanePluginFlightLoopCB");
     if (g_enabled) {
         g_skydeck.NotifyPanels();
@@ -57,6 +69,7 @@ void PauseResumeGlasslinkService(bool pause) {
 using namespace XPL;
 
 extern "C" int XPluginStart(char* outName, char* outSignature, char* outDescription) {
+    const CLogFlush flush;
     CTraceScope scope(TRACEKW::kShell, "XPluginStart");
     UTILITY::PauseResumeGlasslinkService(true);
     CopyIdentityText(outName, kPluginName);
@@ -74,6 +87,7 @@ extern "C" int XPluginStart(char* outName, char* outSignature, char* outDescript
 }
 
 extern "C" void XPluginStop() {
+    const CLogFlush flush;
     CTraceScope scope(TRACEKW::kShell, "XPluginStop");
     XPLMUnregisterFlightLoopCallback(&XPlanePluginFlightLoopCB, nullptr);
     g_skydeck.Uninitialize();
@@ -81,17 +95,20 @@ extern "C" void XPluginStop() {
 }
 
 extern "C" int XPluginEnable() {
+    const CLogFlush flush;
     CTraceScope scope(TRACEKW::kShell, "XPluginEnable");
     g_enabled = true;
     return 1;
 }
 
 extern "C" void XPluginDisable() {
+    const CLogFlush flush;
     CTraceScope scope(TRACEKW::kShell, "XPluginDisable");
     g_enabled = false;
 }
 
 extern "C" void XPluginReceiveMessage(XPLMPluginID inFrom, int inMessage, void* inParam) {
+    const CLogFlush flush;
     CTraceScope scope(TRACEKW::kShell, "XPluginReceiveMessage");
     TraceWrite(kTraceDetail, TRACEKW::kShell, kTraceMessage,
                L"PluginID: 0x%x, Message: %d, Param: 0x%p", inFrom, inMessage,

@@ -63,11 +63,7 @@ namespace UTILITY {
 void SimulateInput(const std::string& keyText, bool down) {
     CTraceScope scope(TRACEKW::kUtility, "XPL::UTILITY::SimulateInput");
     std::vector<PLATFORM::KeyInput> records;
-    size_t start = 0;
-    for (;;) {
-        const size_t plus = keyText.find('+', start);
-        const std::string name =
-            KeyNameOf(keyText.substr(start, plus == std::string::npos ? plus : plus - start));
+    for (const std::string& name : KeyCombinationNames(keyText)) {
         const uint8_t virtualKey = VirtualKeyOf(name);
         if (virtualKey == 0) {
             TraceWrite(kTraceNotice, TRACEKW::kUtility, kTraceMessage,
@@ -75,10 +71,6 @@ void SimulateInput(const std::string& keyText, bool down) {
         }
         records.push_back(PLATFORM::KeyInput{
             static_cast<uint16_t>(PLATFORM::ScanCodeOfVirtualKey(virtualKey)), !down});
-        if (plus == std::string::npos) {
-            break;
-        }
-        start = plus + 1;
     }
     const uint32_t count = static_cast<uint32_t>(records.size());
     const uint32_t sent = PLATFORM::SendKeyInputs(records.data(), count);
@@ -86,6 +78,20 @@ void SimulateInput(const std::string& keyText, bool down) {
         TraceWrite(kTraceFailure, TRACEKW::kUtility, kTraceMessage,
                    L"Failed in sending the key input %S: %d of %d records were taken",
                    keyText.c_str(), static_cast<int32_t>(sent), static_cast<int32_t>(count));
+    }
+}
+
+std::vector<std::string> KeyCombinationNames(const std::string& keyText) {
+    std::vector<std::string> names;
+    size_t start = 0;
+    for (;;) {
+        const size_t plus = keyText.find('+', start);
+        names.push_back(
+            KeyNameOf(keyText.substr(start, plus == std::string::npos ? plus : plus - start)));
+        if (plus == std::string::npos) {
+            return names;
+        }
+        start = plus + 1;
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "xplm/xplm.h"
 
@@ -30,6 +31,9 @@ namespace UTILITY {
 // up as "VK_" + part, so "return" names VK_RETURN and "vk_return" names nothing (key 0). A part
 // that names no key is traced at level 2 and sent as key 0.
 void SimulateInput(const std::string& keyText, bool down);
+// The key names of a key combination as SimulateInput looks them up, in the order written
+// ("ctrl + s" gives "VK_CTRL", "VK_S").
+std::vector<std::string> KeyCombinationNames(const std::string& keyText);
 
 }  // namespace UTILITY
 

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "platform/trace_sink.h"
+#include "trace/simulator_log.h"
 
 namespace XPL {
 
@@ -355,6 +356,9 @@ size_t FormatTraceText(wchar_t* out, size_t capacity, const wchar_t* format, con
 
 void TraceWriteArgs(int level, int keyword, int kind, const wchar_t* format, const TraceArg* args,
                     size_t argCount) {
+    if (level == kTraceFailure && kind == kTraceMessage) {
+        CSimulatorLog::Get().Write(format, args, argCount);
+    }
     if (!TraceWanted(level, keyword)) {
         return;
     }

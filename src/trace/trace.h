@@ -133,11 +133,12 @@ template <class... Args>
     TraceWriteArgs(level, keyword, kind, format, list, sizeof...(Args));
 }
 
-// The one trace call. The level and keyword tests come before any formatting.
+// The one trace call. The level and keyword tests come before any formatting. A failure message
+// (level 1) also goes to the simulator's log (CSimulatorLog), whatever the controller wants.
 template <class... Args>
 inline void TraceWrite(int level, int keyword, int kind, const wchar_t* format,
                        const Args&... args) {
-    if (TraceWanted(level, keyword)) {
+    if ((level == kTraceFailure && kind == kTraceMessage) || TraceWanted(level, keyword)) {
         TraceWriteWanted(level, keyword, kind, format, args...);
     }
 }

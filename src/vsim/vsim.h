@@ -19,7 +19,8 @@
 //   dataref's is journaled but changes nothing; XPLMSetDatavi writes from the offset and grows the
 //   array with zeros as needed (up to 65536 elements; a write beyond, a negative offset or count,
 //   or a null buffer with a count is journaled with no values and changes nothing);
-// - every write, command, key stroke, joystick button and speech is journaled, also through a
+// - every write, command, key stroke, joystick button, speech and log text is journaled, also
+// through a
 //   null handle (path "": the plug-in never tests its handles, the journal shows what it tried).
 #pragma once
 
@@ -43,6 +44,7 @@ enum class EventKind {
     ButtonPress,    // id
     ButtonRelease,  // id
     Speech,         // text
+    Log,            // text (a text written to the simulator's log)
 };
 
 struct Event {
@@ -50,7 +52,7 @@ struct Event {
     std::string path;                // command or dataref path ("" for a null handle)
     std::vector<double> values;      // DataWrite
     int id = 0;                      // KeyStroke, ButtonPress, ButtonRelease
-    std::string text;                // Speech
+    std::string text;                // Speech, Log
     DataType type = DataType::None;  // DataWrite: the type written (Int, Float or IntArray)
 };
 
@@ -90,9 +92,10 @@ void ClearJournal();
 // the event was appended (empty function: none).
 void SetJournalListener(std::function<void(const Event&)> listener);
 // One journal line: "cmd once PATH", "cmd begin PATH", "cmd end PATH", "set PATH V...",
-// "key ID", "joy press ID", "joy release ID", "speak \"TEXT\"" (values of Int and IntArray
-// writes as integers, others with %g; quotes, backslashes and bytes outside printable ASCII in
-// TEXT escaped as \" \\ \xHH, two upper-case hex digits). PATH is empty for a null handle.
+// "key ID", "joy press ID", "joy release ID", "speak \"TEXT\"", "log \"TEXT\"" (values of Int
+// and IntArray writes as integers, others with %g; quotes, backslashes and bytes outside
+// printable ASCII in TEXT escaped as \" \\ \xHH, two upper-case hex digits; a log text without
+// the one line end that closes it). PATH is empty for a null handle.
 std::string FormatEvent(const Event& event);
 
 // The user aircraft that XPLMGetNthAircraftModel(0, ...) reports (file name truncated to 255

@@ -94,6 +94,13 @@ void XPLMSpeakString(const char* inString) {
     AppendEvent(lock, std::move(event));
 }
 
+void XPLMDebugString(const char* inString) {
+    std::unique_lock lock(State().mutex);
+    Event event{EventKind::Log};
+    event.text = inString != nullptr ? inString : "";
+    AppendEvent(lock, std::move(event));
+}
+
 void XPLMGetNthAircraftModel(int inIndex, char* outFileName, char* outPath) {
     CountAircraftQuery();
     SimState& state = State();

@@ -76,6 +76,17 @@ std::string FormatEvent(const Event& event) {
             line += '"';
             return line;
         }
+        case EventKind::Log: {
+            // The line end that closes a log line is the log's, not the text's.
+            std::string text = event.text;
+            if (!text.empty() && text.back() == '\n') {
+                text.pop_back();
+            }
+            std::string line = "log \"";
+            AppendEscaped(line, text);
+            line += '"';
+            return line;
+        }
     }
     return std::string();
 }

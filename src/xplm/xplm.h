@@ -46,6 +46,8 @@ void XPLMCommandKeyStroke(XPLMCommandKeyID inKey);
 void XPLMCommandButtonPress(XPLMCommandButtonID inButton);
 void XPLMCommandButtonRelease(XPLMCommandButtonID inButton);
 void XPLMSpeakString(const char* inString);
+// Appends the text to the simulator's log file (Log.txt) as it is: the caller ends its lines.
+void XPLMDebugString(const char* inString);
 
 // Index 0 is the user aircraft; outFileName holds 256 bytes, outPath 512.
 void XPLMGetNthAircraftModel(int inIndex, char* outFileName, char* outPath);

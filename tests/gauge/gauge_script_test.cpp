@@ -202,3 +202,70 @@ TEST(GaugeScriptTest, OneContextSharesTheConditionAcrossTheScriptsOfAnElement) {
 }
 
 }  // namespace
+
+namespace {
+
+// The classification that tools read scripts with is the evaluator's: each word's stack effect
+// is what evaluating it does, on stacks deep enough and too shallow.
+TEST(GaugeScriptTest, EveryWordsStackEffectIsWhatTheEvaluatorDoes) {
+    ASSERT_EQ(CGaugeScript::WordNames().size(), 49u);
+    for (const std::wstring_view name : CGaugeScript::WordNames()) {
+        const CGaugeScript::TokenInfo info = CGaugeScript::Classify(name);
+        ASSERT_EQ(info.tokenClass, CGaugeScript::TokenClass::Word) << std::wstring(name).c_str();
+        const CGaugeScript::StackEffect& effect = info.effect;
+        for (size_t depth = 0; depth <= 3; ++depth) {
+            std::wstring script;
+            for (size_t i = 0; i < depth; ++i) {
+                script += L"1 ";
+            }
+            script += name;
+            CGaugeScript evaluator(nullptr);
+            evaluator.Evaluate(script);
+            const size_t expected =
+                effect.clears ? 0
+                : depth < effect.needs
+                    ? depth
+                    : depth - std::min<size_t>(effect.takes, depth) + effect.leaves;
+            EXPECT_EQ(evaluator.LastDepth(), expected) << std::wstring(script).c_str();
+        }
+    }
+}
+
+TEST(GaugeScriptTest, TokensOtherThanWordsAreClassedAsTheEvaluatorTreatsThem) {
+    using Class = CGaugeScript::TokenClass;
+    struct Case {
+        const wchar_t* token;
+        Class tokenClass;
+        size_t depthAfterTrue;   // evaluated after "1": the depth it leaves
+        size_t depthAfterFalse;  // evaluated after "0" ("if{": not taken; "els{" sees no "if{")
+    };
+    const Case cases[] = {
+        {L"12", Class::Number, 2, 2},
+        {L"(A:sim/x,knots)", Class::VariableRead, 2, 2},
+        {L"(&gt;A:sim/x,knots)", Class::VariableWrite, 1, 1},
+        {L"if{ 5 }", Class::IfBlock, 1, 0},
+        {L"els{ 5 }", Class::ElseBlock, 2, 2},
+        {L"0.5", Class::Skipped, 1, 1},
+        {L"-3", Class::Skipped, 1, 1},
+        {L">", Class::Skipped, 1, 1},
+        {L"If{ 5 }", Class::Skipped, 1, 1},
+    };
+    for (const Case& c : cases) {
+        const CGaugeScript::TokenInfo info = CGaugeScript::Classify(c.token);
+        EXPECT_EQ(info.tokenClass, c.tokenClass) << c.token;
+        for (const bool taken : {true, false}) {
+            CGaugeScript evaluator(nullptr);
+            evaluator.Evaluate(std::wstring(taken ? L"1 " : L"0 ") + c.token);
+            const size_t depth = evaluator.LastDepth();
+            EXPECT_EQ(depth, taken ? c.depthAfterTrue : c.depthAfterFalse)
+                << c.token << (taken ? " after 1" : " after 0");
+            // The effect covers what happened: skipped below needs, else taken and left.
+            const auto& e = info.effect;
+            const size_t applied = 1 - std::min<size_t>(e.takes, 1) + e.leaves;
+            EXPECT_TRUE(depth == applied || (e.sometimes && depth == applied - e.leaves))
+                << c.token;
+        }
+    }
+}
+
+}  // namespace

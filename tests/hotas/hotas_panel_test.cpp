@@ -174,6 +174,20 @@ INSTANTIATE_TEST_SUITE_P(
         ListCase{"NoPagesGivesTheDefaultAlone", "", {kDefault}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The names the configuration check accepts are the ones that make pages.
+TEST_F(HotasPanelTest, EveryPublishedPageNameMakesAPage) {
+    std::string pages;
+    for (const std::wstring_view name : CHotasPanel::kPageNames) {
+        pages += '<';
+        pages.append(name.begin(), name.end());
+        pages += " radio1=\"true\"/>";
+    }
+    Configure(pages);
+    Start();
+    EXPECT_EQ(panel_->GetPageCount(), CHotasPanel::kPageNames.size() + 1);
+    EXPECT_EQ(startTexts_, Texts{});
+}
+
 TEST_F(HotasPanelTest, UnreadableFileLeavesNoPagesAndButtonsDoNothing) {
     for (const char* content : {"", "<GaugeList><Hotas><Dme/></GaugeList>"}) {
         SCOPED_TRACE(content);

@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -459,5 +461,166 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.label); });
 
 #undef CASE
+
+}  // namespace
+
+namespace {
+
+// The writing order the panel publishes (tools tell users from it which of two tiles sharing a
+// lens decides it) is the order of the frame: for every two tiles written one after the other
+// for some engine count, both programmed on one lens and both lit, the later one's colour shows.
+struct WritePair {
+    std::wstring earlier;
+    std::wstring later;
+    int engines;
+};
+
+void PrintTo(const WritePair& pair, std::ostream* os) {
+    *os << std::string(pair.earlier.begin(), pair.earlier.end()) << " then "
+        << std::string(pair.later.begin(), pair.later.end());
+}
+
+std::vector<WritePair> NeighbouringWrites() {
+    std::vector<WritePair> pairs;
+    for (const int engines : {1, 2, 4}) {
+        const CLampPanel::TileWrite* previous = nullptr;
+        for (const CLampPanel::TileWrite& write : CLampPanel::kWriteOrder) {
+            if (write.engines != CLampPanel::kAnyEngineCount && (write.engines & engines) == 0) {
+                continue;
+            }
+            if (previous != nullptr &&
+                std::none_of(pairs.begin(), pairs.end(), [&](const WritePair& p) {
+                    return p.earlier == previous->name && p.later == write.name;
+                })) {
+                pairs.push_back({previous->name, write.name, engines});
+            }
+            previous = &write;
+        }
+    }
+    return pairs;
+}
+
+// Lights a tile of an aircraft with this many engines.
+void LightTile(const std::wstring& tile, int engines) {
+    const auto onlyEngine = [](const std::wstring& name, float on, float off) {
+        std::vector<float> values(4, off);
+        values[static_cast<size_t>(name[6] - L'1')] = on;  // "EngineN..."
+        return values;
+    };
+    const std::map<std::wstring, std::function<void()>> recipes = {
+        {L"GearUp", [] { Gear(0.0f); }},
+        {L"GearDown", [] { Gear(1.0f); }},
+        {L"GearUnsafe", [] { Gear(0.5f); }},
+        {L"Up", [] { Gear(0.0f); }},
+        {L"Down", [] { Gear(1.0f); }},
+        {L"EngineFire", [] { Fires(1, {1}); }},
+        {L"LeftEngineFire",
+         [] {
+             Fires(2, {1, 0});
+         }},
+        {L"RightEngineFire",
+         [] {
+             Fires(2, {0, 1});
+         }},
+        {L"OilPressure",
+         [=] {
+             OilPressures(engines, {1, 1, 1, 1});
+         }},
+        {L"EngineOilTemp",
+         [=] {
+             OilTemperatures(engines, {101, 101, 101, 101});
+         }},
+        {L"RotorLowRpm",
+         [=] {
+             Rotor(1, engines, {0, 0, 0, 0});
+         }},
+        {L"FuelLow", Int("sim/cockpit/warnings/annunciators/fuel_quantity", 1)},
+        {L"LeftFuelLow",
+         [] {
+             Tanks({0.4f, 0.2f, 0.4f}, {0, 9, 9});
+         }},
+        {L"CentreFuelLow",
+         [] {
+             Tanks({0.4f, 0.2f, 0.4f}, {9, 0, 9});
+         }},
+        {L"RightFuelLow",
+         [] {
+             Tanks({0.4f, 0.2f, 0.4f}, {9, 9, 0});
+         }},
+        {L"LowPressure",
+         [] { VSIM::SetInts("sim/cockpit/warnings/annunciators/fuel_pressure_low", {1}); }},
+        {L"FuelCrossFeed", Int("sim/cockpit/warnings/annunciators/crossfeed_on", 1)},
+        {L"BeaconLight", Int("sim/cockpit/electrical/beacon_lights_on", 1)},
+        {L"LandingLights", Int("sim/cockpit/electrical/landing_lights_on", 1)},
+        {L"ParkingBrakes", [] { VSIM::SetFloat("sim/flightmodel/controls/parkbrake", 1.0f); }},
+        {L"PitotHeat", Int("sim/cockpit2/ice/ice_pitot_heat_on_pilot", 1)},
+        {L"StallWarning", Int("sim/flightmodel/failures/stallwarning", 1)},
+        {L"DoorWarning", Int("sim/cockpit/warnings/annunciators/cabin_door_open", 1)},
+        {L"VacLow", Int("sim/cockpit/warnings/annunciators/low_vacuum", 1)},
+        {L"AutoPilot", Int("sim/cockpit2/autopilot/autopilot_on", 1)},
+        {L"APMaster", Int("sim/cockpit2/autopilot/autopilot_on", 1)},
+        {L"StrobeLight", Int("sim/cockpit/electrical/strobe_lights_on", 1)},
+        {L"NAV1", [] { VSIM::SetInt(std::string(kAudio) + "nav1", 1); }},
+        {L"NAV2", [] { VSIM::SetInt(std::string(kAudio) + "nav2", 1); }},
+        {L"COM1", [] { VSIM::SetInt(std::string(kAudio) + "com1", 1); }},
+        {L"COM2", [] { VSIM::SetInt(std::string(kAudio) + "com2", 1); }},
+        {L"Both",
+         [] {
+             VSIM::SetInt(std::string(kAudio) + "com1", 1);
+             VSIM::SetInt(std::string(kAudio) + "com2", 1);
+         }},
+        {L"ADF", [] { VSIM::SetInt(std::string(kAudio) + "adf1", 1); }},
+        {L"DME", Int("sim/cockpit2/radios/actuators/audio_dme_enabled", 1)},
+        {L"MKR", Int("sim/cockpit2/radios/actuators/audio_marker_enabled", 1)},
+        {L"GPS", Int("sim/cockpit2/radios/actuators/HSI_source_select_pilot", 2)},
+        {L"NAV", Int("sim/cockpit2/radios/actuators/HSI_source_select_pilot", 1)},
+        // Lit by the amber and red lenses the test programs besides.
+        {L"MasterCaution", Int("sim/flightmodel/failures/stallwarning", 1)},
+        {L"MasterWarning", Int("sim/cockpit/warnings/annunciators/cabin_door_open", 1)},
+    };
+    if (const auto found = recipes.find(tile); found != recipes.end()) {
+        found->second();
+    } else if (tile.find(L"Fire") != std::wstring::npos) {
+        std::vector<int> fires(4, 0);
+        fires[static_cast<size_t>(tile[6] - L'1')] = 1;
+        Fires(4, fires);
+    } else if (tile.find(L"OilPressure") != std::wstring::npos) {
+        OilPressures(engines, onlyEngine(tile, 1, 20));
+    } else {
+        ASSERT_NE(tile.find(L"OilTemp"), std::wstring::npos) << "no recipe";
+        OilTemperatures(engines, onlyEngine(tile, 101, 0));
+    }
+}
+
+class LampWriteOrderTest : public LampPanelTest, public ::testing::WithParamInterface<WritePair> {};
+
+TEST_P(LampWriteOrderTest, TheLaterOfTwoLitTilesOnALensDecidesIt) {
+    const auto narrow = [](const std::wstring& text) {
+        return std::string(text.begin(), text.end());
+    };
+    Program({{"StallWarning", "Amber", 5},
+             {"DoorWarning", "Red", 6},
+             {narrow(GetParam().earlier), "Green", 0},
+             {narrow(GetParam().later), "Red", 0}});
+    LightTile(GetParam().earlier, GetParam().engines);
+    LightTile(GetParam().later, GetParam().engines);
+    EXPECT_EQ(Lens(0), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Neighbours, LampWriteOrderTest, ::testing::ValuesIn(NeighbouringWrites()),
+                         [](const auto& info) {
+                             const std::wstring name = info.param.earlier + L"_" + info.param.later;
+                             return std::string(name.begin(), name.end());
+                         });
+
+TEST(LampWriteOrderTableTest, NamesEveryTileOnce) {
+    std::set<std::wstring> written;
+    for (const CLampPanel::TileWrite& write : CLampPanel::kWriteOrder) {
+        EXPECT_TRUE(written.insert(write.name).second);
+    }
+    const std::set<std::wstring> tiles(CLampPanel::kTileNames.begin(),
+                                       CLampPanel::kTileNames.end());
+    EXPECT_EQ(written, tiles);
+}
 
 }  // namespace

@@ -1,8 +1,8 @@
 # Runs one scenario through skydeck-sim in the scenario's folder and checks its exit status.
-# -DSIM=program -DSCENARIO=file -DEXPECTED=status [-DARGS="more options"]
+# -DSIM=program -DSCENARIO=file -DEXPECTED=status [-DARGS="more options"] [-DEMULATOR=wine]
 separate_arguments(extra UNIX_COMMAND "${ARGS}")
 get_filename_component(folder ${SCENARIO} DIRECTORY)
-execute_process(COMMAND ${SIM} --quiet ${extra} ${SCENARIO} RESULT_VARIABLE status
+execute_process(COMMAND ${EMULATOR} ${SIM} --quiet ${extra} ${SCENARIO} RESULT_VARIABLE status
                 WORKING_DIRECTORY ${folder} OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT "${status}" STREQUAL "${EXPECTED}")
     message(FATAL_ERROR "exit ${status}, expected ${EXPECTED}\n${out}${err}")

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -9,20 +10,22 @@ namespace XPL::SIMTOOL {
 namespace {
 
 // Autoflight report: id 0, upper row, lower row, lamp bits, 0.
+// (Built in place: inserting into a one-byte vector draws a bogus array-bounds warning from
+// mingw-w64's GCC 12 in optimised builds.)
 Report AutoflightReport(std::vector<uint8_t> upper, std::vector<uint8_t> lower, uint8_t lamps) {
-    Report report{0};
-    report.insert(report.end(), upper.begin(), upper.end());
-    report.insert(report.end(), lower.begin(), lower.end());
-    report.push_back(lamps);
-    report.push_back(0);
+    Report report(1 + upper.size() + lower.size() + 2, 0);
+    std::copy(upper.begin(), upper.end(), report.begin() + 1);
+    std::copy(lower.begin(), lower.end(), report.begin() + 1 + static_cast<long>(upper.size()));
+    report[report.size() - 2] = lamps;
     return report;
 }
 
 // Tuner report: id 0, four displays of five cells, three blank bytes.
 Report TunerReport(std::vector<uint8_t> cells) {
-    Report report{0};
-    report.insert(report.end(), cells.begin(), cells.end());
-    report.resize(24, 0xFF);
+    Report report(24, 0xFF);
+    report[0] = 0;
+    std::copy(cells.begin(), cells.begin() + static_cast<long>(std::min<size_t>(cells.size(), 23)),
+              report.begin() + 1);
     return report;
 }
 

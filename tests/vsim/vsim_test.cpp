@@ -190,6 +190,9 @@ TEST_F(VsimTest, JournalKeepsOrderAndFormatsEachKind) {
         {[&] { XPLMSpeakString("Gear \"down\" C:\\"); }, "speak \"Gear \\\"down\\\" C:\\\\\""},
         {[&] { XPLMSpeakString("a\tb\n\xC3\xA9~"); }, "speak \"a\\x09b\\x0A\\xC3\\xA9~\""},
         {[&] { XPLMSpeakString(nullptr); }, "speak \"\""},
+        {[&] { XPLMDebugString("XVarlenSkydeck: a\n"); }, "log \"XVarlenSkydeck: a\""},
+        {[&] { XPLMDebugString("two\n\n"); }, "log \"two\\x0A\""},
+        {[&] { XPLMDebugString(nullptr); }, "log \"\""},
     };
     std::vector<std::string> expected;
     for (const Row& row : rows) {

@@ -2,7 +2,8 @@
 # sources call the OS directly, so they live with the Win32 backend in src/platform/win32/test/.
 find_program(XVS_WINE wine REQUIRED)
 find_program(XVS_WINEBOOT wineboot REQUIRED)
-set(XVS_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+# Cached, so tests added in other folders (the tools') find it too.
+set(XVS_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE INTERNAL "the Wine prefix of the tests")
 
 add_test(NAME wine_prefix
     COMMAND ${CMAKE_COMMAND} -DPREFIX=${XVS_WINEPREFIX} -DWINE=${XVS_WINE}

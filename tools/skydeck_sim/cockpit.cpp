@@ -1,12 +1,11 @@
 #include "cockpit.h"
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <random>
 #include <system_error>
 #include <thread>
 
@@ -247,21 +246,19 @@ bool CCockpit::Setup(std::string& message) {
         message = "no profile folder " + options.profileFolder.string();
         return false;
     }
-    std::string pattern = (fs::temp_directory_path(error) / "skydeck-sim-XXXXXX").string();
-    if (error || mkdtemp(pattern.data()) == nullptr) {
+    scratch = MakeScratchFolder();
+    if (scratch.empty()) {
         message = "cannot make a scratch folder in the temporary folder";
         return false;
     }
-    scratch = pattern;
     // The plug-in finds its data folder beside the "64" folder that holds the module, and the
-    // lens programming file in "Trellis Profiles" of the public documents: both are links here.
+    // lens programming file in "Trellis Profiles" of the public documents.
     const fs::path plugin = scratch / "XVarlenSkydeck";
-    const fs::path documents = scratch / "Documents";
+    fs::path documents;
     fs::create_directories(plugin / "64", error);
-    fs::create_directories(documents, error);
-    // The data folder's entries are linked one by one into a folder of the run's own, so what
-    // the plug-in writes there (the screen panels' memory file) stays in the run and the user's
-    // folder is only read.
+    // The data folder's entries are linked one by one into a folder of the run's own (copied
+    // where the OS makes no links), so what the plug-in writes there (the screen panels' memory
+    // file) stays in the run and the user's folder is only read.
     fs::create_directories(plugin / "data", error);
     for (const fs::directory_entry& entry :
          fs::directory_iterator(fs::absolute(options.dataFolder), error)) {
@@ -272,22 +269,31 @@ bool CCockpit::Setup(std::string& message) {
             fs::create_symlink(entry.path(), link, error);
         }
         if (error) {
+            error.clear();
+            fs::copy(entry.path(), link, fs::copy_options::recursive, error);
+        }
+        if (error) {
             break;
         }
     }
     if (error) {
-        message = "cannot link the data folder " + options.dataFolder.string();
+        message = "cannot place the data folder " + options.dataFolder.string();
+        return false;
+    }
+    bool profileCopy = false;  // read only: nothing to copy back
+    if (!options.profileFolder.empty() &&
+        !PlaceFolder(options.profileFolder, "Trellis Profiles", scratch / "Documents", documents,
+                     profileCopy)) {
+        message = "cannot place the profile folder " + options.profileFolder.string();
         return false;
     }
     if (options.profileFolder.empty()) {
+        documents = scratch / "Documents";
         fs::create_directories(documents / "Trellis Profiles", error);
-    } else {
-        fs::create_directory_symlink(fs::absolute(options.profileFolder),
-                                     documents / "Trellis Profiles", error);
-    }
-    if (error) {
-        message = "cannot make the profile folder";
-        return false;
+        if (error) {
+            message = "cannot make the profile folder";
+            return false;
+        }
     }
     VIRTUAL::ResetPlatform();
     VSIM::Reset();
@@ -358,6 +364,47 @@ int CCockpit::Play(const std::vector<Command>& commands, const std::string& file
         }
     }
     return kPassed;
+}
+
+fs::path CCockpit::MakeScratchFolder() {
+    std::error_code error;
+    const fs::path temporary = fs::temp_directory_path(error);
+    if (error) {
+        return {};
+    }
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[32];
+        std::snprintf(name, sizeof(name), "skydeck-sim-%08x", static_cast<unsigned>(random()));
+        const fs::path folder = temporary / name;
+        if (fs::create_directory(folder, error)) {
+            return folder;
+        }
+    }
+    return {};
+}
+
+bool CCockpit::PlaceFolder(const fs::path& folder, const std::string& name,
+                           const fs::path& scratchParent, fs::path& parent, bool& copied) {
+    std::error_code error;
+    const fs::path source = fs::absolute(folder, error).lexically_normal();
+    // "dir/" names dir as well.
+    const fs::path named = source.has_filename() ? source : source.parent_path();
+    if (named.filename() == name) {
+        parent = named.parent_path();
+        return true;
+    }
+    parent = scratchParent;
+    fs::create_directories(parent, error);
+    fs::create_directory_symlink(named, parent / name, error);
+    if (!error) {
+        return true;
+    }
+    // Where the OS makes no links, a copy stands in for the folder.
+    error.clear();
+    fs::copy(named, parent / name, fs::copy_options::recursive, error);
+    copied = !error;
+    return copied;
 }
 
 fs::path CCockpit::OwnProfileFolder() const {

@@ -130,6 +130,14 @@ private:
     void DropCaptures();
     void NoteSimulatorLine(const std::string& line);
     Device* Find(const std::string& name);
+    // A new folder of this run in the temporary folder; empty when none can be made.
+    static std::filesystem::path MakeScratchFolder();
+    // Makes folder the plug-in's folder called name: where it already has that name it is used
+    // as it is, otherwise it is linked as name into scratchParent, or copied there (copied set)
+    // where the OS makes no links. parent is the folder that then holds it.
+    static bool PlaceFolder(const std::filesystem::path& folder, const std::string& name,
+                            const std::filesystem::path& scratchParent,
+                            std::filesystem::path& parent, bool& copied);
 
     CockpitOptions options;
     CSimJournal journal;

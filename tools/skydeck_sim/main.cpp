@@ -11,6 +11,7 @@
 #include "cockpit.h"
 #include "demo.h"
 #include "scenario.h"
+#include "tool_folders.h"
 
 using namespace XPL::SIMTOOL;
 
@@ -40,7 +41,7 @@ bool ParseTrace(const std::string& text, CockpitOptions& options) {
 
 int main(int argc, char** argv) {
     CockpitOptions options;
-    options.dataFolder = XVS_DEFAULT_DATA_DIR;
+    options.dataFolder = XPL::TOOLS::DefaultDataFolder(XVS_DEFAULT_DATA_DIR);
     std::string scenario;
     bool haveScenario = false;
     for (int i = 1; i < argc; ++i) {

@@ -183,12 +183,15 @@ std::string ScreenView(uint16_t leds, const std::vector<std::string>& pictures) 
     std::string lit;
     for (int led = 0; led <= 8; ++led) {
         if ((leds >> led & 1u) != 0) {
-            lit += " " + std::to_string(led);
+            lit += ' ';
+            lit += std::to_string(led);
         }
     }
     std::string out = Label("screen") + "LEDs lit:" + (lit.empty() ? " none" : lit);
     for (const std::string& picture : pictures) {
-        out += "\n" + std::string(12, ' ') + picture;
+        out += '\n';
+        out.append(12, ' ');
+        out += picture;
     }
     return out;
 }
@@ -197,7 +200,12 @@ std::string HotasView(const std::array<std::string, 3>& lines) {
     constexpr size_t kLineChars = 16;
     std::string out;
     for (size_t i = 0; i < lines.size(); ++i) {
-        out += i == 0 ? Label("hotas") : "\n" + std::string(12, ' ');
+        if (i == 0) {
+            out += Label("hotas");
+        } else {
+            out += '\n';
+            out.append(12, ' ');
+        }
         out += '|';
         for (const char c : lines[i]) {
             const auto byte = static_cast<unsigned char>(c);

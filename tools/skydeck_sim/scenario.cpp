@@ -35,9 +35,9 @@ const std::set<std::string> kFaults = {
     "readstart", "read",       "usages",       "feature",      "serial",    "write",
     "reply",     "ioctl",      "ioctlpending", "writepending", "extrabytes"};
 // Journal kinds an `expect EVENT` may name (`led` and `line` name what a display shows now).
-const std::set<std::string> kEventKinds = {"cmd",     "set",     "key",    "joy",
-                                           "speak",   "input",   "trace",  "attached",
-                                           "removed", "feature", "picture"};
+const std::set<std::string> kEventKinds = {"cmd",      "set",     "key",     "joy",
+                                           "speak",    "log",     "input",   "trace",
+                                           "attached", "removed", "feature", "picture"};
 
 ScenarioError Error(const Command& command, const std::string& message) {
     return ScenarioError{command.line, message};

@@ -105,12 +105,13 @@ constexpr std::array<char16_t, 32> kCp1252High = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-std::string Cp1252ToUtf8(const std::string& bytes) {
+// UTF-8 of a windows-1252 text, or of an ISO-8859-1 text (latin1: every byte its own code).
+std::string EightBitToUtf8(const std::string& bytes, bool latin1) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 4);
     for (const char byte : bytes) {
         const unsigned char c = static_cast<unsigned char>(byte);
-        const uint32_t value = (c >= 0x80 && c <= 0x9F) ? kCp1252High[c - 0x80] : c;
+        const uint32_t value = (!latin1 && c >= 0x80 && c <= 0x9F) ? kCp1252High[c - 0x80] : c;
         if (value < 0x80) {
             out += static_cast<char>(value);
         } else if (value < 0x800) {
@@ -191,8 +192,13 @@ bool HasControl(const char* text) {
 // Why an unescaped text (as written in the file) is not well-formed, or "". Every '&' must start
 // a reference to a legal character or to one of the five predefined entities; an entity that a
 // document type declares cannot be told from an undeclared one here, so with one any name goes.
-std::string CheckReferences(const std::string& text, bool declaredEntities) {
+// fault (when given) receives the index of the '&' of a fault.
+std::string CheckReferences(const std::string& text, bool declaredEntities,
+                            size_t* fault = nullptr) {
     for (size_t at = text.find('&'); at != std::string::npos; at = text.find('&', at + 1)) {
+        if (fault != nullptr) {
+            *fault = at;
+        }
         const size_t end = text.find(';', at);
         if (end == std::string::npos) {
             return "a '&' that starts no reference";
@@ -218,8 +224,9 @@ std::string CheckReferences(const std::string& text, bool declaredEntities) {
     return {};
 }
 
-// Why one node below the root, as written, is not well-formed, or "".
-std::string CheckNode(const pugi::xml_node& node, bool declaredEntities) {
+// Why one node below the root, as written, is not well-formed, or "". inner receives where in
+// a text's value the fault is.
+std::string CheckNode(const pugi::xml_node& node, bool declaredEntities, size_t& inner) {
     switch (node.type()) {
         case pugi::node_element:
             for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
@@ -241,17 +248,24 @@ std::string CheckNode(const pugi::xml_node& node, bool declaredEntities) {
             if (HasControl(node.value())) {
                 return "a control character in a text";
             }
-            if (std::strstr(node.value(), "]]>") != nullptr) {
+            if (const char* end = std::strstr(node.value(), "]]>")) {
+                inner = static_cast<size_t>(end - node.value());
                 return "a ']]>' in a text";
             }
-            return CheckReferences(node.value(), declaredEntities);
+            return CheckReferences(node.value(), declaredEntities, &inner);
         case pugi::node_cdata:
             return HasControl(node.value()) ? "a control character in a CDATA section" : "";
         case pugi::node_comment: {
             const std::string text = node.value();
-            const bool bad =
-                text.find("--") != std::string::npos || (!text.empty() && text.back() == '-');
-            return bad ? "a '--' in a comment" : "";
+            const size_t twice = text.find("--");
+            if (twice != std::string::npos) {
+                inner = twice;
+            } else if (!text.empty() && text.back() == '-') {
+                inner = text.size() - 1;
+            } else {
+                return {};
+            }
+            return "a '--' in a comment";
         }
         case pugi::node_declaration:
             return "an XML declaration that does not start the document";
@@ -264,14 +278,18 @@ std::string CheckNode(const pugi::xml_node& node, bool declaredEntities) {
 
 // pugixml parses leniently: it takes several root elements, text outside the root, stray '&',
 // undefined entities, repeated attributes and control characters, all of which MSXML refuses.
-// raw is the document parsed as a fragment without unescaping; this finds the first such fault.
-std::string CheckWellFormed(const pugi::xml_document& raw) {
+// raw is the document parsed as a fragment without unescaping; this finds the first such fault
+// and the node where it is (where stays null when the fault has no place).
+std::string CheckWellFormed(const pugi::xml_document& raw, pugi::xml_node& where, size_t& inner) {
     bool declaredEntities = false;
     int elements = 0;
     for (pugi::xml_node top = raw.first_child(); top; top = top.next_sibling()) {
+        where = top;
         switch (top.type()) {
             case pugi::node_element:
-                ++elements;
+                if (++elements > 1) {
+                    return "more than one root element";
+                }
                 break;
             case pugi::node_pcdata:
             case pugi::node_cdata:
@@ -287,22 +305,30 @@ std::string CheckWellFormed(const pugi::xml_document& raw) {
                 }
                 declaredEntities = true;
                 break;
+            case pugi::node_comment:
+                // Comments around the root are held to the same rules as those inside it.
+                if (std::string fault = CheckNode(top, declaredEntities, inner); !fault.empty()) {
+                    return fault;
+                }
+                break;
             default:
                 break;
         }
     }
+    where = pugi::xml_node();
     if (elements != 1) {
-        return elements == 0 ? "no root element" : "more than one root element";
+        return "no root element";
     }
     // Depth-first without recursion, so a deep document cannot exhaust the stack here.
     pugi::xml_node node = raw.document_element();
     int depth = 0;
     for (;;) {
-        std::string fault = CheckNode(node, declaredEntities);
+        std::string fault = CheckNode(node, declaredEntities, inner);
         if (fault.empty() && node.type() == pugi::node_element && depth >= kMaxDepth) {
             fault = "elements nested deeper than " + std::to_string(kMaxDepth);
         }
         if (!fault.empty()) {
+            where = node;
             return fault;
         }
         if (node.first_child()) {
@@ -331,6 +357,78 @@ void AppendText(const pugi::xml_node& node, std::string& text) {
     }
 }
 
+// The line (from 1) of the character at offset of a text: CR LF, CR and LF each end a line.
+uint32_t LineAt(std::string_view text, size_t offset) {
+    uint32_t line = 1;
+    offset = std::min(offset, text.size());
+    for (size_t i = 0; i < offset; ++i) {
+        if (text[i] == '\n') {
+            ++line;
+        } else if (text[i] == '\r') {
+            ++line;
+            if (i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+        }
+    }
+    return line;
+}
+
+// The line of a node of a document parsed from text, or of the character at inner of its value,
+// 0 when pugixml cannot place it.
+uint32_t LineOfNode(std::string_view text, const pugi::xml_node& node, size_t inner = 0) {
+    const ptrdiff_t offset = node ? node.offset_debug() : -1;
+    if (offset < 0) {
+        return 0;
+    }
+    const std::string_view value = node.type() == pugi::node_element ? "" : node.value();
+    return LineAt(text, static_cast<size_t>(offset)) + LineAt(value, inner) - 1;
+}
+
+// UTF-8 of a UTF-16 text (little- or big-endian, without its byte-order mark); false when it
+// holds an unpaired surrogate.
+bool Utf16ToUtf8(std::string_view bytes, bool bigEndian, std::string& out) {
+    out.clear();
+    const auto unit = [&](size_t i) {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        return static_cast<uint32_t>(bigEndian ? (a << 8) | b : (b << 8) | a);
+    };
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        uint32_t c = unit(i);
+        if (c >= 0xDC00 && c <= 0xDFFF) {
+            return false;
+        }
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 3 >= bytes.size()) {
+                return false;
+            }
+            const uint32_t next = unit(i + 2);
+            if (next < 0xDC00 || next > 0xDFFF) {
+                return false;
+            }
+            c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
+            i += 2;
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 // The document owns every node; a node handle is pugixml's node record.
@@ -345,10 +443,9 @@ struct XmlBackend {
         return CXmlNode(node ? node.internal_object() : nullptr);
     }
 
-    // With raw, the document is left as written (references, line ends and blanks in attributes as
-    // they are) for the event reader.
-    static XmlStatus Parse(CXmlDocument& document, const void* data, size_t size,
-                           pugi::xml_encoding encoding, bool raw = false) {
+    // Parses a UTF-8 text. With raw, the document is left as written (references, line ends and
+    // blanks in attributes as they are) for the event reader. A failure tells its line.
+    static XmlStatus Parse(CXmlDocument& document, std::string_view text, bool raw = false) {
         Document* doc = Doc(document);
         if (doc == nullptr) {
             return Failure(L"the parser was not created");
@@ -361,39 +458,55 @@ struct XmlBackend {
         // The event reader also sees line ends and attribute blanks as written.
         constexpr unsigned kEventOptions =
             kRawOptions & ~(pugi::parse_eol | pugi::parse_wconv_attribute);
-        pugi::xml_parse_result result =
-            doc->doc.load_buffer(data, size, raw ? kEventOptions : kRawOptions, encoding);
+        pugi::xml_parse_result result = doc->doc.load_buffer(
+            text.data(), text.size(), raw ? kEventOptions : kRawOptions, pugi::encoding_utf8);
         if (result) {
-            const std::string fault = CheckWellFormed(doc->doc);
+            pugi::xml_node where;
+            size_t inner = 0;
+            const std::string fault = CheckWellFormed(doc->doc, where, inner);
             if (!fault.empty()) {
+                XmlStatus failure = Failure(ToWide(fault.c_str()));
+                failure.line = LineOfNode(text, where, inner);
                 doc->Reset();
-                return Failure(ToWide(fault.c_str()));
+                return failure;
             }
             if (raw) {
                 return {};
             }
-            result = doc->doc.load_buffer(data, size, kParseOptions, encoding);
+            result =
+                doc->doc.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
         }
         if (!result) {
             doc->Reset();
-            return Failure(ToWide(result.description()) + L" at offset " +
-                           std::to_wstring(result.offset));
+            XmlStatus failure = Failure(ToWide(result.description()) + L" at offset " +
+                                        std::to_wstring(result.offset));
+            failure.line = LineAt(text, static_cast<size_t>(std::max<ptrdiff_t>(result.offset, 0)));
+            return failure;
         }
         return {};
     }
 
-    // Settles the encoding of a file's bytes as MSXML would, then parses.
+    // Settles the encoding of a file's bytes as MSXML would, turns them into the UTF-8 text that
+    // is then parsed (so the caller can place nodes in it), and parses.
     static XmlStatus ParseBytes(CXmlDocument& document, std::string& bytes, bool raw = false) {
-        if (StartsWith(bytes, {0xFF, 0xFE}) || StartsWith(bytes, {0xFE, 0xFF}) ||
-            StartsWith(bytes, {0x3C, 0x00, 0x3F, 0x00}) ||
-            StartsWith(bytes, {0x00, 0x3C, 0x00, 0x3F})) {
+        const bool littleEndian =
+            StartsWith(bytes, {0xFF, 0xFE}) || StartsWith(bytes, {0x3C, 0x00, 0x3F, 0x00});
+        const bool bigEndian =
+            StartsWith(bytes, {0xFE, 0xFF}) || StartsWith(bytes, {0x00, 0x3C, 0x00, 0x3F});
+        if (littleEndian || bigEndian) {
             // pugixml's strings end at a NUL, which would hide the rest of a text.
             for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
                 if (bytes[i] == '\0' && bytes[i + 1] == '\0') {
                     return Failure(L"a NUL character in the text");
                 }
             }
-            return Parse(document, bytes.data(), bytes.size(), pugi::encoding_auto, raw);
+            const bool mark = StartsWith(bytes, {0xFF, 0xFE}) || StartsWith(bytes, {0xFE, 0xFF});
+            std::string utf8;
+            if (!Utf16ToUtf8(std::string_view(bytes).substr(mark ? 2 : 0), bigEndian, utf8)) {
+                return Failure(L"the text is not valid UTF-16");
+            }
+            bytes = std::move(utf8);
+            return Parse(document, bytes, raw);
         }
         if (bytes.find('\0') != std::string::npos) {
             return Failure(L"a NUL character in the text");
@@ -403,7 +516,7 @@ struct XmlBackend {
                         bytes.size() - 3)) {
                 return Failure(L"the text is not valid UTF-8");
             }
-            return Parse(document, bytes.data(), bytes.size(), pugi::encoding_utf8, raw);
+            return Parse(document, bytes, raw);
         }
         const std::string encoding = DeclaredEncoding(bytes);
         if (encoding.empty() || encoding == "utf-8" || encoding == "utf8" ||
@@ -411,15 +524,15 @@ struct XmlBackend {
             if (!IsUtf8(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size())) {
                 return Failure(L"the text is not valid UTF-8");
             }
-            return Parse(document, bytes.data(), bytes.size(), pugi::encoding_utf8, raw);
+            return Parse(document, bytes, raw);
         }
-        if (encoding == "iso-8859-1" || encoding == "iso_8859-1" || encoding == "latin1" ||
-            encoding == "latin-1" || encoding == "l1" || encoding == "iso8859-1") {
-            return Parse(document, bytes.data(), bytes.size(), pugi::encoding_latin1, raw);
-        }
-        if (encoding == "windows-1252" || encoding == "cp1252" || encoding == "x-cp1252") {
-            const std::string utf8 = Cp1252ToUtf8(bytes);
-            return Parse(document, utf8.data(), utf8.size(), pugi::encoding_utf8, raw);
+        const bool latin1 = encoding == "iso-8859-1" || encoding == "iso_8859-1" ||
+                            encoding == "latin1" || encoding == "latin-1" || encoding == "l1" ||
+                            encoding == "iso8859-1";
+        if (latin1 || encoding == "windows-1252" || encoding == "cp1252" ||
+            encoding == "x-cp1252") {
+            bytes = EightBitToUtf8(bytes, latin1);
+            return Parse(document, bytes, raw);
         }
         return Failure(L"the encoding " + ToWide(encoding.c_str()) + L" is not supported");
     }
@@ -614,7 +727,7 @@ XmlStatus CXmlDocument::LoadText(std::wstring_view text) {
         return Failure(L"a NUL character in the text");
     }
     const std::string utf8 = ToUtf8(text);
-    return XmlBackend::Parse(*this, utf8.data(), utf8.size(), pugi::encoding_utf8);
+    return XmlBackend::Parse(*this, utf8);
 }
 
 XmlStatus CXmlDocument::Save(std::wstring_view path) const {
@@ -855,8 +968,47 @@ private:
     std::vector<std::pair<std::string, int>> declared_;
 };
 
+// Finds the lines on which the start tags of a document's elements end, visiting them in
+// document order (their offsets only grow).
+class CStartLines {
+public:
+    explicit CStartLines(std::string_view text) : text_(text) {}
+
+    uint32_t Of(const pugi::xml_node& element) {
+        const ptrdiff_t name = element.offset_debug();
+        if (name < 0 || static_cast<size_t>(name) < at_) {
+            return 0;
+        }
+        // The tag ends at the first '>' outside a quoted attribute value.
+        size_t end = static_cast<size_t>(name);
+        char quote = 0;
+        for (; end < text_.size(); ++end) {
+            const char c = text_[end];
+            if (quote != 0) {
+                quote = c == quote ? 0 : quote;
+            } else if (c == '"' || c == '\'') {
+                quote = c;
+            } else if (c == '>') {
+                break;
+            }
+        }
+        for (; at_ < end && at_ < text_.size(); ++at_) {
+            if (text_[at_] == '\n' ||
+                (text_[at_] == '\r' && (at_ + 1 >= text_.size() || text_[at_ + 1] != '\n'))) {
+                ++line_;
+            }
+        }
+        return line_;
+    }
+
+private:
+    std::string_view text_;
+    size_t at_ = 0;
+    uint32_t line_ = 1;
+};
+
 XmlStatus SendElementStart(const pugi::xml_node& element, const CPrefixScope& prefixes,
-                           IXmlEventSink& sink) {
+                           CStartLines& lines, IXmlEventSink& sink) {
     const std::string_view qualified = element.name();
     if (!prefixes.Known(Prefix(qualified))) {
         return Failure(L"the namespace prefix of " + ToWide(element.name()) + L" is not defined");
@@ -878,6 +1030,9 @@ XmlStatus SendElementStart(const pugi::xml_node& element, const CPrefixScope& pr
         attributes.push_back(XmlAttribute{texts[i], texts[i + 1]});
     }
     const std::wstring name = ToWide(std::string(LocalName(qualified)).c_str());
+    if (const uint32_t line = lines.Of(element); line != 0) {
+        sink.StartLine(line);
+    }
     if (!sink.StartElement(name, attributes.data(), attributes.size())) {
         return Failure(L"the reading was stopped");
     }
@@ -905,10 +1060,11 @@ XmlStatus ReadXmlEvents(std::string_view bytes, IXmlEventSink& sink) {
     }
     // Depth-first without recursion; the well-formedness check bounded the depth.
     CPrefixScope prefixes;
+    CStartLines lines(copy);
     pugi::xml_node node = raw.document_element();
     int depth = 0;
     prefixes.Enter(node, depth);
-    status = SendElementStart(node, prefixes, sink);
+    status = SendElementStart(node, prefixes, lines, sink);
     if (!status) {
         return status;
     }
@@ -920,7 +1076,7 @@ XmlStatus ReadXmlEvents(std::string_view bytes, IXmlEventSink& sink) {
                 case pugi::node_element:
                     ++depth;
                     prefixes.Enter(child, depth);
-                    status = SendElementStart(child, prefixes, sink);
+                    status = SendElementStart(child, prefixes, lines, sink);
                     if (!status) {
                         return status;
                     }

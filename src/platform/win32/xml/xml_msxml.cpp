@@ -199,8 +199,8 @@ struct XmlBackend {
     // Takes over one reference.
     static CXmlNode Adopt(IXMLDOMNode* node) { return CXmlNode(node); }
 
-    // Why the last load failed, from the document's parse error.
-    static std::wstring ParseErrorText(IXMLDOMDocument2* doc) {
+    // Why the last load failed, from the document's parse error; line receives where.
+    static std::wstring ParseErrorText(IXMLDOMDocument2* doc, uint32_t& errorLine) {
         CComRef<IXMLDOMParseError> error;
         if (FAILED(doc->get_parseError(error.Out())) || !error) {
             return L"the document did not load";
@@ -218,6 +218,7 @@ struct XmlBackend {
         if (text.empty()) {
             text = L"the document did not load";
         }
+        errorLine = line > 0 ? static_cast<uint32_t>(line) : 0;
         return text + L" at line " + std::to_wstring(line) + L", column " + std::to_wstring(column);
     }
 
@@ -232,7 +233,10 @@ struct XmlBackend {
         if (FAILED(result)) {
             return Failure(ErrorText(result), static_cast<uint32_t>(result));
         }
-        return Failure(ParseErrorText(doc));
+        uint32_t line = 0;
+        XmlStatus failure = Failure(ParseErrorText(doc, line));
+        failure.line = line;
+        return failure;
     }
 };
 
@@ -484,7 +488,19 @@ XmlStatus CXmlDocument::LoadFile(std::wstring_view path) {
     ::SafeArrayUnaccessData(array);
     VARIANT_BOOL loaded = VARIANT_FALSE;
     const HRESULT result = document->doc->load(source.Get(), &loaded);
-    return XmlBackend::Finish(document->doc, result, loaded);
+    XmlStatus status = XmlBackend::Finish(document->doc, result, loaded);
+    if (!status && status.line == 0) {
+        // Some MSXML builds leave the parse error's line out; the SAX reader tells it.
+        struct CNoSink : IXmlEventSink {
+            bool StartElement(std::wstring_view, const XmlAttribute*, size_t) override {
+                return true;
+            }
+            bool EndElement() override { return true; }
+            bool Characters(std::wstring_view) override { return true; }
+        } sink;
+        status.line = ReadXmlEvents(bytes, sink).line;
+    }
+    return status;
 }
 
 XmlStatus CXmlDocument::LoadText(std::wstring_view text) {
@@ -581,7 +597,11 @@ constexpr GUID kIidSaxErrorHandler = {
 class CSaxContentHandler : public ISAXContentHandler {
 public:
     explicit CSaxContentHandler(IXmlEventSink& sink) : sink_(sink) {}
-    virtual ~CSaxContentHandler() = default;
+    virtual ~CSaxContentHandler() {
+        if (locator_ != nullptr) {
+            locator_->Release();
+        }
+    }
 
     HRESULT WINAPI QueryInterface(REFIID iid, void** object) override {
         if (object == nullptr) {
@@ -603,7 +623,16 @@ public:
         }
         return static_cast<ULONG>(count);
     }
-    HRESULT WINAPI putDocumentLocator(ISAXLocator*) override { return S_OK; }
+    HRESULT WINAPI putDocumentLocator(ISAXLocator* locator) override {
+        if (locator != nullptr) {
+            locator->AddRef();
+        }
+        if (locator_ != nullptr) {
+            locator_->Release();
+        }
+        locator_ = locator;
+        return S_OK;
+    }
     HRESULT WINAPI startDocument() override { return S_OK; }
     HRESULT WINAPI endDocument() override { return S_OK; }
     HRESULT WINAPI startPrefixMapping(const wchar_t*, int, const wchar_t*, int) override {
@@ -633,6 +662,11 @@ public:
                 }
             }
         }
+        // The locator stands where the start tag ends.
+        int line = 0;
+        if (locator_ != nullptr && SUCCEEDED(locator_->getLineNumber(&line)) && line > 0) {
+            sink_.StartLine(static_cast<uint32_t>(line));
+        }
         return Result(sink_.StartElement(View(localName, localLength), attributes_.data(),
                                          attributes_.size()));
     }
@@ -661,6 +695,7 @@ private:
 
     LONG count_ = 1;
     IXmlEventSink& sink_;
+    ISAXLocator* locator_ = nullptr;  // held while the reader reads
     std::vector<XmlAttribute> attributes_;
 };
 
@@ -700,6 +735,7 @@ public:
     HRESULT WINAPI ignorableWarning(ISAXLocator*, const wchar_t*, HRESULT) override { return S_OK; }
 
     const std::wstring& Message() const { return message_; }
+    uint32_t Line() const { return line_; }
 
 private:
     void Keep(ISAXLocator* locator, const wchar_t* message) {
@@ -716,11 +752,13 @@ private:
             SUCCEEDED(locator->getColumnNumber(&column))) {
             message_ +=
                 L" at line " + std::to_wstring(line) + L", column " + std::to_wstring(column);
+            line_ = line > 0 ? static_cast<uint32_t>(line) : 0;
         }
     }
 
     LONG count_ = 1;
     std::wstring message_;
+    uint32_t line_ = 0;
 };
 
 // Balances the COM set-up of one read on the calling thread.
@@ -800,7 +838,9 @@ XmlStatus ReadXmlEvents(std::string_view bytes, IXmlEventSink& sink) {
         const std::wstring message = errors->Message().empty()
                                          ? L"the document did not parse: " + Hex(result)
                                          : errors->Message();
-        return Failure(message, static_cast<uint32_t>(result));
+        XmlStatus failure = Failure(message, static_cast<uint32_t>(result));
+        failure.line = errors->Line();
+        return failure;
     }
     return {};
 }

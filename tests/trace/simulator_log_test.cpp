@@ -1,0 +1,134 @@
+// Failures in the simulator's log: which messages reach it, when, in which form, and the limit
+// per message format.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/virtual/virtual_platform.h"
+#include "test_support.h"
+#include "trace/simulator_log.h"
+#include "trace/trace.h"
+#include "vsim/vsim.h"
+
+using namespace XPL;
+
+namespace {
+
+class SimulatorLogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        VIRTUAL::ResetPlatform();
+        VSIM::Reset();
+        CSimulatorLog::Get().Reset();
+    }
+    void TearDown() override {
+        CSimulatorLog::Get().Reset();
+        VIRTUAL::ResetPlatform();
+        VSIM::Reset();
+    }
+    static std::vector<std::string> Flushed() {
+        CSimulatorLog::Get().Flush();
+        return TEST::TakeJournal();
+    }
+};
+
+struct SelectionCase {
+    const char* name;
+    bool traceEnabled;
+    int level;
+    int kind;
+    bool logged;
+};
+
+class SimulatorLogSelectionTest : public SimulatorLogTest,
+                                  public ::testing::WithParamInterface<SelectionCase> {};
+
+TEST_P(SimulatorLogSelectionTest, OnlyFailureMessagesReachTheLogWhateverTheController) {
+    const SelectionCase& c = GetParam();
+    if (c.traceEnabled) {
+        VIRTUAL::EnableTrace(3, 0xFFF);
+    }
+    TraceWrite(c.level, TRACEKW::kLamp, c.kind, L"Failed in probing %d", 7);
+    const std::vector<std::string> expected =
+        c.logged ? std::vector<std::string>{"log \"XVarlenSkydeck: Failed in probing 7\""}
+                 : std::vector<std::string>{};
+    EXPECT_EQ(Flushed(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Levels, SimulatorLogSelectionTest,
+    ::testing::Values(SelectionCase{"FailureTraceOff", false, 1, kTraceMessage, true},
+                      SelectionCase{"FailureTraceOn", true, 1, kTraceMessage, true},
+                      SelectionCase{"Notice", true, 2, kTraceMessage, false},
+                      SelectionCase{"Detail", true, 3, kTraceMessage, false},
+                      SelectionCase{"EntryLineAtLevelOne", true, 1, kTraceEntry, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SimulatorLogTest, LinesWaitForTheFlushAndEndWithALineEnd) {
+    TraceWrite(kTraceFailure, TRACEKW::kShell, kTraceMessage, L"first");
+    EXPECT_TRUE(VSIM::Journal().empty());
+    CSimulatorLog::Get().Flush();
+    ASSERT_EQ(VSIM::Journal().size(), 1u);
+    EXPECT_EQ(VSIM::Journal()[0].text, "XVarlenSkydeck: first\n");
+    VSIM::ClearJournal();
+    CSimulatorLog::Get().Flush();
+    EXPECT_TRUE(VSIM::Journal().empty());
+}
+
+TEST_F(SimulatorLogTest, EachFormatIsWrittenTenTimesThenSuppressedOnce) {
+    for (int i = 1; i <= 14; ++i) {
+        TraceWrite(kTraceFailure, TRACEKW::kLamp, kTraceMessage, L"It's an invalid color %s",
+                   std::to_wstring(i));
+        if (i == 3) {
+            TraceWrite(kTraceFailure, TRACEKW::kLamp, kTraceMessage, L"It's an invalid tag %s",
+                       L"Color");
+        }
+    }
+    std::vector<std::string> expected;
+    for (int i = 1; i <= 10; ++i) {
+        expected.push_back("log \"XVarlenSkydeck: It's an invalid color " + std::to_string(i) +
+                           "\"");
+        if (i == 3) {
+            expected.push_back("log \"XVarlenSkydeck: It's an invalid tag Color\"");
+        }
+    }
+    expected.push_back(
+        "log \"XVarlenSkydeck: further messages like \\\"It's an invalid color %s\\\" are "
+        "suppressed\"");
+    EXPECT_EQ(Flushed(), expected);
+
+    // A new run counts afresh.
+    CSimulatorLog::Get().Reset();
+    TraceWrite(kTraceFailure, TRACEKW::kLamp, kTraceMessage, L"It's an invalid color %s", L"x");
+    EXPECT_EQ(Flushed(),
+              std::vector<std::string>{"log \"XVarlenSkydeck: It's an invalid color x\""});
+}
+
+TEST_F(SimulatorLogTest, MessagesOfOtherThreadsWaitForTheSimulatorsThread) {
+    std::thread writer([] {
+        TraceWrite(kTraceFailure, TRACEKW::kScreen, kTraceMessage, L"Failed on %s", L"I/O");
+    });
+    writer.join();
+    EXPECT_TRUE(VSIM::Journal().empty());
+    EXPECT_EQ(Flushed(), std::vector<std::string>{"log \"XVarlenSkydeck: Failed on I/O\""});
+}
+
+TEST_F(SimulatorLogTest, TextsReachTheLogAsUtf8) {
+    TraceWrite(kTraceFailure, TRACEKW::kLamp, kTraceMessage, L"Failed in loading %s",
+               L"C:\\Users\\J\u00F6rg\\\u6587.xml");
+    EXPECT_EQ(Flushed(), std::vector<std::string>{"log \"XVarlenSkydeck: Failed in loading "
+                                                  "C:\\\\Users\\\\J\\xC3\\xB6rg\\\\\\xE6\\x96\\x87."
+                                                  "xml\""});
+}
+
+TEST_F(SimulatorLogTest, LinesBeyondTheWaitingBoundAreDropped) {
+    for (size_t i = 0; i < CSimulatorLog::kMostWaiting + 10; ++i) {
+        TraceWrite(kTraceFailure, TRACEKW::kLamp, kTraceMessage,
+                   std::wstring(L"format " + std::to_wstring(i)).c_str());
+    }
+    EXPECT_EQ(Flushed().size(), CSimulatorLog::kMostWaiting);
+}
+
+}  // namespace

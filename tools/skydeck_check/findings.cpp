@@ -1,0 +1,114 @@
+#include "findings.h"
+
+#include <algorithm>
+#include <map>
+
+namespace XPL::CHECKTOOL {
+
+void CFindings::Reading(const std::string& file) {
+    if (std::find(files_.begin(), files_.end(), file) == files_.end()) {
+        files_.push_back(file);
+    }
+}
+
+void CFindings::Add(const std::string& file, uint32_t line, Severity severity, std::wstring text) {
+    Reading(file);
+    errors_ += severity == Severity::Error ? 1 : 0;
+    warnings_ += severity == Severity::Warning ? 1 : 0;
+    findings_.push_back(Finding{file, line, severity, std::move(text)});
+}
+
+std::string CFindings::Format(const Finding& finding) {
+    static constexpr const char* kSeverities[] = {"error", "warning", "note"};
+    std::string line = finding.file + ":";
+    if (finding.line != 0) {
+        line += std::to_string(finding.line) + ":";
+    }
+    line += " ";
+    line += kSeverities[static_cast<size_t>(finding.severity)];
+    line += ": " + Narrow(finding.text);
+    return line;
+}
+
+void CFindings::Print(std::ostream& out) const {
+    std::map<std::string, size_t> fileOrder;
+    for (const std::string& file : files_) {
+        fileOrder.emplace(file, fileOrder.size());
+    }
+    std::vector<const Finding*> sorted;
+    for (const Finding& finding : findings_) {
+        sorted.push_back(&finding);
+    }
+    std::stable_sort(sorted.begin(), sorted.end(), [&](const Finding* a, const Finding* b) {
+        const size_t fa = fileOrder[a->file];
+        const size_t fb = fileOrder[b->file];
+        return fa != fb ? fa < fb : a->line < b->line;
+    });
+    for (const Finding* finding : sorted) {
+        out << Format(*finding) << "\n";
+    }
+    out << errors_ << (errors_ == 1 ? " error, " : " errors, ") << warnings_
+        << (warnings_ == 1 ? " warning" : " warnings") << "\n";
+}
+
+std::string Narrow(const std::wstring& text) {
+    std::string narrow;
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint32_t c = static_cast<uint32_t>(text[i]);
+        // Pairs of surrogates, where wchar_t has 16 bits, make one character.
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
+            const uint32_t next = static_cast<uint32_t>(text[i + 1]);
+            if (next >= 0xDC00 && next <= 0xDFFF) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
+                ++i;
+            }
+        }
+        if (c < 0x80) {
+            narrow += static_cast<char>(c);
+        } else if (c < 0x800) {
+            narrow += static_cast<char>(0xC0 | (c >> 6));
+            narrow += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            narrow += static_cast<char>(0xE0 | (c >> 12));
+            narrow += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            narrow += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            narrow += static_cast<char>(0xF0 | ((c >> 18) & 0x07));
+            narrow += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            narrow += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            narrow += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return narrow;
+}
+
+std::wstring Widen(const std::string& text) {
+    std::wstring wide;
+    size_t i = 0;
+    while (i < text.size()) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const size_t extra = c >= 0xF8 ? 0 : c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+        bool valid = c < 0x80 || extra > 0;
+        uint32_t value = extra > 0 ? c & (0x3Fu >> extra) : c;
+        for (size_t k = 1; valid && k <= extra; ++k) {
+            valid = i + k < text.size() && (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+            value = (value << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        }
+        if (!valid) {
+            wide += static_cast<wchar_t>(c);
+            ++i;
+            continue;
+        }
+        if (sizeof(wchar_t) == 2 && value >= 0x10000) {
+            value -= 0x10000;
+            wide += static_cast<wchar_t>(0xD800 + (value >> 10));
+            wide += static_cast<wchar_t>(0xDC00 + (value & 0x3FF));
+        } else {
+            wide += static_cast<wchar_t>(value);
+        }
+        i += extra + 1;
+    }
+    return wide;
+}
+
+}  // namespace XPL::CHECKTOOL

@@ -1,0 +1,244 @@
+#include "lens_check.h"
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+#include "panels/lamp_panel.h"
+#include "platform/xml.h"
+#include "spelling.h"
+#include "xml_lines.h"
+
+namespace XPL::CHECKTOOL {
+
+namespace {
+
+using Panel = CLampPanel;
+
+// One Lense as the panel read it, with its place.
+struct Binding {
+    std::wstring tile;
+    uint32_t line = 0;
+    int32_t lens = -1;  // -1 when it lights no lens
+};
+
+std::vector<std::wstring> Names(const auto& list) {
+    std::vector<std::wstring> names;
+    for (const auto& entry : list) {
+        if constexpr (requires { entry.name; }) {
+            names.emplace_back(entry.name);
+        } else {
+            names.emplace_back(entry);
+        }
+    }
+    return names;
+}
+
+// The place of a tile in the frame's writing order, and whether two tiles are written in the same
+// frame for some engine count.
+size_t WriteRank(const std::wstring& tile) {
+    for (size_t i = 0; i < Panel::kWriteOrder.size(); ++i) {
+        if (tile == Panel::kWriteOrder[i].name) {
+            return i;
+        }
+    }
+    return Panel::kWriteOrder.size();
+}
+
+bool WrittenTogether(size_t a, size_t b) {
+    const uint8_t ea = Panel::kWriteOrder[a].engines;
+    const uint8_t eb = Panel::kWriteOrder[b].engines;
+    return ea == Panel::kAnyEngineCount || eb == Panel::kAnyEngineCount || (ea & eb) != 0;
+}
+
+std::wstring Quote(const std::wstring& text) {
+    return L"\"" + text + L"\"";
+}
+
+}  // namespace
+
+void CLensCheck::Check(const std::filesystem::path& file, const std::string& shown) {
+    PLATFORM::CXmlDocument document;
+    if (const PLATFORM::XmlStatus created = document.Create(); !created) {
+        findings_.Error(shown, 0, L"the XML reader cannot be made: " + created.message);
+        return;
+    }
+    if (const PLATFORM::XmlStatus loaded = document.LoadFile(file.wstring()); !loaded) {
+        findings_.Error(
+            shown, loaded.line,
+            L"the file does not read as XML, so every lens stays dark: " + loaded.message);
+        return;
+    }
+    CXmlLines lines;
+    lines.Read(file, document);
+    const auto lineOf = [&](const PLATFORM::CXmlNode& node, uint32_t fallback = 0) {
+        const uint32_t line = lines.LineOf(node);
+        return line != 0 ? line : fallback;
+    };
+
+    std::vector<PLATFORM::CXmlNode> programmings;
+    document.SelectNodes(Panel::kProgrammingXPath, programmings);
+    std::vector<PLATFORM::CXmlNode> strays;
+    document.SelectNodes(L"//LampProgramming[not(parent::Lamp)]", strays);
+    for (const PLATFORM::CXmlNode& stray : strays) {
+        findings_.Error(shown, lineOf(stray),
+                        L"a LampProgramming outside a Lamp element is not read");
+    }
+    if (programmings.empty()) {
+        const PLATFORM::CXmlNode root = document.DocumentElement();
+        findings_.Error(shown, lineOf(root),
+                        L"no LampProgramming inside a Lamp element (the root element is " +
+                            root.Name() + L"): the file programs no panel");
+        return;
+    }
+
+    const std::vector<std::wstring> tiles = Names(Panel::kTileNames);
+    const std::vector<std::wstring> colours = Names(Panel::kColourNames);
+    const std::vector<std::wstring> parts = {L"Id", L"Colour", L"Assignment"};
+    // Per serial number: where its first programming starts, and the final binding of each tile.
+    std::map<std::wstring, uint32_t> firstLine;
+    std::map<std::wstring, std::map<std::wstring, Binding>> bound;
+    std::vector<std::wstring> serials;
+    std::map<std::wstring, size_t> lensCount;
+
+    for (const PLATFORM::CXmlNode& programming : programmings) {
+        const uint32_t programmingLine = lineOf(programming);
+        const std::optional<std::wstring> serial = programming.GetAttribute(L"Id");
+        if (!serial) {
+            findings_.Error(shown, programmingLine,
+                            L"a LampProgramming without Id (the panel's serial number) programs "
+                            L"no panel");
+            continue;
+        }
+        if (const auto [first, inserted] = firstLine.emplace(*serial, programmingLine); inserted) {
+            serials.push_back(*serial);
+        } else {
+            findings_.Warning(shown, programmingLine,
+                              L"serial number " + Quote(*serial) +
+                                  L" is programmed again (first at line " +
+                                  std::to_wstring(first->second) +
+                                  L"): the Lense elements of both apply, later ones winning");
+        }
+        for (const PLATFORM::CXmlNode& child : programming.Children()) {
+            if (child.Type() == PLATFORM::XmlNodeType::Element && child.Name() != L"Lense") {
+                findings_.Warning(shown, lineOf(child, programmingLine),
+                                  L"the element " + child.Name() +
+                                      L" is not read: a LampProgramming holds Lense elements");
+            }
+        }
+        std::vector<PLATFORM::CXmlNode> lenses;
+        programming.SelectNodes(Panel::kLenseXPath, lenses);
+        for (const PLATFORM::CXmlNode& lense : lenses) {
+            const uint32_t lenseLine = lineOf(lense, programmingLine);
+            const Panel::LenseReading reading = Panel::ReadLense(
+                lense, [&](Panel::LenseFault fault, const PLATFORM::CXmlNode& child,
+                           const std::wstring& text) {
+                    const uint32_t line = lineOf(child, lenseLine);
+                    if (fault == Panel::LenseFault::InvalidColour) {
+                        const auto same = std::find_if(
+                            colours.begin(), colours.end(),
+                            [&](const auto& name) { return SameIgnoringCase(name, text); });
+                        findings_.Error(
+                            shown, line,
+                            L"the colour " + Quote(text) + L" is not read: colours are " +
+                                (same != colours.end() ? L"spelled exactly " + Quote(*same)
+                                                       : std::wstring(L"Green, Red or Amber")));
+                    } else if (fault == Panel::LenseFault::InvalidLens) {
+                        findings_.Error(shown, line,
+                                        L"lens " + Quote(text) +
+                                            L" does not exist: lenses are 0 to 23 (-1 for none)");
+                    } else if (text == L"#comment") {
+                        findings_.Warning(shown, line,
+                                          L"a comment inside a Lense is reported by the plug-in "
+                                          L"as an invalid element; put it outside");
+                    } else if (child.Type() != PLATFORM::XmlNodeType::Element) {
+                        findings_.Error(shown, line, L"text directly inside a Lense is not read");
+                    } else {
+                        const std::wstring closest = ClosestName(text, parts);
+                        findings_.Error(shown, line,
+                                        L"the element " + text +
+                                            L" is not read: a Lense holds Id, Colour and "
+                                            L"Assignment (did you mean " +
+                                            closest + L"?)");
+                    }
+                });
+            if (!reading.hasId) {
+                findings_.Error(shown, lenseLine, L"a Lense without Id programs nothing");
+                continue;
+            }
+            if (std::find(tiles.begin(), tiles.end(), reading.name) == tiles.end()) {
+                findings_.Error(shown, lenseLine,
+                                L"the condition " + Quote(reading.name) +
+                                    L" is unknown, so the Lense programs nothing; the closest "
+                                    L"known one is " +
+                                    Quote(ClosestName(reading.name, tiles)));
+                continue;
+            }
+            if (!reading.hasColour) {
+                findings_.Error(shown, lenseLine,
+                                L"a Lense without Colour lights no lens: " + reading.name +
+                                    L" stays unprogrammed");
+            }
+            if (!reading.hasAssignment) {
+                findings_.Error(shown, lenseLine,
+                                L"a Lense without Assignment lights no lens: " + reading.name +
+                                    L" stays unprogrammed");
+            }
+            auto& tilesOfSerial = bound[*serial];
+            if (const auto earlier = tilesOfSerial.find(reading.name);
+                earlier != tilesOfSerial.end()) {
+                findings_.Warning(shown, lenseLine,
+                                  reading.name +
+                                      L" is programmed again: this Lense replaces "
+                                      L"the one at line " +
+                                      std::to_wstring(earlier->second.line));
+            }
+            const bool lights = reading.colour != Panel::kUnprogrammed && reading.lens >= 0;
+            tilesOfSerial[reading.name] =
+                Binding{reading.name, lenseLine, lights ? reading.lens : -1};
+        }
+    }
+
+    // Tiles that share a lens: in a frame written together, the later one decides the lens.
+    for (const auto& [serial, tilesOfSerial] : bound) {
+        std::map<int32_t, std::vector<const Binding*>> byLens;
+        for (const auto& [tile, binding] : tilesOfSerial) {
+            if (binding.lens >= 0) {
+                byLens[binding.lens].push_back(&binding);
+            }
+        }
+        size_t programmed = 0;
+        for (auto& [lens, sharing] : byLens) {
+            programmed += sharing.size();
+            std::sort(sharing.begin(), sharing.end(), [](const Binding* a, const Binding* b) {
+                return WriteRank(a->tile) < WriteRank(b->tile);
+            });
+            for (size_t i = 0; i < sharing.size(); ++i) {
+                const Binding* decider = nullptr;
+                for (size_t k = i + 1; k < sharing.size(); ++k) {
+                    if (WrittenTogether(WriteRank(sharing[i]->tile), WriteRank(sharing[k]->tile))) {
+                        decider = sharing[k];
+                    }
+                }
+                if (decider != nullptr) {
+                    findings_.Warning(shown, sharing[i]->line,
+                                      L"lens " + std::to_wstring(lens) +
+                                          L" is also programmed for " + decider->tile + L" (line " +
+                                          std::to_wstring(decider->line) +
+                                          L"), which the plug-in writes later in each frame: " +
+                                          decider->tile + L" decides the lens, lit or dark, so " +
+                                          sharing[i]->tile + L" does not show");
+                }
+            }
+        }
+        lensCount[serial] = programmed;
+    }
+    for (const std::wstring& serial : serials) {
+        findings_.Note(shown, firstLine[serial],
+                       L"programs the lamp panel with serial number " + Quote(serial) + L": " +
+                           std::to_wstring(lensCount[serial]) +
+                           (lensCount[serial] == 1 ? L" lens" : L" lenses"));
+    }
+}
+
+}  // namespace XPL::CHECKTOOL

@@ -1,0 +1,27 @@
+// Checks the lens programming file "LampProgramming.xml" with the lamp panel's own reading of
+// it: what the plug-in would report and skip (misspelt colours, unknown elements, lenses out of
+// range), what it silently ignores (unknown conditions, incomplete Lense elements, programming
+// outside a Lamp element or without a serial number), and programming that is overridden (a
+// condition programmed twice, conditions sharing a lens). Notes list the serial numbers the
+// file programs.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "findings.h"
+
+namespace XPL::CHECKTOOL {
+
+class CLensCheck {
+public:
+    explicit CLensCheck(CFindings& findings) : findings_(findings) {}
+
+    // file must exist; shown names it in the findings.
+    void Check(const std::filesystem::path& file, const std::string& shown);
+
+private:
+    CFindings& findings_;
+};
+
+}  // namespace XPL::CHECKTOOL
