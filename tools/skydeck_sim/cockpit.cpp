@@ -537,6 +537,9 @@ void CCockpit::StartPlugin() {
     char signature[256] = {};
     char description[256] = {};
     started = XPluginStart(name, signature, description) == 1;
+    // The watch thread traces its loop's start after the plug-in's start has returned: the
+    // journal holds those lines before the scenario goes on.
+    VIRTUAL::AwaitWatchesSettled();
     if (started) {
         enabled = XPluginEnable() == 1;
         AwaitScreenThreads();

@@ -34,10 +34,12 @@ struct WatchState {
     // Guarded by the bus mutex.
     std::thread::id thread;
     std::deque<Notice> queue;
-    uint64_t raised = 0;   // sequence number of the last notice queued
-    uint64_t handled = 0;  // sequence number of the last notice handled
-    bool quit = false;     // asked to quit
-    bool ended = false;    // no longer serving notices (or never did: no window)
+    // Sequence numbers of the last notice queued and handled; the window's creation counts as
+    // notice 1, handled once the thread has entered its loop.
+    uint64_t raised = 1;
+    uint64_t handled = 0;
+    bool quit = false;   // asked to quit
+    bool ended = false;  // no longer serving notices (or never did: no window)
 };
 
 namespace {
@@ -81,6 +83,8 @@ void WatchThread(std::shared_ptr<WatchState> watch) {
     sink.OnMessageLoop(window);
 
     std::unique_lock lock(bus.mutex);
+    watch->handled = 1;
+    bus.changed.notify_all();
     for (;;) {
         bus.changed.wait(lock, [&] { return watch->quit || !watch->queue.empty(); });
         if (watch->quit) {
@@ -173,6 +177,16 @@ void SetWatchHangs(bool hangs) {
 void SetNotificationFails(bool fails) {
     std::lock_guard lock(TheBus().mutex);
     TheBus().notificationFails = fails;
+}
+
+void AwaitWatchesSettled() {
+    Bus& bus = TheBus();
+    std::unique_lock lock(bus.mutex);
+    bus.changed.wait(lock, [&] {
+        return std::all_of(bus.watches.begin(), bus.watches.end(), [](const auto& watch) {
+            return watch->ended || watch->handled >= watch->raised;
+        });
+    });
 }
 
 bool WatchRunning() {

@@ -176,6 +176,9 @@ void SetWatchHangs(bool hangs);
 void SetNotificationFails(bool fails);
 // Creating overlapped requests (their events) fails with ERROR_NOT_ENOUGH_MEMORY (8).
 void SetIoRequestFails(bool fails);
+// Returns once every running watch thread has entered its loop and handled every notice queued
+// for it, so that what it traces has been traced.
+void AwaitWatchesSettled();
 // True while a watch thread serves notices (its window exists).
 bool WatchRunning();
 
