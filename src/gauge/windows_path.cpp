@@ -6,6 +6,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "platform/utf8.h"
+
 namespace XPL::UTILITY {
 
 namespace {
@@ -31,21 +33,7 @@ Native ToNative(std::wstring_view text) {
             if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
                 c = 0xFFFD;
             }
-            if (c < 0x80) {
-                native += static_cast<NativeChar>(c);
-            } else if (c < 0x800) {
-                native += static_cast<NativeChar>(0xC0 | (c >> 6));
-                native += static_cast<NativeChar>(0x80 | (c & 0x3F));
-            } else if (c < 0x10000) {
-                native += static_cast<NativeChar>(0xE0 | (c >> 12));
-                native += static_cast<NativeChar>(0x80 | ((c >> 6) & 0x3F));
-                native += static_cast<NativeChar>(0x80 | (c & 0x3F));
-            } else {
-                native += static_cast<NativeChar>(0xF0 | (c >> 18));
-                native += static_cast<NativeChar>(0x80 | ((c >> 12) & 0x3F));
-                native += static_cast<NativeChar>(0x80 | ((c >> 6) & 0x3F));
-                native += static_cast<NativeChar>(0x80 | (c & 0x3F));
-            }
+            PLATFORM::AppendUtf8(native, c);
         }
     }
     for (NativeChar& c : native) {

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/utf8.h"
 #include "trace/trace.h"
 #include "xplm/xplm.h"
 
@@ -27,21 +28,7 @@ void AppendUtf8(std::string& out, std::wstring_view text) {
         if (c > 0x10FFFF) {
             c = 0xFFFD;
         }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        PLATFORM::AppendUtf8(out, c);
     }
 }
 

@@ -1,4 +1,5 @@
 #include "findings.h"
+#include "platform/utf8.h"
 
 #include <algorithm>
 #include <map>
@@ -63,21 +64,7 @@ std::string Narrow(const std::wstring& text) {
                 ++i;
             }
         }
-        if (c < 0x80) {
-            narrow += static_cast<char>(c);
-        } else if (c < 0x800) {
-            narrow += static_cast<char>(0xC0 | (c >> 6));
-            narrow += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            narrow += static_cast<char>(0xE0 | (c >> 12));
-            narrow += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            narrow += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            narrow += static_cast<char>(0xF0 | ((c >> 18) & 0x07));
-            narrow += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            narrow += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            narrow += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        PLATFORM::AppendUtf8(narrow, c);
     }
     return narrow;
 }

@@ -10,6 +10,7 @@
 #include "gauge/gauge_document.h"
 #include "gauge/gauge_script.h"
 #include "gauge/gauge_variables.h"
+#include "platform/utf8.h"
 #include "vsim/vsim.h"
 
 // The writer's functions stay private to this file.
@@ -57,21 +58,7 @@ std::string Narrow(const std::wstring& text) {
     std::string narrow;
     for (const wchar_t w : text) {
         const uint32_t c = static_cast<uint32_t>(w);
-        if (c < 0x80) {
-            narrow += static_cast<char>(c);
-        } else if (c < 0x800) {
-            narrow += static_cast<char>(0xC0 | (c >> 6));
-            narrow += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            narrow += static_cast<char>(0xE0 | (c >> 12));
-            narrow += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            narrow += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            narrow += static_cast<char>(0xF0 | ((c >> 18) & 0x07));
-            narrow += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            narrow += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            narrow += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        PLATFORM::AppendUtf8(narrow, c);
     }
     return narrow;
 }

@@ -14,6 +14,7 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/utf8.h"
 #include "platform/xml.h"
 
 namespace XPL::PLATFORM {
@@ -410,21 +411,7 @@ bool Utf16ToUtf8(std::string_view bytes, bool bigEndian, std::string& out) {
             c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
             i += 2;
         }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        PLATFORM::AppendUtf8(out, c);
     }
     return true;
 }
