@@ -592,23 +592,19 @@ constexpr GUID kIidSaxContentHandler = {
 constexpr GUID kIidSaxErrorHandler = {
     0xA60511C4, 0xCCF5, 0x479E, {0x98, 0xA3, 0xDC, 0x8D, 0xC5, 0x45, 0xB7, 0xD0}};
 
-// The SAX content handler: hands each callback to the sink. A sink that stops the reading makes
-// the callback fail, which ends the parse.
-class CSaxContentHandler : public ISAXContentHandler {
+// The IUnknown of a COM object of ours that has one interface: made with a count of 1 for its
+// maker, deleted when the last reference goes.
+template <class Interface, const GUID& kInterfaceId>
+class CComObject : public Interface {
 public:
-    explicit CSaxContentHandler(IXmlEventSink& sink) : sink_(sink) {}
-    virtual ~CSaxContentHandler() {
-        if (locator_ != nullptr) {
-            locator_->Release();
-        }
-    }
+    virtual ~CComObject() = default;
 
     HRESULT WINAPI QueryInterface(REFIID iid, void** object) override {
         if (object == nullptr) {
             return E_POINTER;
         }
-        if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, kIidSaxContentHandler)) {
-            *object = static_cast<ISAXContentHandler*>(this);
+        if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, kInterfaceId)) {
+            *object = static_cast<Interface*>(this);
             AddRef();
             return S_OK;
         }
@@ -623,6 +619,22 @@ public:
         }
         return static_cast<ULONG>(count);
     }
+
+private:
+    LONG count_ = 1;
+};
+
+// The SAX content handler: hands each callback to the sink. A sink that stops the reading makes
+// the callback fail, which ends the parse.
+class CSaxContentHandler : public CComObject<ISAXContentHandler, kIidSaxContentHandler> {
+public:
+    explicit CSaxContentHandler(IXmlEventSink& sink) : sink_(sink) {}
+    ~CSaxContentHandler() override {
+        if (locator_ != nullptr) {
+            locator_->Release();
+        }
+    }
+
     HRESULT WINAPI putDocumentLocator(ISAXLocator* locator) override {
         if (locator != nullptr) {
             locator->AddRef();
@@ -693,37 +705,14 @@ private:
         return name == L"xmlns" || name.substr(0, 6) == L"xmlns:";
     }
 
-    LONG count_ = 1;
     IXmlEventSink& sink_;
     ISAXLocator* locator_ = nullptr;  // held while the reader reads
     std::vector<XmlAttribute> attributes_;
 };
 
 // The SAX error handler: the parse's result tells the failure; the first message is kept.
-class CSaxErrorHandler : public ISAXErrorHandler {
+class CSaxErrorHandler : public CComObject<ISAXErrorHandler, kIidSaxErrorHandler> {
 public:
-    virtual ~CSaxErrorHandler() = default;
-
-    HRESULT WINAPI QueryInterface(REFIID iid, void** object) override {
-        if (object == nullptr) {
-            return E_POINTER;
-        }
-        if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, kIidSaxErrorHandler)) {
-            *object = static_cast<ISAXErrorHandler*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG WINAPI AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&count_)); }
-    ULONG WINAPI Release() override {
-        const LONG count = ::InterlockedDecrement(&count_);
-        if (count == 0) {
-            delete this;
-        }
-        return static_cast<ULONG>(count);
-    }
     HRESULT WINAPI error(ISAXLocator* locator, const wchar_t* message, HRESULT) override {
         Keep(locator, message);
         return S_OK;
@@ -756,7 +745,6 @@ private:
         }
     }
 
-    LONG count_ = 1;
     std::wstring message_;
     uint32_t line_ = 0;
 };
