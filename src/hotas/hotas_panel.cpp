@@ -16,6 +16,7 @@
 #include "hotas/xpndr_page.h"
 #include "platform/xml.h"
 #include "sim/sim_registry.h"
+#include "sim/utility.h"
 #include "trace/trace.h"
 
 namespace XPL {
@@ -101,20 +102,7 @@ void CHotasPanel::InitPages() {
         return;
     }
     PLATFORM::CXmlDocument document;
-    const PLATFORM::XmlStatus created = document.Create();
-    if (!created) {
-        TraceWrite(kTraceFailure, kKeyword, kTraceMessage,
-                   L"Failed in creating the instance of MS XML parser 6.0 due to 0x%x",
-                   created.code);
-        return;
-    }
-    const std::wstring path = folder + kConfigurationFileName;
-    const PLATFORM::XmlStatus loaded = document.LoadFile(path);
-    if (!loaded) {
-        TraceWrite(kTraceFailure, kKeyword, kTraceMessage, L"Failed in loading the XML file %s",
-                   path);
-        TraceWrite(kTraceDetail, kKeyword, kTraceMessage, L"The XML parser reports: %s",
-                   loaded.message);
+    if (!UTILITY::LoadXmlFile(document, folder + kConfigurationFileName, kKeyword)) {
         return;
     }
     std::vector<PLATFORM::CXmlNode> elements;

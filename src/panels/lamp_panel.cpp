@@ -153,20 +153,8 @@ void CLampPanel::AddTile(const std::wstring& name) {
 bool CLampPanel::UpdateTilesFromXML() {
     CTraceScope scope(kKeyword, "XPL::CLampPanel::UpdateTilesFromXML");
     PLATFORM::CXmlDocument document;
-    const PLATFORM::XmlStatus created = document.Create();
-    if (!created) {
-        TraceWrite(kTraceFailure, kKeyword, kTraceMessage,
-                   L"Failed in creating the instance of MS XML parser 6.0 due to 0x%x",
-                   created.code);
-        return false;
-    }
     const std::wstring path = UTILITY::GetProfileFolder() + L"\\" + kProgrammingFileName;
-    const PLATFORM::XmlStatus loaded = document.LoadFile(path);
-    if (!loaded) {
-        TraceWrite(kTraceFailure, kKeyword, kTraceMessage, L"Failed in loading the XML file %s",
-                   path);
-        TraceWrite(kTraceDetail, kKeyword, kTraceMessage, L"The XML parser reports: %s",
-                   loaded.message);
+    if (!UTILITY::LoadXmlFile(document, path, kKeyword)) {
         return false;
     }
 

@@ -28,17 +28,6 @@ bool StorableInAttribute(const std::wstring& text) {
     });
 }
 
-bool CreateDocument(PLATFORM::CXmlDocument& document) {
-    const PLATFORM::XmlStatus created = document.Create();
-    if (!created) {
-        TraceWrite(kTraceFailure, kKeyword, kTraceMessage,
-                   L"Failed in creating the instance of MS XML parser 6.0 due to 0x%x",
-                   created.code);
-        return false;
-    }
-    return true;
-}
-
 bool GetDataFolder(std::wstring& folder) {
     if (!CGlasslink::GetConfigureFilePath(folder)) {
         TraceWrite(kTraceFailure, kKeyword, kTraceMessage,
@@ -276,16 +265,7 @@ void CScreenPanel::InitGauges() {
         return;
     }
     PLATFORM::CXmlDocument document;
-    if (!CreateDocument(document)) {
-        return;
-    }
-    const std::wstring path = folder + kConfigurationFileName;
-    const PLATFORM::XmlStatus loaded = document.LoadFile(path);
-    if (!loaded) {
-        TraceWrite(kTraceFailure, kKeyword, kTraceMessage, L"Failed in loading the XML file %s",
-                   path);
-        TraceWrite(kTraceDetail, kKeyword, kTraceMessage, L"The XML parser reports: %s",
-                   loaded.message);
+    if (!UTILITY::LoadXmlFile(document, folder + kConfigurationFileName, kKeyword)) {
         return;
     }
     std::vector<PLATFORM::CXmlNode> entries;
@@ -317,7 +297,8 @@ void CScreenPanel::LoadGauge() {
         return;
     }
     PLATFORM::CXmlDocument document;
-    if (!CreateDocument(document) || !document.LoadFile(folder + kMemoryFileName)) {
+    if (!UTILITY::CreateXmlDocument(document, kKeyword) ||
+        !document.LoadFile(folder + kMemoryFileName)) {
         return;
     }
     // The serial number goes into the expression as a literal, so no text in it can change
@@ -343,7 +324,7 @@ void CScreenPanel::SaveGauge() {
         return;
     }
     PLATFORM::CXmlDocument document;
-    if (!CreateDocument(document)) {
+    if (!UTILITY::CreateXmlDocument(document, kKeyword)) {
         return;
     }
     const auto current = static_cast<size_t>(currentGauge.load());

@@ -173,6 +173,32 @@ std::string ConvertIntValueToString(int32_t value, uint32_t format) {
     return std::string(text);
 }
 
+bool CreateXmlDocument(PLATFORM::CXmlDocument& document, int keyword) {
+    const PLATFORM::XmlStatus created = document.Create();
+    if (!created) {
+        TraceWrite(kTraceFailure, keyword, kTraceMessage,
+                   L"Failed in creating the instance of MS XML parser 6.0 due to 0x%x",
+                   created.code);
+        return false;
+    }
+    return true;
+}
+
+bool LoadXmlFile(PLATFORM::CXmlDocument& document, const std::wstring& path, int keyword) {
+    if (!CreateXmlDocument(document, keyword)) {
+        return false;
+    }
+    const PLATFORM::XmlStatus loaded = document.LoadFile(path);
+    if (!loaded) {
+        TraceWrite(kTraceFailure, keyword, kTraceMessage, L"Failed in loading the XML file %s",
+                   path);
+        TraceWrite(kTraceDetail, keyword, kTraceMessage, L"The XML parser reports: %s",
+                   loaded.message);
+        return false;
+    }
+    return true;
+}
+
 std::wstring GetProfileFolder() {
     CTraceScope scope(TRACEKW::kUtility, "XPL::UTILITY::GetProfileFolder");
 

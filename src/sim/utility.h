@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/hid.h"
+#include "platform/xml.h"
 
 namespace XPL::UTILITY {
 
@@ -40,6 +41,12 @@ std::string ConvertStringToLower(std::string_view text);
 // Formats 0 to 5 keep the first 5 characters of a longer text, 6 and 7 the first 6; a format
 // above 7 gives "". Runs every frame: the result always fits the string's inline buffer.
 std::string ConvertIntValueToString(int32_t value, uint32_t format);
+
+// Makes the parser's instance, with a level-1 message under keyword when it cannot be made.
+bool CreateXmlDocument(PLATFORM::CXmlDocument& document, int keyword);
+// Makes the parser's instance and loads a user's file into it; a file that does not load gets a
+// level-1 message naming it and the parser's own text at level 3, under keyword.
+bool LoadXmlFile(PLATFORM::CXmlDocument& document, const std::wstring& path, int keyword);
 
 // The public documents folder plus "\Trellis Profiles" (no trailing backslash); "" with a
 // level-1 message when the public documents folder cannot be found.
