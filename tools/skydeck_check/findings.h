@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tool_text.h"
+
 namespace XPL::CHECKTOOL {
 
 enum class Severity : uint8_t { Error, Warning, Note };
@@ -55,8 +57,7 @@ private:
     size_t warnings_ = 0;
 };
 
-// UTF-8 of a wide text and back (a byte that starts no valid sequence stands for itself).
-std::string Narrow(const std::wstring& text);
-std::wstring Widen(const std::string& text);
+using TOOLS::Narrow;
+using TOOLS::Widen;
 
 }  // namespace XPL::CHECKTOOL

@@ -10,7 +10,7 @@
 #include "gauge/gauge_document.h"
 #include "gauge/gauge_script.h"
 #include "gauge/gauge_variables.h"
-#include "platform/utf8.h"
+#include "tool_text.h"
 #include "vsim/vsim.h"
 
 // The writer's functions stay private to this file.
@@ -30,38 +30,8 @@ constexpr char kUsage[] =
     "                            [--floats PATH=V,V...]... [--ints PATH=V,V...]...\n"
     "                            [--label N=TEXT]...\n";
 
-// UTF-8 to wide; a byte that starts no valid sequence stands for itself.
-std::wstring Widen(const std::string& text) {
-    std::wstring wide;
-    size_t i = 0;
-    while (i < text.size()) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        const size_t extra = c >= 0xF8 ? 0 : c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-        bool valid = c < 0x80 || extra > 0;
-        uint32_t value = extra > 0 ? c & (0x3Fu >> extra) : c;
-        for (size_t k = 1; valid && k <= extra; ++k) {
-            valid = i + k < text.size() && (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
-            value = (value << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        }
-        if (!valid) {
-            wide += static_cast<wchar_t>(c);
-            ++i;
-            continue;
-        }
-        wide += static_cast<wchar_t>(value);
-        i += extra + 1;
-    }
-    return wide;
-}
-
-std::string Narrow(const std::wstring& text) {
-    std::string narrow;
-    for (const wchar_t w : text) {
-        const uint32_t c = static_cast<uint32_t>(w);
-        PLATFORM::AppendUtf8(narrow, c);
-    }
-    return narrow;
-}
+using TOOLS::Narrow;
+using TOOLS::Widen;
 
 std::string Number(double value) {
     char text[32];
