@@ -7,11 +7,11 @@
 #include <memory>
 #include <string>
 
+#include "backends/virtual/virtual_devices.h"
+#include "backends/virtual/virtual_platform.h"
 #include "devices/skydeck.h"
 #include "panel_bench_support.h"
 #include "panels/panel.h"
-#include "platform/virtual/virtual_devices.h"
-#include "platform/virtual/virtual_platform.h"
 #include "sim/sim_registry.h"
 #include "sim/utility.h"
 #include "vsim/vsim.h"

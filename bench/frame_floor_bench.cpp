@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <string>
 
+#include "backends/virtual/virtual_devices.h"
 #include "devices/products.h"
 #include "panel_bench_support.h"
 #include "platform/device_file.h"
-#include "platform/virtual/virtual_devices.h"
 #include "vsim/vsim.h"
 #include "xplm/xplm.h"
 

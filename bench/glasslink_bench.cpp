@@ -5,9 +5,9 @@
 #include <string>
 
 #include "alloc_counter.h"
+#include "backends/virtual/virtual_devices.h"
 #include "glasslink/glasslink_hotas.h"
 #include "panel_bench_support.h"
-#include "platform/virtual/virtual_devices.h"
 #include "vsim/vsim.h"
 #include "xplm/xplm.h"
 

@@ -10,10 +10,10 @@
 #include <memory>
 #include <string>
 
+#include "backends/virtual/virtual_devices.h"
+#include "backends/virtual/virtual_platform.h"
 #include "devices/skydeck.h"
 #include "panel_bench_support.h"
-#include "platform/virtual/virtual_devices.h"
-#include "platform/virtual/virtual_platform.h"
 #include "sim/sim_registry.h"
 #include "vsim/vsim.h"
 #include "xplm/xplm.h"

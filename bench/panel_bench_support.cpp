@@ -1,7 +1,7 @@
 #include "panel_bench_support.h"
 
 #include "alloc_counter.h"
-#include "platform/virtual/virtual_platform.h"
+#include "backends/virtual/virtual_platform.h"
 #include "sim/sim_registry.h"
 #include "vsim/vsim.h"
 

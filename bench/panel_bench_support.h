@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "backends/virtual/virtual_devices.h"
 #include "devices/skydeck.h"
-#include "platform/virtual/virtual_devices.h"
 
 namespace XPL::BENCH {
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "backends/virtual/virtual_devices.h"
+#include "backends/virtual/virtual_platform.h"
 #include "devices/skydeck.h"
 #include "panel_bench_support.h"
-#include "platform/virtual/virtual_devices.h"
-#include "platform/virtual/virtual_platform.h"
 #include "vsim/vsim.h"
 #include "xplm/xplm.h"
 

@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "backends/virtual/virtual_devices.h"
+#include "backends/virtual/virtual_platform.h"
 #include "devices/skydeck.h"
 #include "panel_bench_support.h"
 #include "panels/toggle_panel.h"
-#include "platform/virtual/virtual_devices.h"
-#include "platform/virtual/virtual_platform.h"
 #include "sim/sim_registry.h"
 #include "vsim/vsim.h"
 

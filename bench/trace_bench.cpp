@@ -2,7 +2,7 @@
 // a few comparisons; the enabled call shows the formatting cost when a controller listens.
 #include <benchmark/benchmark.h>
 
-#include "platform/virtual/virtual_platform.h"
+#include "backends/virtual/virtual_platform.h"
 #include "trace/trace.h"
 
 namespace {

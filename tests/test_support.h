@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/virtual/virtual_devices.h"
-#include "platform/virtual/virtual_platform.h"
+#include "backends/virtual/virtual_devices.h"
+#include "backends/virtual/virtual_platform.h"
 #include "sim/sim_registry.h"
 #include "vsim/vsim.h"
 

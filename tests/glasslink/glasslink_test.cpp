@@ -3,8 +3,8 @@
 
 #include <string>
 
+#include "backends/virtual/virtual_platform.h"
 #include "glasslink/glasslink.h"
-#include "platform/virtual/virtual_platform.h"
 
 using namespace XPL;
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "backends/virtual/virtual_input.h"
 #include "gauge/bmp_file.h"
-#include "platform/virtual/virtual_input.h"
 #include "screen/screen_panel_gauge.h"
 #include "test_support.h"
 #include "trace/trace.h"

@@ -8,7 +8,7 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/virtual/virtual_platform.h"
+#include "backends/virtual/virtual_platform.h"
 #include "shell/plugin.h"
 #include "sim/aircraft_settings.h"
 #include "trace/trace.h"

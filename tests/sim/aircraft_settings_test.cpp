@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/virtual/virtual_platform.h"
+#include "backends/virtual/virtual_platform.h"
 #include "trace/trace.h"
 #include "vsim/vsim.h"
 

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/virtual/virtual_input.h"
+#include "backends/virtual/virtual_input.h"
 #include "sim/sim_registry.h"
 #include "test_support.h"
 #include "vsim/vsim.h"

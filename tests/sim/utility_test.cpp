@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/virtual/virtual_platform.h"
+#include "backends/virtual/virtual_platform.h"
 #include "trace/trace.h"
 
 namespace XPL {

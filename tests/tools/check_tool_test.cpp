@@ -4,9 +4,9 @@
 
 #include <sstream>
 
+#include "backends/virtual/virtual_platform.h"
 #include "check_support.h"
 #include "check_tool.h"
-#include "platform/virtual/virtual_platform.h"
 
 namespace XPL::TEST {
 namespace {

@@ -15,13 +15,13 @@
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb_image.h>
 
+#include "backends/virtual/virtual_devices.h"
+#include "backends/virtual/virtual_platform.h"
 #include "cockpit.h"
 #include "glasslink/glasslink_hotas.h"
 #include "glasslink/glasslink_screen.h"
 #include "platform/clock.h"
 #include "platform/hid.h"
-#include "platform/virtual/virtual_devices.h"
-#include "platform/virtual/virtual_platform.h"
 #include "scenario.h"
 #include "shell/module.h"
 

@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/virtual/virtual_platform.h"
+#include "backends/virtual/virtual_platform.h"
 #include "test_support.h"
 #include "trace/simulator_log.h"
 #include "trace/trace.h"

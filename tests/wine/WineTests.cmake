@@ -1,5 +1,5 @@
-# Windows test programs run under Wine in a private prefix below the build folder. Their
-# sources call the OS directly, so they live with the Win32 backend in src/platform/win32/test/.
+# Windows test programs run under Wine in a private prefix below the build folder. Their sources
+# (tests/win32/) call the OS directly, like the Win32 backend they test.
 find_program(XVS_WINE wine REQUIRED)
 find_program(XVS_WINEBOOT wineboot REQUIRED)
 # Cached, so tests added in other folders (the tools') find it too.
@@ -24,8 +24,8 @@ add_test(NAME xvs_tests COMMAND xvs_tests)
 xvs_wine_test(xvs_tests 600)
 
 # The Win32 backends against the OS.
-add_executable(xvs_win32_tests ${PROJECT_SOURCE_DIR}/src/platform/win32/test/win32_backend_test.cpp)
-target_link_libraries(xvs_win32_tests PRIVATE xvs_platform_win32 gtest_main)
+add_executable(xvs_win32_tests ${PROJECT_SOURCE_DIR}/tests/win32/win32_backend_test.cpp)
+target_link_libraries(xvs_win32_tests PRIVATE xvs_backend_win32 gtest_main)
 target_link_options(xvs_win32_tests PRIVATE -static)
 add_test(NAME xvs_win32_tests COMMAND xvs_win32_tests)
 xvs_wine_test(xvs_win32_tests 120)
@@ -37,7 +37,7 @@ add_test(NAME win_xpl_image
 
 # A stand-in simulator that loads win.xpl and drives its entry points. It sits beside the
 # stand-in XPLM_64.dll so that the loader finds that DLL for win.xpl too.
-add_executable(plugin_host ${PROJECT_SOURCE_DIR}/src/platform/win32/test/plugin_host.cpp)
+add_executable(plugin_host ${PROJECT_SOURCE_DIR}/tests/win32/plugin_host.cpp)
 target_link_libraries(plugin_host PRIVATE XPLM_64 xvs_options)
 target_link_options(plugin_host PRIVATE -static)
 set_target_properties(plugin_host PROPERTIES

@@ -9,11 +9,11 @@
 #include <system_error>
 #include <thread>
 
+#include "backends/virtual/virtual_devices.h"
+#include "backends/virtual/virtual_input.h"
+#include "backends/virtual/virtual_platform.h"
 #include "devices/skydeck.h"
 #include "picture_file.h"
-#include "platform/virtual/virtual_devices.h"
-#include "platform/virtual/virtual_input.h"
-#include "platform/virtual/virtual_platform.h"
 #include "shell/module.h"
 #include "shell/plugin.h"
 #include "vsim/vsim.h"

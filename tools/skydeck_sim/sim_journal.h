@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/virtual/virtual_input.h"
+#include "backends/virtual/virtual_input.h"
 
 namespace XPL::SIMTOOL {
 

@@ -3,8 +3,8 @@
 // 1..buttonCount as bits from byte 1 on (usage u is bit (u-1)%8 of byte 1+(u-1)/8).
 #include <algorithm>
 
+#include "backends/virtual/virtual_bus.h"
 #include "platform/hid.h"
-#include "platform/virtual/virtual_bus.h"
 
 namespace XPL::PLATFORM {
 

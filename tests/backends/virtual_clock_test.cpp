@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "backends/virtual/virtual_platform.h"
 #include "platform/clock.h"
-#include "platform/virtual/virtual_platform.h"
 
 using namespace XPL;
 

@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "backends/virtual/virtual_bus.h"
 #include "platform/clock.h"
 #include "platform/device_file.h"
-#include "platform/virtual/virtual_bus.h"
 
 namespace XPL::PLATFORM {
 

@@ -1,5 +1,5 @@
 // The virtual device bus behind the hid, device file and device watch seams, shared by their
-// virtual backends (internal to src/platform/virtual). One mutex guards every device, open file,
+// virtual backends (internal to src/backends/virtual). One mutex guards every device, open file,
 // request and watch, so each seam call sees the bus in one state; waits use the one condition
 // variable, which is notified whenever a request ends, input arrives or a notice was handled.
 //
@@ -19,11 +19,11 @@
 #include <thread>
 #include <vector>
 
+#include "backends/virtual/virtual_devices.h"
+#include "backends/virtual/virtual_display.h"
 #include "platform/device_file.h"
 #include "platform/device_watch.h"
 #include "platform/hid.h"
-#include "platform/virtual/virtual_devices.h"
-#include "platform/virtual/virtual_display.h"
 
 namespace XPL::VIRTUAL {
 

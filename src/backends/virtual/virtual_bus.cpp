@@ -1,6 +1,6 @@
 // The virtual device bus: attached devices, their faults, queued input, request logs and the
 // open-file count; attach and detach with their notices.
-#include "platform/virtual/virtual_bus.h"
+#include "backends/virtual/virtual_bus.h"
 
 #include <algorithm>
 #include <utility>

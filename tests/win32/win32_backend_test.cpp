@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "backends/win32/device_file_win32.h"
 #include "platform/clock.h"
 #include "platform/device_file.h"
 #include "platform/device_watch.h"
@@ -23,7 +24,6 @@
 #include "platform/hid.h"
 #include "platform/service_events.h"
 #include "platform/trace_sink.h"
-#include "platform/win32/device_file_win32.h"
 
 namespace XPL {
 namespace {

@@ -1,10 +1,10 @@
 // The virtual display devices: how a screen reads its request headers and payloads, and a stick
 // its line records.
-#include "platform/virtual/virtual_display.h"
+#include "backends/virtual/virtual_display.h"
 
 #include <algorithm>
 
-#include "platform/virtual/virtual_bus.h"
+#include "backends/virtual/virtual_bus.h"
 
 namespace XPL::VIRTUAL {
 

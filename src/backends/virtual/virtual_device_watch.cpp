@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "backends/virtual/virtual_bus.h"
 #include "platform/device_watch.h"
-#include "platform/virtual/virtual_bus.h"
 
 namespace XPL::PLATFORM {
 

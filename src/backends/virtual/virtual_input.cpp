@@ -1,5 +1,5 @@
 // Virtual keyboard: records every batch the plug-in sends to the input queue.
-#include "platform/virtual/virtual_input.h"
+#include "backends/virtual/virtual_input.h"
 
 #include <mutex>
 #include <utility>

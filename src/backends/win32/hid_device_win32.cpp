@@ -9,9 +9,9 @@ extern "C" {
 #include <cstring>
 #include <vector>
 
+#include "backends/win32/device_file_win32.h"
 #include "platform/device_file.h"
 #include "platform/hid.h"
-#include "platform/win32/device_file_win32.h"
 
 namespace XPL::PLATFORM {
 

@@ -1,8 +1,8 @@
 // Virtual trace sink: captures lines in memory and plays the trace controller.
 #include <mutex>
 
+#include "backends/virtual/virtual_platform.h"
 #include "platform/trace_sink.h"
-#include "platform/virtual/virtual_platform.h"
 
 namespace XPL::VIRTUAL {
 

@@ -1,5 +1,5 @@
 // What the virtual display devices show, and how they read the requests they are sent (internal
-// to src/platform/virtual; guarded by the bus mutex like the rest of a device).
+// to src/backends/virtual; guarded by the bus mutex like the rest of a device).
 //
 // Screen: a 44-byte write while no payload is due is a request header (eleven big-endian 32-bit
 // fields: payload length at offset 8, command at 20, LED number at 28, LED value at 32); its
@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/virtual/virtual_devices.h"
+#include "backends/virtual/virtual_devices.h"
 
 namespace XPL::VIRTUAL {
 

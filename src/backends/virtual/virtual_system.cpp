@@ -8,14 +8,14 @@
 #include <set>
 #include <vector>
 
+#include "backends/virtual/virtual_bus.h"
+#include "backends/virtual/virtual_devices.h"
+#include "backends/virtual/virtual_input.h"
+#include "backends/virtual/virtual_platform.h"
 #include "platform/clock.h"
 #include "platform/folders.h"
 #include "platform/hid.h"
 #include "platform/service_events.h"
-#include "platform/virtual/virtual_bus.h"
-#include "platform/virtual/virtual_devices.h"
-#include "platform/virtual/virtual_input.h"
-#include "platform/virtual/virtual_platform.h"
 
 namespace XPL::VIRTUAL {
 

@@ -1,8 +1,8 @@
 // Device file seam: device files and overlapped requests over CreateFileW and OVERLAPPED.
 #include <windows.h>
 
+#include "backends/win32/device_file_win32.h"
 #include "platform/device_file.h"
-#include "platform/win32/device_file_win32.h"
 
 namespace XPL::PLATFORM {
 
