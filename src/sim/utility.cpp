@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/folders.h"
+#include "platform/utf8.h"
 #include "trace/trace.h"
 
 namespace XPL::UTILITY {
@@ -218,6 +219,22 @@ std::filesystem::path MakeFilePath(std::string_view path) {
 
 std::filesystem::path MakeFilePath(std::wstring_view path) {
     return SlashPath(path);
+}
+
+std::string ToUtf8(std::wstring_view text) {
+    std::string narrow;
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint32_t c = static_cast<uint32_t>(text[i]);
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
+            const uint32_t next = static_cast<uint32_t>(text[i + 1]);
+            if (next >= 0xDC00 && next <= 0xDFFF) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
+                ++i;
+            }
+        }
+        PLATFORM::AppendUtf8(narrow, c > 0x10FFFF ? 0xFFFD : c);
+    }
+    return narrow;
 }
 
 int32_t TruncateToInt(float value) {

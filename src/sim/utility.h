@@ -60,6 +60,10 @@ std::wstring GetProfileFolder();
 std::filesystem::path MakeFilePath(std::string_view path);
 std::filesystem::path MakeFilePath(std::wstring_view path);
 
+// UTF-8 of a wide text (pairs of UTF-16 surrogates join; an unpaired one is kept as it is
+// encoded).
+std::string ToUtf8(std::wstring_view text);
+
 // A simulator float as a whole number, truncated toward zero. A value an int cannot hold would
 // make the plain cast undefined: NaN gives 0, the rest the nearest end of the range.
 int32_t TruncateToInt(float value);

@@ -11,8 +11,8 @@
 #include "screen/screen_panel.h"
 #include "sim/input_simulation.h"
 #include "sim/sim_registry.h"
+#include "sim/xml_lines.h"
 #include "spelling.h"
-#include "xml_lines.h"
 
 namespace XPL::CHECKTOOL {
 

@@ -10,10 +10,9 @@
 #include "findings.h"
 #include "platform/xml.h"
 #include "screen/button_binding.h"
+#include "sim/xml_lines.h"
 
 namespace XPL::CHECKTOOL {
-
-class CXmlLines;
 
 class CConfigurationCheck {
 public:

@@ -6,8 +6,8 @@
 
 #include "panels/lamp_panel.h"
 #include "platform/xml.h"
+#include "sim/xml_lines.h"
 #include "spelling.h"
-#include "xml_lines.h"
 
 namespace XPL::CHECKTOOL {
 

@@ -16,6 +16,8 @@
 #include "picture_file.h"
 #include "shell/module.h"
 #include "shell/plugin.h"
+#include "sim/aircraft_profiles.h"
+#include "sim/aircraft_settings.h"
 #include "vsim/vsim.h"
 
 namespace XPL::SIMTOOL {
@@ -489,11 +491,14 @@ CCockpit::Outcome CCockpit::Execute(const Command& command, const fs::path& base
         } else {
             VSIM::SetFloats(a[0].text, floats);
         }
-    } else if (v == "unknown") {
-        VSIM::SetPathKnown(a[0].text, false);
+    } else if (v == "unknown" || v == "publish") {
+        VSIM::SetPathKnown(a[0].text, v == "publish");
     } else if (v == "aircraft") {
         const fs::path file = (baseFolder / a[0].text).lexically_normal();
         VSIM::SetUserAircraft(file.filename().string(), file.string());
+        // The simulator reports the type the aircraft file gives, unless the scenario says.
+        VSIM::SetBytes(CAircraftProfiles::kIcaoDataRef,
+                       a.size() == 2 ? a[1].text.substr(4 + 1) : ReadAcfIcao(file.string()));
         XPluginReceiveMessage(0, kPlaneLoaded, nullptr);
     } else if (v == "model") {
         model.SetActive(a[0].text == "on");
@@ -862,6 +867,7 @@ CCockpit::Outcome CCockpit::ExpectDataRef(const Command& command) {
             }
             break;
         case VSIM::DataType::None:
+        case VSIM::DataType::Bytes:
             break;
     }
     std::vector<double> wanted;
