@@ -130,6 +130,7 @@ public:
     // lines of its elements. Used on the thread that read the file only.
     const PLATFORM::CXmlDocument& Document() const { return document_; }
     uint32_t LineOf(const PLATFORM::CXmlNode& node) const { return lines_.LineOf(node); }
+    const CXmlLines& Lines() const { return lines_; }
 
     // A problem a panel found while taking its part: written at level 1 under keyword with the
     // file and line, once per profile read however many panels find it. Any thread.

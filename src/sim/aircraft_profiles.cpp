@@ -143,11 +143,17 @@ void CAircraftProfiles::Load(const std::wstring& dataFolder, const AircraftIdent
         TraceWrite(kTraceNotice, kKeyword, kTraceMessage,
                    L"The aircraft %S (ICAO type \"%S\") has no aircraft profile", aircraft.fileName,
                    aircraft.icao);
+    } else if (match != nullptr) {
+        TraceWrite(kTraceNotice, kKeyword, kTraceMessage,
+                   L"The aircraft %S (ICAO type \"%S\") uses the aircraft profile %s (its Match at "
+                   L"line %u)",
+                   aircraft.fileName, aircraft.icao, profile->Shown(), match->line);
     } else {
         TraceWrite(kTraceNotice, kKeyword, kTraceMessage,
-                   L"The aircraft %S (ICAO type \"%S\") uses the aircraft profile %s (line %u)",
-                   aircraft.fileName, aircraft.icao, profile->Shown(),
-                   match != nullptr ? match->line : 0u);
+                   L"The aircraft %S (ICAO type \"%S\") uses its own aircraft profile %s",
+                   aircraft.fileName, aircraft.icao, profile->Shown());
+    }
+    if (profile != nullptr) {
         profile->ReportProblems(kKeyword);
     }
     Apply(std::move(profile));

@@ -6,6 +6,7 @@
 #include "findings.h"
 #include "lens_check.h"
 #include "panels/lamp_panel.h"
+#include "profile_check.h"
 #include "sim/utility.h"
 #include "tool_folders.h"
 
@@ -13,7 +14,7 @@ namespace XPL::CHECKTOOL {
 
 namespace {
 
-constexpr char kUsage[] = "usage: skydeck-check [--data DIR] [--profile DIR]\n";
+constexpr char kUsage[] = "usage: skydeck-check [--data DIR] [--profile DIR] [--aircraft FILE]\n";
 
 int BadUsage(std::ostream& err, const std::string& message) {
     err << "skydeck-check: " << message << "\n" << kUsage;
@@ -56,8 +57,21 @@ int Check(const CheckOptions& options, std::ostream& out) {
     CFindings findings;
     if (!IsFolder(options.dataFolder)) {
         findings.Error(options.dataFolder.string(), 0, L"the data folder does not exist");
+    } else if (!options.aircraft.empty()) {
+        CConfigurationCheck configuration(findings);
+        if (!IsFile(options.aircraft)) {
+            findings.Error(options.aircraft.string(), 0, L"the aircraft file does not exist");
+        } else {
+            CProfileCheck(findings, configuration)
+                .DescribeAircraft(options.aircraft, options.dataFolder);
+        }
+        findings.Print(out);
+        return findings.Errors() != 0 ? kErrors : kClean;
     } else {
-        CConfigurationCheck(findings).Check(options.dataFolder);
+        CConfigurationCheck configuration(findings);
+        configuration.Check(options.dataFolder);
+        CProfileCheck(findings, configuration).CheckFolder(options.dataFolder);
+        configuration.CheckMemory(options.dataFolder);
     }
     CheckProfile(options, findings);
     findings.Print(out);
@@ -71,7 +85,9 @@ int Run(const std::vector<std::string>& arguments, const std::filesystem::path& 
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
-        if ((argument == "--data" || argument == "--profile") && hasValue) {
+        if (argument == "--aircraft" && hasValue) {
+            options.aircraft = UTILITY::MakeFilePath(arguments[++i]);
+        } else if ((argument == "--data" || argument == "--profile") && hasValue) {
             const std::filesystem::path folder = UTILITY::MakeFilePath(arguments[++i]);
             if (argument == "--data") {
                 options.dataFolder = folder;
@@ -85,6 +101,8 @@ int Run(const std::vector<std::string>& arguments, const std::filesystem::path& 
             return kClean;
         } else if (argument == "--data" || argument == "--profile") {
             return BadUsage(err, argument + " wants a folder");
+        } else if (argument == "--aircraft") {
+            return BadUsage(err, "--aircraft wants an aircraft file");
         } else {
             return BadUsage(err, "unexpected argument " + argument);
         }

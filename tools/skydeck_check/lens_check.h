@@ -8,8 +8,11 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "findings.h"
+#include "platform/xml.h"
+#include "sim/xml_lines.h"
 
 namespace XPL::CHECKTOOL {
 
@@ -19,8 +22,17 @@ public:
 
     // file must exist; shown names it in the findings.
     void Check(const std::filesystem::path& file, const std::string& shown);
+    // The Lamp part of an aircraft profile (document, read with lines): a LampProgramming
+    // without Id programs every lamp panel; conditions are the profile's own, which the
+    // plug-in writes after the built-in ones.
+    void CheckProfile(const PLATFORM::CXmlDocument& document, const CXmlLines& lines,
+                      const std::string& shown, const std::vector<std::wstring>& conditions);
 
 private:
+    void CheckProgrammings(const PLATFORM::CXmlDocument& document, const CXmlLines& lines,
+                           const std::string& shown, bool profile,
+                           const std::vector<std::wstring>& conditions);
+
     CFindings& findings_;
 };
 
