@@ -521,10 +521,12 @@ void CAircraftProfile::Report(int keyword, uint32_t line, const std::wstring& te
     if (line == 0) {
         TraceWrite(kTraceFailure, keyword, kTraceMessage,
                    L"Failed in reading the aircraft profile %s: %s", shown_, text);
-    } else {
-        TraceWrite(kTraceFailure, keyword, kTraceMessage, L"The aircraft profile %s, line %u: %s",
-                   shown_, line, text);
+        return;
     }
+    // The line is part of the format: the simulator's log limits how often one format comes,
+    // and each line of a profile is a message of its own.
+    const std::wstring format = L"The aircraft profile %s, line " + std::to_wstring(line) + L": %s";
+    TraceWrite(kTraceFailure, keyword, kTraceMessage, format.c_str(), shown_, text);
 }
 
 void CAircraftProfile::ReportProblems(int keyword) const {

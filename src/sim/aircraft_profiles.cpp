@@ -135,7 +135,6 @@ void CAircraftProfiles::Start(const std::wstring& dataFolder) {
 
 void CAircraftProfiles::Load(const std::wstring& dataFolder, const AircraftIdentity& aircraft) {
     CTraceScope scope(kKeyword, "XPL::CAircraftProfiles::Load");
-    sharedKnobs_ = ReadSharedKnobs(dataFolder);
     const CAircraftProfile::Match* match = nullptr;
     std::shared_ptr<CAircraftProfile> profile =
         Find(Candidates(dataFolder, aircraft.path), aircraft, &match);

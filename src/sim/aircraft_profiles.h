@@ -71,8 +71,8 @@ public:
     // At start, after the registry was resolved: its members become the defaults; the shared
     // knob settings are read.
     void Start(const std::wstring& dataFolder);
-    // The plane-loaded message: the shared knob settings again, then the profile that serves
-    // aircraft, applied (or the defaults, without one).
+    // The plane-loaded message: the profile that serves aircraft, applied (or the defaults,
+    // without one). The shared knob settings stay as read at start.
     void Load(const std::wstring& dataFolder, const AircraftIdentity& aircraft);
     // Restores the defaults and applies profile (null: none), with the shared knobs known.
     void Apply(std::shared_ptr<CAircraftProfile> profile);

@@ -109,12 +109,11 @@ std::wstring DescribeKnobs(const KnobSettings& knobs) {
 
 void CProfileCheck::AddProblems(const CAircraftProfile& profile, const std::string& shown,
                                 CFindings& findings) {
-    std::vector<std::wstring> registryPaths;
     for (const ProfileProblem& problem : profile.Problems()) {
         std::wstring text = problem.text;
         std::wstring suggested;
         if (problem.kind == ProfileProblem::Kind::UnknownElement) {
-            suggested = SuggestedName(
+            suggested = ClosestName(
                 problem.subject,
                 {L"Match", L"Command", L"DataRef", L"Condition", L"Lamp", L"GaugeList", L"Knobs"});
         } else if (problem.kind == ProfileProblem::Kind::UnknownCommand ||
