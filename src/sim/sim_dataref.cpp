@@ -21,12 +21,13 @@ int32_t Base(const SimDataRef& ref) {
     return ref.element == SimDataRef::kWhole ? 0 : ref.element;
 }
 
-// The nearest whole number: a float that stands for a count or a state (1.9999999) means it.
+// The nearest whole number (a half away from zero): a float that stands for a count or a state
+// (1.9999999) means it.
 int RoundToInt(float value) {
     if (std::isnan(value)) {
         return 0;
     }
-    const double rounded = std::nearbyint(static_cast<double>(value));
+    const double rounded = std::round(static_cast<double>(value));
     if (rounded >= static_cast<double>(std::numeric_limits<int>::max())) {
         return std::numeric_limits<int>::max();
     }
@@ -202,6 +203,15 @@ SimDataRef SimDataRef::PointedAt(XPLMDataRef target, XPLMDataTypeID types, int32
 }
 
 int ConvertedGetDatai(const SimDataRef& ref) {
+    // The frequent cases first: an element of an int array, a decimal number.
+    if (ref.element != SimDataRef::kWhole && Offers(ref, xplmType_IntArray)) {
+        int value = 0;
+        XPLMGetDatavi(ref.handle, &value, ref.element, 1);
+        return value;
+    }
+    if (ref.element == SimDataRef::kWhole && Offers(ref, xplmType_Float)) {
+        return RoundToInt(XPLMGetDataf(ref.handle));
+    }
     return RoundToInt(static_cast<float>(ReadValue(ref, true)));
 }
 

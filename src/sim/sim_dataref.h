@@ -5,8 +5,8 @@
 // arguments. A member as resolved at start (or pointed at a dataref that offers the type the
 // panel uses) passes straight to the SDK: one bit test more than calling it directly. Otherwise
 // the value is converted by the types the simulator reports for the dataref pointed at:
-//   - an int read of a float gives the nearest whole number (NaN 0, out of range the nearest
-//     end); a float read of an int gives the int;
+//   - an int read of a float gives the nearest whole number (a half away from zero; NaN 0, out
+//     of range the nearest end); a float read of an int gives the int;
 //   - a member pointed at one element of an array ("path[3]") reads and writes that element; an
 //     array read of such a member starts at that element;
 //   - an array read of a plain number gives one element, the number; writes alike.
