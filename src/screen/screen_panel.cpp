@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "glasslink/glasslink.h"
 #include "glasslink/glasslink_lookup.h"
@@ -349,9 +350,15 @@ void CScreenPanel::OnAircraftProfile(const CAircraftProfiles& profiles) {
 }
 
 void CScreenPanel::LoadPendingGauges() {
+    // Lists no frame will take (one a frame replaced, or one never taken) are freed here, on
+    // this thread and outside the lock.
+    std::vector<std::unique_ptr<CGauge>> retired;
     std::vector<GaugeEntry> entries;
     {
         std::lock_guard hold(pendingLock);
+        if (!loaded.load()) {
+            retired = std::move(loadedGauges);
+        }
         if (!pending) {
             return;
         }
@@ -362,8 +369,9 @@ void CScreenPanel::LoadPendingGauges() {
     std::vector<std::unique_ptr<CGauge>> list = LoadGauges(entries);
     TraceWrite(kTraceNotice, kKeyword, kTraceMessage, L"The screen panel has %u gauges",
                static_cast<uint32_t>(list.size()));
+    std::vector<std::unique_ptr<CGauge>> untaken;  // a list loaded before that no frame took
     std::lock_guard hold(pendingLock);
-    loadedGauges = std::move(list);
+    untaken = std::exchange(loadedGauges, std::move(list));
     loaded.store(true, std::memory_order_release);
 }
 
@@ -376,6 +384,7 @@ void CScreenPanel::TakeLoadedGauges() {
     CTraceScope scope(kKeyword, "XPL::CScreenPanel::TakeLoadedGauges");
     const auto current = static_cast<size_t>(currentGauge.load());
     const std::wstring shown = current < gauges.size() ? gauges[current]->Name() : std::wstring();
+    // The old list stays behind for the I/O thread to free.
     gauges.swap(loadedGauges);
     loaded.store(false);
     int16_t next = 0;
@@ -387,10 +396,6 @@ void CScreenPanel::TakeLoadedGauges() {
     }
     currentGauge.store(next);
     dirty = 1;
-    // The old gauges go with the locks released.
-    std::vector<std::unique_ptr<CGauge>> old = std::move(loadedGauges);
-    heldPending.unlock();
-    held.unlock();
 }
 
 void CScreenPanel::LoadGauge() {

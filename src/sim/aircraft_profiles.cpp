@@ -247,16 +247,15 @@ void CAircraftProfiles::LookUpWaiting() {
             const CLampCondition& condition = (*conditions_)[waiting.index];
             profile_->Report(kKeyword, condition.line,
                              L"the simulator does not know the dataref " +
-                                 std::wstring(condition.path.begin(), condition.path.end()) +
-                                 L", so the condition " + condition.name + L" stays dark");
+                                 UTILITY::FromUtf8(condition.path) + L", so the condition " +
+                                 condition.name + L" stays dark");
         } else {
             const CAircraftProfile::Use& use = profile_->Uses()[waiting.index];
             profile_->Report(kKeyword, use.line,
                              L"the simulator does not know the " +
                                  std::wstring(use.command ? L"command " : L"dataref ") +
-                                 std::wstring(use.target.begin(), use.target.end()) +
-                                 L", so the panels keep using " +
-                                 std::wstring(use.path.begin(), use.path.end()));
+                                 UTILITY::FromUtf8(use.target) + L", so the panels keep using " +
+                                 UTILITY::FromUtf8(use.path));
         }
     }
     waiting_.clear();

@@ -63,6 +63,9 @@ std::filesystem::path MakeFilePath(std::wstring_view path);
 // UTF-8 of a wide text (pairs of UTF-16 surrogates join; an unpaired one is kept as it is
 // encoded).
 std::string ToUtf8(std::wstring_view text);
+// The wide text of UTF-8 (pairs of surrogates where wchar_t has 16 bits); a byte that starts no
+// valid sequence stands for itself.
+std::wstring FromUtf8(std::string_view text);
 
 // A simulator float as a whole number, truncated toward zero. A value an int cannot hold would
 // make the plain cast undefined: NaN gives 0, the rest the nearest end of the range.
