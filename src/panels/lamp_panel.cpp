@@ -125,6 +125,7 @@ void CLampPanel::OnUninitialize() {
     CTraceScope scope(kKeyword, "XPL::CLampPanel::OnUninitialize");
     tileByIndex.fill(nullptr);
     tiles.clear();
+    fileOtherProgramming.clear();
     profileTiles.clear();
     conditions.reset();
 }
@@ -132,6 +133,7 @@ void CLampPanel::OnUninitialize() {
 bool CLampPanel::InitTiles() {
     CTraceScope scope(kKeyword, "XPL::CLampPanel::InitTiles");
     static_assert(kTileCount == kTileNames.size());
+    fileOtherProgramming.clear();
     for (const wchar_t* name : kTileNames) {
         AddTile(name);
     }
@@ -198,11 +200,15 @@ bool CLampPanel::UpdateTilesFromXML() {
             });
         const auto found = tiles.find(reading.name);
         if (found == tiles.end()) {
-            continue;
+            if (reading.name.empty()) {
+                continue;
+            }
+            // Kept for an aircraft profile's condition of that name.
+            fileOtherProgramming.insert_or_assign(reading.name, Tile{reading.name});
         }
         // A lens needs both a colour and a place: a half binding leaves the tile inert, so it
         // cannot darken a lens that another tile lights either.
-        Tile& tile = *found->second;
+        Tile& tile = found != tiles.end() ? *found->second : fileOtherProgramming[reading.name];
         const bool complete = reading.colour != kUnprogrammed && reading.lens != -1;
         tile.colour = complete ? reading.colour : kUnprogrammed;
         tile.lens = complete ? reading.lens : -1;
@@ -282,7 +288,11 @@ void CLampPanel::OnAircraftProfile(const CAircraftProfiles& profiles) {
                                 L" has the name of a built-in one: it is ignored");
             continue;
         }
-        profileTiles.push_back({Tile{condition.name}, &condition});
+        // Programmed as the file says, when it names the condition.
+        const auto programmed = fileOtherProgramming.find(condition.name);
+        profileTiles.push_back(
+            {programmed != fileOtherProgramming.end() ? programmed->second : Tile{condition.name},
+             &condition});
     }
 
     // The profile's lens programming: for every lamp panel, or for this one by serial number.
@@ -325,13 +335,18 @@ void CLampPanel::OnAircraftProfile(const CAircraftProfiles& profiles) {
             }
             if (!off) {
                 // The lens shows what the profile says: the file's tile on it leaves it.
-                for (size_t i = 0; i < kTileNames.size(); ++i) {
-                    Tile& other = *tileByIndex[i];
+                const auto leave = [&](Tile& other) {
                     if (other.lens == reading.lens &&
                         std::find(programmed.begin(), programmed.end(), &other) ==
                             programmed.end()) {
                         other = Tile{other.name};
                     }
+                };
+                for (size_t i = 0; i < kTileNames.size(); ++i) {
+                    leave(*tileByIndex[i]);
+                }
+                for (ProfileTile& other : profileTiles) {
+                    leave(other.tile);
                 }
             }
             tile->colour = off ? kUnprogrammed : reading.colour;

@@ -19,8 +19,10 @@
 // lens 0 to 23 leaves its tile unprogrammed: it never touches any lens.
 //
 // An aircraft profile may add conditions of its own (tiles written after the built-in ones,
-// before the master step, so a lit red or amber one lights MasterWarning or MasterCaution) and
-// lens programming in the same elements (a LampProgramming without Id is for every lamp panel).
+// before the master step, so a lit red or amber one lights MasterWarning or MasterCaution), which
+// the file may program too (its bindings of names that are no built-in tile wait for a profile's
+// condition of that name), and lens programming in the same elements (a LampProgramming without
+// Id is for every lamp panel).
 // A lens the profile programs shows what the profile says; the file's tile on that lens leaves
 // it, and the file's programming of every other lens stays.
 #pragma once
@@ -276,8 +278,10 @@ private:
     uint32_t warningLit = 0;
     uint32_t cautionLit = 0;
     std::wstring serialNumber;
-    // The programming of the file, per tile in kTileNames order, as InitTiles left it.
+    // The programming of the file, per tile in kTileNames order, as InitTiles left it, and of
+    // the names it gives that are no built-in tile (for profiles' conditions).
     std::array<Tile, kTileNames.size()> fileProgramming{};
+    std::map<std::wstring, Tile, std::less<>> fileOtherProgramming;
     // The profile's conditions (kept alive here) and their tiles, in the profile's order.
     std::shared_ptr<const std::vector<CLampCondition>> conditions;
     std::vector<ProfileTile> profileTiles;

@@ -31,7 +31,9 @@ bool IsFile(const std::filesystem::path& file) {
     return std::filesystem::is_regular_file(file, error);
 }
 
-void CheckProfile(const CheckOptions& options, CFindings& findings) {
+// conditions: those of the aircraft profiles, which the lens file may program.
+void CheckProfile(const CheckOptions& options, CFindings& findings,
+                  const std::vector<std::wstring>& conditions) {
     const std::filesystem::path& folder = options.profileFolder;
     if (!IsFolder(folder)) {
         if (options.profileNamed) {
@@ -48,13 +50,14 @@ void CheckProfile(const CheckOptions& options, CFindings& findings) {
         }
         return;
     }
-    CLensCheck(findings).Check(file, file.string());
+    CLensCheck(findings).Check(file, file.string(), conditions);
 }
 
 }  // namespace
 
 int Check(const CheckOptions& options, std::ostream& out) {
     CFindings findings;
+    std::vector<std::wstring> conditions;
     if (!IsFolder(options.dataFolder)) {
         findings.Error(options.dataFolder.string(), 0, L"the data folder does not exist");
     } else if (!options.aircraft.empty()) {
@@ -70,10 +73,12 @@ int Check(const CheckOptions& options, std::ostream& out) {
     } else {
         CConfigurationCheck configuration(findings);
         configuration.Check(options.dataFolder);
-        CProfileCheck(findings, configuration).CheckFolder(options.dataFolder);
+        CProfileCheck profiles(findings, configuration);
+        profiles.CheckFolder(options.dataFolder);
+        conditions = profiles.ConditionNames();
         configuration.CheckMemory(options.dataFolder);
     }
-    CheckProfile(options, findings);
+    CheckProfile(options, findings, conditions);
     findings.Print(out);
     return findings.Errors() != 0 ? kErrors : kClean;
 }

@@ -73,7 +73,8 @@ std::wstring Quote(const std::wstring& text) {
 
 }  // namespace
 
-void CLensCheck::Check(const std::filesystem::path& file, const std::string& shown) {
+void CLensCheck::Check(const std::filesystem::path& file, const std::string& shown,
+                       const std::vector<std::wstring>& conditions) {
     PLATFORM::CXmlDocument document;
     if (const PLATFORM::XmlStatus created = document.Create(); !created) {
         findings_.Error(shown, 0, L"the XML reader cannot be made: " + created.message);
@@ -87,7 +88,7 @@ void CLensCheck::Check(const std::filesystem::path& file, const std::string& sho
     }
     CXmlLines lines;
     lines.Read(file, document);
-    CheckProgrammings(document, lines, shown, false, {});
+    CheckProgrammings(document, lines, shown, false, conditions);
 }
 
 void CLensCheck::CheckProfile(const PLATFORM::CXmlDocument& document, const CXmlLines& lines,

@@ -157,6 +157,10 @@ std::shared_ptr<CAircraftProfile> CProfileCheck::CheckFile(const std::filesystem
                                 L" has the name of a built-in one: the plug-in ignores it");
         } else {
             conditions.push_back(condition.name);
+            if (std::find(conditionNames_.begin(), conditionNames_.end(), condition.name) ==
+                conditionNames_.end()) {
+                conditionNames_.push_back(condition.name);
+            }
         }
     }
     CLensCheck(findings_).CheckProfile(profile->Document(), profile->Lines(), shown, conditions);

@@ -38,6 +38,9 @@ public:
     void DescribeAircraft(const std::filesystem::path& acf,
                           const std::filesystem::path& dataFolder);
 
+    // The conditions the profiles checked define (each name once, in the order met).
+    const std::vector<std::wstring>& ConditionNames() const { return conditionNames_; }
+
     // The findings of a profile's own problems (as the reader found them), named shown.
     static void AddProblems(const CAircraftProfile& profile, const std::string& shown,
                             CFindings& findings);
@@ -48,6 +51,7 @@ private:
 
     CFindings& findings_;
     CConfigurationCheck& configuration_;
+    std::vector<std::wstring> conditionNames_;
 };
 
 }  // namespace XPL::CHECKTOOL
