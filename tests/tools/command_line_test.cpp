@@ -22,8 +22,8 @@ TEST_P(CommandLineTest, ReadsOptionsAndOperandsInOrder) {
     const TOOLS::CommandLine line = TOOLS::ParseCommandLine(GetParam().arguments, kOptions);
     std::string read = line.error;
     for (const TOOLS::Argument& argument : line.arguments) {
-        read += (read.empty() ? "" : "|") + std::string(argument.option) +
-                (argument.IsOperand() ? "" : "=") + argument.value;
+        read.append(read.empty() ? "" : "|").append(argument.option);
+        read.append(argument.IsOperand() ? "" : "=").append(argument.value);
     }
     EXPECT_EQ(line.help, GetParam().help);
     EXPECT_EQ(line.help ? std::string() : read, GetParam().read);

@@ -1,6 +1,8 @@
 #include "gauge_tool.h"
 
 #include <charconv>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 
@@ -46,12 +48,18 @@ constexpr TOOLS::OptionSpec kRenderOptions[] = {
 using TOOLS::Narrow;
 using TOOLS::Widen;
 
-// The shortest text that reads back as the same float, so two values that differ never print
-// alike ("0.1", "150", "1e+20").
+// The value as "%g" writes it, with more digits where six do not tell it from its neighbours:
+// "150", "100000", "0.33333334", "16777218".
 std::string Number(float value) {
     char text[32];
-    const auto result = std::to_chars(text, text + sizeof(text), value);
-    return std::string(text, result.ptr);
+    for (int digits = 6;; ++digits) {
+        std::snprintf(text, sizeof(text), "%.*g", digits, static_cast<double>(value));
+        float read = 0.0f;
+        const char* end = text + std::strlen(text);
+        if (digits >= 9 || (std::from_chars(text, end, read).ptr == end && read == value)) {
+            return text;
+        }
+    }
 }
 
 // A path as the gauge names it (a Windows path), as the tool shows it.
