@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 #include "command_line.h"
 #include "gauge/gauge_canvas.h"
@@ -29,14 +30,6 @@ constexpr char kRenderUsage[] =
     "usage: skydeck-gauge render GAUGE.xml -o OUT.png [--float PATH=V]... [--int PATH=V]...\n"
     "                            [--floats PATH=V,V...]... [--ints PATH=V,V...]...\n"
     "                            [--label N=TEXT]...\n";
-constexpr char kUsage[] =
-    "usage: skydeck-gauge eval [--float PATH=V]... [--int PATH=V]... [--floats PATH=V,V...]...\n"
-    "                          [--ints PATH=V,V...]... SCRIPT\n"
-    "       skydeck-gauge show GAUGE.xml\n"
-    "       skydeck-gauge render GAUGE.xml -o OUT.png [--float PATH=V]... [--int PATH=V]...\n"
-    "                            [--floats PATH=V,V...]... [--ints PATH=V,V...]...\n"
-    "                            [--label N=TEXT]...\n";
-
 constexpr TOOLS::OptionSpec kEvalOptions[] = {{"--float", "PATH=V", true},
                                               {"--int", "PATH=V", true},
                                               {"--floats", "PATH=V,V...", true},
@@ -60,6 +53,15 @@ std::string Number(float value) {
             return text;
         }
     }
+}
+
+// The usage of every command, one under the other.
+std::string Usage() {
+    std::string usage;
+    for (const std::string_view command : {kEvalUsage, kShowUsage, kRenderUsage}) {
+        usage += usage.empty() ? command : "       " + std::string(command.substr(7));
+    }
+    return usage;
 }
 
 // A path as the gauge names it (a Windows path), as the tool shows it.
@@ -392,7 +394,8 @@ int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
     if (command == "render") {
         return Render(rest, out, err);
     }
-    const TOOLS::CToolUsage usage(kProgram, kUsage);
+    const std::string usageText = Usage();
+    const TOOLS::CToolUsage usage(kProgram, usageText);
     const TOOLS::CommandLine line = TOOLS::ParseCommandLine(arguments, {});
     if (line.help) {
         return usage.Help(out);
