@@ -150,7 +150,7 @@ std::unique_ptr<CAircraftProfile> CAircraftProfile::Read(const std::filesystem::
     std::unique_ptr<CAircraftProfile> profile(new CAircraftProfile());
     profile->file_ = file;
     profile->shown_ = std::move(shown);
-    profile->name_ = file.stem().wstring();
+    profile->name_ = UTILITY::WideOfPath(file.stem());
     std::ifstream in(file, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (!in) {
@@ -161,7 +161,8 @@ std::unique_ptr<CAircraftProfile> CAircraftProfile::Read(const std::filesystem::
         profile->Problem(0, L"the XML reader cannot be made: " + created.message);
         return profile;
     }
-    if (const PLATFORM::XmlStatus loaded = profile->document_.LoadFile(file.wstring()); !loaded) {
+    if (const PLATFORM::XmlStatus loaded = profile->document_.LoadFile(UTILITY::WideOfPath(file));
+        !loaded) {
         profile->Problem(
             loaded.line,
             L"the file does not read as XML, so the profile is not used: " + loaded.message);

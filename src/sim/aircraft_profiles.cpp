@@ -28,7 +28,7 @@ bool IsXmlFile(const std::filesystem::directory_entry& entry) {
     if (!entry.is_regular_file(error)) {
         return false;
     }
-    return UTILITY::ConvertStringToLower(entry.path().extension().wstring()) == L".xml";
+    return UTILITY::ConvertStringToLower(UTILITY::WideOfPath(entry.path().extension())) == L".xml";
 }
 
 }  // namespace
@@ -39,14 +39,13 @@ CAircraftProfiles& CAircraftProfiles::Get() {
 }
 
 std::vector<CAircraftProfiles::Candidate> CAircraftProfiles::Candidates(
-    const std::wstring& dataFolder, const std::string& aircraftPath) {
+    const std::wstring& dataFolder, const std::filesystem::path& aircraftFile) {
     std::vector<Candidate> candidates;
     std::error_code error;
-    if (!aircraftPath.empty()) {
-        const std::filesystem::path own =
-            UTILITY::MakeFilePath(aircraftPath).parent_path() / kOwnFileName;
+    if (!aircraftFile.empty()) {
+        const std::filesystem::path own = aircraftFile.parent_path() / kOwnFileName;
         if (std::filesystem::is_regular_file(own, error)) {
-            candidates.push_back({own, own.wstring(), true});
+            candidates.push_back({own, UTILITY::WideOfPath(own), true});
         }
     }
     const std::wstring folder = WithSeparator(dataFolder) + kFolderName;
@@ -54,13 +53,15 @@ std::vector<CAircraftProfiles::Candidate> CAircraftProfiles::Candidates(
     for (std::filesystem::directory_iterator it(UTILITY::MakeFilePath(folder), error), end;
          !error && it != end; it.increment(error)) {
         if (IsXmlFile(*it)) {
-            const std::wstring name = it->path().filename().wstring();
+            const std::wstring name = UTILITY::WideOfPath(it->path().filename());
             shared.push_back({it->path(), folder + L'\\' + name, false});
         }
     }
     std::sort(shared.begin(), shared.end(), [](const Candidate& a, const Candidate& b) {
-        const std::wstring left = UTILITY::ConvertStringToLower(a.file.filename().wstring());
-        const std::wstring right = UTILITY::ConvertStringToLower(b.file.filename().wstring());
+        const std::wstring left =
+            UTILITY::ConvertStringToLower(UTILITY::WideOfPath(a.file.filename()));
+        const std::wstring right =
+            UTILITY::ConvertStringToLower(UTILITY::WideOfPath(b.file.filename()));
         return left != right ? left < right : a.file.filename() < b.file.filename();
     });
     candidates.insert(candidates.end(), shared.begin(), shared.end());
@@ -137,7 +138,7 @@ void CAircraftProfiles::Load(const std::wstring& dataFolder, const AircraftIdent
     CTraceScope scope(kKeyword, "XPL::CAircraftProfiles::Load");
     const CAircraftProfile::Match* match = nullptr;
     std::shared_ptr<CAircraftProfile> profile =
-        Find(Candidates(dataFolder, aircraft.path), aircraft, &match);
+        Find(Candidates(dataFolder, UTILITY::MakeFilePath(aircraft.path)), aircraft, &match);
     if (profile == nullptr) {
         TraceWrite(kTraceNotice, kKeyword, kTraceMessage,
                    L"The aircraft %S (ICAO type \"%S\") has no aircraft profile", aircraft.fileName,

@@ -53,10 +53,10 @@ public:
     // The module's one set, over the module's registry.
     static CAircraftProfiles& Get();
 
-    // The files that may serve the aircraft at aircraftPath, in the order they are tried.
-    // dataFolder: the plug-in's data folder (a trailing separator or not).
+    // The files that may serve the aircraft of aircraftFile (empty: shared ones only), in the
+    // order they are tried. dataFolder: the plug-in's data folder (a trailing separator or not).
     static std::vector<Candidate> Candidates(const std::wstring& dataFolder,
-                                             const std::string& aircraftPath);
+                                             const std::filesystem::path& aircraftFile);
     // The first candidate that serves aircraft, read, and the Match that took it (null for an
     // own profile without Match elements); null when none serves it. Candidates that do not
     // read are reported (level 1) and passed over.

@@ -106,8 +106,8 @@ AircraftIdentity XPLAcfLoadSettings() {
     return {nameText, pathText, {}};
 }
 
-std::string ReadAcfIcao(const std::string& path) {
-    std::ifstream file(UTILITY::MakeFilePath(path));
+std::string ReadAcfIcao(const std::filesystem::path& path) {
+    std::ifstream file(path);
     std::string line;
     std::string icao;
     while (std::getline(file, line)) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 namespace XPL {
@@ -14,8 +15,9 @@ struct AircraftSettings {
     float rpmGreenLow;          // 0.95 x the engine-speed green-arc bottom; helicopters only
 };
 
-// The aircraft the simulator loaded, as aircraft profiles match it (UTF-8 as the simulator gives
-// it).
+// The aircraft the simulator loaded, as aircraft profiles match it: the texts as the simulator
+// gives them (profiles' texts compare as UTF-8, so letters outside ASCII match where the
+// simulator's texts are UTF-8).
 struct AircraftIdentity {
     std::string fileName;  // "b738.acf"
     std::string path;      // the aircraft file's full path
@@ -37,6 +39,6 @@ AircraftIdentity XPLAcfLoadSettings();
 
 // The ICAO type an aircraft file gives (the third field of its line "P acf/_ICAO TYPE"), or ""
 // when the file cannot be read or has none. For the tools: the plug-in asks the simulator.
-std::string ReadAcfIcao(const std::string& path);
+std::string ReadAcfIcao(const std::filesystem::path& file);
 
 }  // namespace XPL

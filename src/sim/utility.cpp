@@ -3,6 +3,8 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <string>
+#include <type_traits>
 
 #include "platform/folders.h"
 #include "platform/utf8.h"
@@ -218,22 +220,20 @@ std::filesystem::path MakeFilePath(std::string_view path) {
 }
 
 std::filesystem::path MakeFilePath(std::wstring_view path) {
-    return SlashPath(path);
+    if constexpr (std::is_same_v<std::filesystem::path::value_type, wchar_t>) {
+        return SlashPath(path);
+    } else {
+        // A narrow file system takes UTF-8 (a wide text would go through the C locale, which
+        // refuses every character outside ASCII).
+        std::string utf8;
+        PLATFORM::AppendUtf8(utf8, path);
+        return SlashPath(std::string_view(utf8));
+    }
 }
 
 std::string ToUtf8(std::wstring_view text) {
     std::string narrow;
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t c = static_cast<uint32_t>(text[i]);
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
-            const uint32_t next = static_cast<uint32_t>(text[i + 1]);
-            if (next >= 0xDC00 && next <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
-                ++i;
-            }
-        }
-        PLATFORM::AppendUtf8(narrow, c > 0x10FFFF ? 0xFFFD : c);
-    }
+    PLATFORM::AppendUtf8(narrow, text);
     return narrow;
 }
 
@@ -264,6 +264,24 @@ std::wstring FromUtf8(std::string_view text) {
         i += extra + 1;
     }
     return wide;
+}
+
+namespace {
+
+// Only the one of the platform's native path strings is made.
+template <class Char>
+std::wstring WideOfNative(const std::basic_string<Char>& native) {
+    if constexpr (std::is_same_v<Char, wchar_t>) {
+        return native;
+    } else {
+        return FromUtf8(native);
+    }
+}
+
+}  // namespace
+
+std::wstring WideOfPath(const std::filesystem::path& path) {
+    return WideOfNative(path.native());
 }
 
 int32_t TruncateToInt(float value) {

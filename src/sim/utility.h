@@ -56,16 +56,17 @@ std::wstring GetProfileFolder();
 // becomes '/', which Windows accepts as a separator as well, so "C:\X-Plane\a.acf" opens on
 // Windows and "/home/x\a.acf" opens "/home/x/a.acf" elsewhere. A narrow text is taken in the
 // platform's narrow file-name encoding (the ANSI code page on Windows, as the simulator's
-// legacy paths are written). Touches no file.
+// legacy paths are written), a wide one in full (as UTF-8 where file names are narrow). Touches
+// no file and never throws.
 std::filesystem::path MakeFilePath(std::string_view path);
 std::filesystem::path MakeFilePath(std::wstring_view path);
 
-// UTF-8 of a wide text (pairs of UTF-16 surrogates join; an unpaired one is kept as it is
-// encoded).
+// UTF-8 of a wide text (PLATFORM::AppendUtf8) and back: pairs of surrogates where wchar_t has
+// 16 bits; a byte that starts no valid sequence stands for itself.
 std::string ToUtf8(std::wstring_view text);
-// The wide text of UTF-8 (pairs of surrogates where wchar_t has 16 bits); a byte that starts no
-// valid sequence stands for itself.
 std::wstring FromUtf8(std::string_view text);
+// A path as wide text, whole: the native text on Windows, its UTF-8 elsewhere. Never throws.
+std::wstring WideOfPath(const std::filesystem::path& path);
 
 // A simulator float as a whole number, truncated toward zero. A value an int cannot hold would
 // make the plain cast undefined: NaN gives 0, the rest the nearest end of the range.

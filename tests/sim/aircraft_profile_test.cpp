@@ -37,8 +37,8 @@ TEST(AircraftProfileMatchTest, OwnProfileFirstThenSharedOnesInNameOrderWithoutCa
         std::ofstream(root / "data" / "aircraft" / name) << "<AircraftProfile/>";
     }
     std::ofstream(root / "plane" / "SkydeckAircraftProfile.xml") << "<AircraftProfile/>";
-    const auto candidates = CAircraftProfiles::Candidates((root / "data").wstring(),
-                                                          (root / "plane" / "p.acf").string());
+    const auto candidates =
+        CAircraftProfiles::Candidates((root / "data").wstring(), root / "plane" / "p.acf");
     std::vector<std::string> names;
     for (const auto& candidate : candidates) {
         names.push_back(candidate.file.filename().string() + (candidate.own ? " own" : ""));

@@ -113,7 +113,7 @@ void CProfileCheck::AddProblems(const CAircraftProfile& profile, const std::stri
         std::wstring text = problem.text;
         std::wstring suggested;
         if (problem.kind == ProfileProblem::Kind::UnknownElement) {
-            suggested = ClosestName(
+            suggested = SuggestedName(
                 problem.subject,
                 {L"Match", L"Command", L"DataRef", L"Condition", L"Lamp", L"GaugeList", L"Knobs"});
         } else if (problem.kind == ProfileProblem::Kind::UnknownCommand ||
@@ -141,9 +141,9 @@ void CProfileCheck::AddProblems(const CAircraftProfile& profile, const std::stri
 std::shared_ptr<CAircraftProfile> CProfileCheck::CheckFile(const std::filesystem::path& file,
                                                            const std::filesystem::path& dataFolder,
                                                            bool own) {
-    const std::string shown = file.string();
+    const std::string shown = ShownPath(file);
     findings_.Reading(shown);
-    std::shared_ptr<CAircraftProfile> profile = CAircraftProfile::Read(file, file.wstring());
+    std::shared_ptr<CAircraftProfile> profile = CAircraftProfile::Read(file, WideOfPath(file));
     AddProblems(*profile, shown, findings_);
     if (!profile->Readable()) {
         return profile;
@@ -178,7 +178,7 @@ std::shared_ptr<CAircraftProfile> CProfileCheck::CheckFile(const std::filesystem
 void CProfileCheck::CheckFolder(const std::filesystem::path& dataFolder) {
     std::vector<std::shared_ptr<CAircraftProfile>> profiles;
     for (const CAircraftProfiles::Candidate& candidate :
-         CAircraftProfiles::Candidates(dataFolder.wstring(), {})) {
+         CAircraftProfiles::Candidates(WideOfPath(dataFolder), {})) {
         profiles.push_back(CheckFile(candidate.file, dataFolder, false));
     }
     CheckOverlaps(profiles);
@@ -192,9 +192,9 @@ void CProfileCheck::CheckOverlaps(const std::vector<std::shared_ptr<CAircraftPro
                 const auto first = std::find_if(matches.begin(), matches.end(),
                                                 [&](const auto& m) { return Implies(match, m); });
                 if (first != matches.end()) {
-                    findings_.Warning(profiles[later]->File().string(), match.line,
+                    findings_.Warning(ShownPath(profiles[later]->File()), match.line,
                                       L"every aircraft this Match serves is served first by " +
-                                          profiles[earlier]->File().filename().wstring() +
+                                          WideOfPath(profiles[earlier]->File().filename()) +
                                           L" (line " + std::to_wstring(first->line) +
                                           L"), which comes earlier in name order: this profile "
                                           L"never applies to them");
@@ -208,23 +208,23 @@ void CProfileCheck::CheckOverlaps(const std::vector<std::shared_ptr<CAircraftPro
 void CProfileCheck::DescribeAircraft(const std::filesystem::path& acf,
                                      const std::filesystem::path& dataFolder) {
     AircraftIdentity aircraft;
-    aircraft.fileName = acf.filename().string();
-    aircraft.path = acf.string();
-    aircraft.icao = ReadAcfIcao(aircraft.path);
-    const std::string shownAcf = acf.string();
+    aircraft.fileName = ShownPath(acf.filename());
+    aircraft.path = ShownPath(acf);
+    aircraft.icao = ReadAcfIcao(acf);
+    const std::string shownAcf = ShownPath(acf);
     findings_.Note(shownAcf, 0,
                    L"the aircraft " + Widen(aircraft.fileName) + L", ICAO type " +
                        Quote(Widen(aircraft.icao)));
     std::string applied;
     for (const CAircraftProfiles::Candidate& candidate :
-         CAircraftProfiles::Candidates(dataFolder.wstring(), aircraft.path)) {
+         CAircraftProfiles::Candidates(WideOfPath(dataFolder), acf)) {
         const std::unique_ptr<CAircraftProfile> read =
-            CAircraftProfile::Read(candidate.file, candidate.file.wstring());
+            CAircraftProfile::Read(candidate.file, WideOfPath(candidate.file));
         const CAircraftProfile::Match* match = read->MatchFor(aircraft, candidate.own);
         if (match == nullptr) {
             continue;
         }
-        const std::string shown = candidate.file.string();
+        const std::string shown = ShownPath(candidate.file);
         const std::wstring how = match->line == 0 ? L"it lies in the aircraft's folder"
                                                   : L"Match " + DescribeMatch(*match);
         if (!applied.empty()) {
