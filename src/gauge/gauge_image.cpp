@@ -1,6 +1,7 @@
 #include "gauge/gauge_image.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -65,7 +66,9 @@ bool CGaugeImage::Decode(std::string_view bytes, uint64_t* budget, std::wstring*
     if (stbi_info_from_memory(data, length, &width, &height, &channels) == 0) {
         return fail(L"it is no BMP file stb_image reads (" + Widen(stbi_failure_reason()) + L")");
     }
-    const uint64_t count = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+    // A top-down bitmap reports its height negative here.
+    const uint64_t count = static_cast<uint64_t>(width) *
+                           static_cast<uint64_t>(std::llabs(static_cast<int64_t>(height)));
     if (budget != nullptr && count > *budget) {
         return fail(L"the gauge's bitmaps would take more than their budget of pixels");
     }

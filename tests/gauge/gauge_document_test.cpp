@@ -26,7 +26,8 @@ protected:
         folder_ = fs::temp_directory_path() / (std::string("xvs-doc-") + info->name());
         fs::remove_all(folder_);
         TEST::WriteFile(folder_ / "1024" / "Face.bmp", TEST::BmpFile(24, 20, 24, false, Grey));
-        TEST::WriteFile(folder_ / "1024" / "needle.bmp", TEST::BmpFile(10, 40, 24, false, Grey));
+        // Stored top-down (a negative height), as many paint programs write.
+        TEST::WriteFile(folder_ / "1024" / "needle.bmp", TEST::BmpFile(10, 40, 24, true, Grey));
         TEST::WriteFile(folder_ / "face.bmp", TEST::BmpFile(12, 10, 24, false, Grey));
     }
     void TearDown() override {
