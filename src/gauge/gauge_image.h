@@ -1,7 +1,7 @@
 // One bitmap of a gauge (its background, an element's image or mask), read from a BMP file into
 // 32-bit pixels, rows from the top, each pixel 0x00RRGGBB (bytes blue, green, red, 0: the layout
-// of a 32-bit top-down DIB). 1-, 4-, 8-, 16-, 24- and 32-bit files load, stored bottom-up or
-// top-down; compressed (RLE) files do not.
+// of a 32-bit top-down DIB). The file is read as Windows' own loader reads it: every variant of
+// the format it reads loads (see CBmpReader), the rest is refused with the reason.
 //
 // Bitmaps come with gauge files that users share, so reading one is bounded: a file above
 // kMaxFileBytes, a picture wider or higher than kMaxDimension, or one that would take the
@@ -14,11 +14,13 @@
 #include <string_view>
 #include <vector>
 
+#include "gauge/bmp_reader.h"
+
 namespace XPL {
 
 class CGaugeImage {
 public:
-    static constexpr int32_t kMaxDimension = 2048;
+    static constexpr int32_t kMaxDimension = CBmpReader::kMaxDimension;
     static constexpr size_t kMaxFileBytes = 4u * kMaxDimension * kMaxDimension + 65536;
 
     // Loads folder + "\" + fileName (a Windows path: backslashes, any letter case) and keeps the
