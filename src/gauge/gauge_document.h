@@ -24,9 +24,10 @@
 // "x,y" and "MouseArea"; bitmaps from the file's folder; no scaling. Such a gauge is shown: its
 // target size is its background's size, so it is placed like a classic gauge of that size.
 //
-// Bounds for shared files: at most kMaxElements elements, and the bitmaps of one gauge hold at
-// most kMaxPixels pixels together, from at most kMaxBitmapLoads files (a bitmap past that is not
-// loaded).
+// Bounds for shared files (besides those of the XML tree, CXmlNode): at most kMaxElements
+// elements, and the bitmaps of one gauge hold at most kMaxPixels pixels together, from at most
+// kMaxBitmapLoads files (bitmaps past that are not loaded, and one failure says so). Mouse areas
+// past kMaxMouseAreas are not kept.
 #pragma once
 
 #include <cstdint>
@@ -71,6 +72,7 @@ public:
     static constexpr uint64_t kMaxPixels = 16u << 20;
     // Bitmap files one gauge may ask for (each element has two images).
     static constexpr size_t kMaxBitmapLoads = 4 * kMaxElements;
+    static constexpr size_t kMaxMouseAreas = kMaxElements;
     // The screen panel's picture.
     static constexpr int32_t kScreenWidth = 320;
     static constexpr int32_t kScreenHeight = 240;
@@ -137,6 +139,7 @@ private:
     void LoadImage(CGaugeImage& image, const std::wstring* fileName, float axisX, float axisY,
                    bool alpha, uint32_t line);
     CGaugeElement* AddElement(uint32_t line);
+    void AddMouseArea(GaugeMouseArea&& area);
 
     bool ReadClassic(const CXmlNode& root);
     void ReadImageSizes(const std::wstring& text);

@@ -21,14 +21,16 @@ public:
     bool StartElement(std::wstring_view name, const PLATFORM::XmlAttribute* attributes,
                       size_t count) override {
         if (current_ == nullptr && root_ != nullptr) {
-            stopReason_ = L"more than one root element";
-            stopLine_ = line_;
-            return false;
+            return Stop(L"more than one root element");
         }
         if (depth_ >= CXmlNode::kMaxDepth) {
-            stopReason_ = L"elements nested deeper than " + std::to_wstring(CXmlNode::kMaxDepth);
-            stopLine_ = line_;
-            return false;
+            return Stop(L"elements nested deeper than " + std::to_wstring(CXmlNode::kMaxDepth));
+        }
+        if (++elements_ > CXmlNode::kMaxElements) {
+            return Stop(L"more than " + std::to_wstring(CXmlNode::kMaxElements) + L" elements");
+        }
+        if ((attributes_ += count) > CXmlNode::kMaxAttributes) {
+            return Stop(L"more than " + std::to_wstring(CXmlNode::kMaxAttributes) + L" attributes");
         }
         ++depth_;
         auto node = std::make_unique<CXmlNode>();
@@ -69,9 +71,17 @@ public:
     uint32_t StopLine() const { return stopLine_; }
 
 private:
+    bool Stop(std::wstring reason) {
+        stopReason_ = std::move(reason);
+        stopLine_ = line_;
+        return false;
+    }
+
     std::unique_ptr<CXmlNode> root_;
     CXmlNode* current_ = nullptr;
     size_t depth_ = 0;
+    size_t elements_ = 0;
+    size_t attributes_ = 0;
     std::wstring stopReason_;
     uint32_t line_ = 0;  // of the element starting next
     uint32_t stopLine_ = 0;

@@ -17,9 +17,13 @@ namespace XPL {
 
 class CXmlNode {
 public:
-    // Gauge files larger than this are refused unread: no gauge comes near it, and a tree of it
-    // stays a few hundred megabytes at most.
-    static constexpr size_t kMaxFileBytes = 16u << 20;
+    // Bounds for files users share, each far beyond any gauge. A file larger than kMaxFileBytes
+    // is refused unread; one with more than kMaxElements elements or kMaxAttributes attributes
+    // is refused as it reads. Together they hold a tree, and what the XML reader keeps of the
+    // file meanwhile, to about 150 MB at most.
+    static constexpr size_t kMaxFileBytes = 4u << 20;
+    static constexpr size_t kMaxElements = 1u << 17;
+    static constexpr size_t kMaxAttributes = 1u << 17;
     // Elements nest at most this deep (as MSXML's DOM allows).
     static constexpr size_t kMaxDepth = 256;
 
@@ -30,7 +34,7 @@ public:
     ~CXmlNode();
 
     // The tree of a file (a Windows path: backslashes, any letter case), or null with the reason
-    // in error (when given): a file that is missing, too large or not well-formed XML; errorLine
+    // in error (when given): a file that is missing, past a bound or not well-formed XML; errorLine
     // (when given) receives the line of the fault, 0 when it has none.
     static std::unique_ptr<CXmlNode> ParseXmlFile(std::wstring_view path,
                                                   std::wstring* error = nullptr,

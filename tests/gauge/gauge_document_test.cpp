@@ -195,6 +195,24 @@ TEST_F(GaugeDocumentTest, TheFirstBackgroundStaysAndFailedBitmapsAreListed) {
     EXPECT_FALSE(Element(0).image.HasBitmap());
 }
 
+TEST_F(GaugeDocumentTest, PastItsBoundsAGaugeKeepsNoMoreMouseAreasAndSaysOnceWhatItLeavesOut) {
+    std::string text = "<Gauge><Mouse>";
+    for (size_t i = 0; i <= CGaugeDocument::kMaxMouseAreas; ++i) {
+        text += "<Area/>";
+    }
+    text += "</Mouse><Element>";
+    for (size_t i = 0; i < CGaugeDocument::kMaxBitmapLoads + 2; ++i) {
+        text += "<Image Name='gone.bmp'/>";
+    }
+    EXPECT_TRUE(Load(text + "</Element></Gauge>"));
+    EXPECT_EQ(document_.mouseAreas.size(), CGaugeDocument::kMaxMouseAreas);
+    ASSERT_EQ(document_.bitmapFailures.size(), CGaugeDocument::kMaxBitmapLoads + 1);
+    EXPECT_EQ(document_.bitmapFailures.back(),
+              folder_.wstring() +
+                  L"\\1024\\gone.bmp: the gauge asks for more than 4096 bitmaps "
+                  L"(neither this one nor any after it is loaded)");
+}
+
 TEST_F(GaugeDocumentTest, AnUnknownChildOfTheRootMakesTheGaugeUnusableButIsReadOn) {
     EXPECT_FALSE(Load("<Gauge><Elements/><Element/><Sound/></Gauge>"));
     EXPECT_EQ(document_.elements.size(), 1u);

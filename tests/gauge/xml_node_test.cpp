@@ -115,6 +115,19 @@ TEST(XmlNodeTest, WhatIsNotWellFormedGivesNoTreeAndAReason) {
         EXPECT_EQ(CXmlNode::ParseXmlBytes(bytes, &error), nullptr) << bytes;
         EXPECT_FALSE(error.empty()) << bytes;
     }
+    // Past the tree's bounds; the attributes all on one element, which must not take long.
+    std::string elements = "<G>";
+    std::string attributes = "<G";
+    for (size_t i = 0; i < CXmlNode::kMaxElements; ++i) {
+        elements += "<a/>";
+        attributes += " a" + std::to_string(i) + "=''";
+    }
+    for (const auto& [bytes, reason] : {std::pair{elements + "</G>", L"more than 131072 elements"},
+                                        {attributes + " b=''/>", L"more than 131072 attributes"}}) {
+        std::wstring error;
+        EXPECT_EQ(CXmlNode::ParseXmlBytes(bytes, &error), nullptr);
+        EXPECT_EQ(error, reason);
+    }
 }
 
 TEST(XmlNodeTest, FilesAreFoundAsWindowsFindsThem) {
