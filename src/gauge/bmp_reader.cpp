@@ -72,7 +72,9 @@ bool CBmpReader::Open(std::string_view bytes, std::wstring& reason) {
     const uint32_t dataBytes = field(20, 4);
     const uint32_t coloursUsed = field(32, 4);
 
-    if (compression_ == kJpeg || compression_ == kPng) {
+    // A JPEG or PNG picture leaves the bit count to itself (an OS/2 2.x header calls its RLE24
+    // compression 4 too, with 24 bits).
+    if ((compression_ == kJpeg || compression_ == kPng) && bits_ == 0) {
         return fail(std::wstring(L"it holds a ") + (compression_ == kJpeg ? L"JPEG" : L"PNG") +
                     L" picture, which Windows does not read from a BMP file");
     }

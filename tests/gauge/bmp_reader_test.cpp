@@ -145,8 +145,9 @@ TEST(BmpRefusalTest, RefusesWhatWindowsDoesNotReadWithTheReason) {
     const std::string row = "\1\2\3\4\5\6\7\x8\x9\0\0\0"s;
     const RefusalCase cases[] = {
         {{.signature = "BA"}, L"it is no BMP file"},
-        {{.compression = 4}, L"it holds a JPEG picture"},
-        {{.compression = 5}, L"it holds a PNG picture"},
+        {{0, 3, 1, {}, row, 4}, L"it holds a JPEG picture"},
+        {{0, 3, 1, {}, row, 5}, L"it holds a PNG picture"},
+        {{24, 3, 1, {}, row, 4}, L"its format (24 bits per pixel, compression 4)"},
         {{24, 3, 1, {}, row, 3}, L"its format (24 bits per pixel, compression 3)"},
         {{4, 3, 1, {}, row, 1}, L"its format (4 bits per pixel, compression 1)"},
         {{3}, L"its format (3 bits per pixel, compression 0)"},
