@@ -1,4 +1,4 @@
-// Gauge bitmaps: the BMP layouts users' tools write, Windows file names, and bounded reading.
+// Gauge bitmaps: Windows file names, and what does not load.
 #include <gtest/gtest.h>
 
 #include <filesystem>
