@@ -11,6 +11,7 @@
 #include <string>
 
 #include "gauge/gauge_document.h"
+#include "gauge/gauge_image.h"
 #include "gauge/gauge_variables.h"
 #include "gauge/xml_node.h"
 #include "peak_memory.h"
@@ -49,10 +50,30 @@ std::string Utf16(const std::string& ascii) {
     return wide;
 }
 
+// A 2048 x 2048 picture of 32 bits, the largest a gauge may name.
+std::string LargestBitmap() {
+    const uint32_t side = XPL::CGaugeImage::kMaxDimension;
+    std::string file(54 + 4 * side * side, '\0');
+    const auto put = [&file](size_t at, uint32_t value, size_t count) {
+        for (size_t i = 0; i < count; ++i) {
+            file[at + i] = static_cast<char>(value >> (8 * i));
+        }
+    };
+    put(0, 0x4D42, 2);  // "BM"
+    put(10, 54, 4);     // where the pixels start
+    put(14, 40, 4);     // a Windows header
+    put(18, side, 4);
+    put(22, side, 4);
+    put(26, 1, 2);   // planes
+    put(28, 32, 2);  // bits per pixel
+    return file;
+}
+
 void BM_LoadHostileGauge(benchmark::State& state, const std::function<std::string()>& make) {
     const std::string text = make();
     const fs::path folder = fs::temp_directory_path() / "xvs-hostile-gauge";
-    fs::create_directories(folder);
+    fs::create_directories(folder / "1024");
+    std::ofstream(folder / "1024" / "large.bmp", std::ios::binary) << LargestBitmap();
     std::ofstream(folder / "gauge.xml", std::ios::binary) << text;
     const std::wstring path = (folder / "gauge.xml").wstring();
     uint64_t peak = 0;
@@ -88,6 +109,14 @@ XVS_HOSTILE(gauge_elements, Fill("<Gauge>", Same("<Element/>"), "</Gauge>"));
 XVS_HOSTILE(mouse_areas, Fill("<Gauge><Mouse>", Same("<Area/>"), "</Mouse></Gauge>"));
 XVS_HOSTILE(missing_images,
             Fill("<Gauge><Element>", Same("<Image Name='a'/>"), "</Element></Gauge>"));
+// A usable gauge: its most elements, each naming the largest picture twice.
+XVS_HOSTILE(largest_bitmap_named_again_and_again, [] {
+    std::string text = "<Gauge><Image Name='large.bmp'/>";
+    for (size_t i = 0; i < XPL::CGaugeDocument::kMaxElements; ++i) {
+        text += "<Element><Image Name='large.bmp'/><MaskImage Name='large.bmp'/></Element>";
+    }
+    return text + "</Gauge>";
+}());
 XVS_HOSTILE(long_image_name,
             Fill("<Gauge><Element><Image Name='", Same("a"), "'/></Element></Gauge>"));
 XVS_HOSTILE(nonlinearity_items, Fill("<Gauge><Element><Image><Nonlinearity>", Same("<Item/>"),

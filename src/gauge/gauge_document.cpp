@@ -100,7 +100,7 @@ void CGaugeDocument::LoadImage(CGaugeImage& image, const std::wstring* fileName,
     }
     ++bitmapLoads_;
     if (!image.Load(imageFolder, fileName != nullptr ? *fileName : std::wstring(), axisX, axisY,
-                    alpha, &pixelBudget_)) {
+                    alpha, &bitmapBudget_)) {
         bitmapFailures.push_back(image.Path() + L": " + image.Failure());
         bitmapFailureLines.push_back(line);
     }

@@ -25,9 +25,9 @@
 // target size is its background's size, so it is placed like a classic gauge of that size.
 //
 // Bounds for shared files (besides those of the XML tree, CXmlNode): at most kMaxElements
-// elements, and the bitmaps of one gauge hold at most kMaxPixels pixels together, from at most
-// kMaxBitmapLoads files (bitmaps past that are not loaded, and one failure says so). Mouse areas
-// past kMaxMouseAreas are not kept.
+// elements, and the bitmaps of one gauge hold at most kMaxPixels pixels together, read from at
+// most kMaxBitmapLoads files (bitmaps past that are not loaded, and one failure says so) of at
+// most kMaxBitmapFileBytes together. Mouse areas past kMaxMouseAreas are not kept.
 #pragma once
 
 #include <cstdint>
@@ -70,6 +70,9 @@ class CGaugeDocument {
 public:
     static constexpr size_t kMaxElements = 1024;
     static constexpr uint64_t kMaxPixels = 16u << 20;
+    // The files of 32-bit pictures that fill kMaxPixels, with room for headers and padding: one
+    // large file named again and again is read no more often than that allows.
+    static constexpr uint64_t kMaxBitmapFileBytes = 4 * kMaxPixels + (16u << 20);
     // Bitmap files one gauge may ask for (each element has two images).
     static constexpr size_t kMaxBitmapLoads = 4 * kMaxElements;
     static constexpr size_t kMaxMouseAreas = kMaxElements;
@@ -154,7 +157,7 @@ private:
     void ReadDocumentMouse(const CXmlNode& node);
 
     CGaugeVariables* variables_ = nullptr;
-    uint64_t pixelBudget_ = kMaxPixels;
+    CGaugeImage::Budget bitmapBudget_{kMaxBitmapFileBytes, kMaxPixels};
     size_t bitmapLoads_ = 0;
     bool tooManyElements_ = false;
 };

@@ -52,7 +52,7 @@ bool CGaugeImage::Decode(std::string_view bytes, uint64_t* budget, std::wstring*
 }
 
 bool CGaugeImage::Load(std::wstring_view folder, std::wstring_view fileName, float axisX,
-                       float axisY, bool alpha, uint64_t* budget) {
+                       float axisY, bool alpha, Budget* budget) {
     if (HasBitmap()) {
         return false;
     }
@@ -67,7 +67,12 @@ bool CGaugeImage::Load(std::wstring_view folder, std::wstring_view fileName, flo
     } else if (size > kMaxFileBytes) {
         failure_ = L"the file is larger than a bitmap of " + std::to_wstring(kMaxDimension) +
                    L" x " + std::to_wstring(kMaxDimension) + L" pixels";
+    } else if (budget != nullptr && size > budget->fileBytes) {
+        failure_ = L"the gauge's bitmap files would take more than their budget of bytes";
     } else {
+        if (budget != nullptr) {
+            budget->fileBytes -= size;
+        }
         std::ifstream file(resolved, std::ios::binary);
         bytes.resize(static_cast<size_t>(size));
         if (!file || !file.read(bytes.data(), static_cast<std::streamsize>(size))) {
@@ -75,7 +80,7 @@ bool CGaugeImage::Load(std::wstring_view folder, std::wstring_view fileName, flo
         }
     }
     if (failure_.empty()) {
-        Decode(bytes, budget, &failure_);
+        Decode(bytes, budget != nullptr ? &budget->pixels : nullptr, &failure_);
     }
     if (!failure_.empty()) {
         TraceWrite(kTraceFailure, TRACEKW::kScreen, kTraceMessage,
