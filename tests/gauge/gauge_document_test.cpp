@@ -196,15 +196,14 @@ TEST_F(GaugeDocumentTest, TheFirstBackgroundStaysAndFailedBitmapsAreListed) {
 }
 
 TEST_F(GaugeDocumentTest, PastItsBoundsAGaugeKeepsNoMoreMouseAreasAndSaysOnceWhatItLeavesOut) {
-    std::string text = "<Gauge><Mouse>";
-    for (size_t i = 0; i <= CGaugeDocument::kMaxMouseAreas; ++i) {
-        text += "<Area/>";
-    }
-    text += "</Mouse><Element>";
+    std::string areas;
+    std::string images;
     for (size_t i = 0; i < CGaugeDocument::kMaxBitmapLoads + 2; ++i) {
-        text += "<Image Name='gone.bmp'/>";
+        areas += i <= CGaugeDocument::kMaxMouseAreas ? "<Area/>" : "";
+        images += "<Image Name='gone.bmp'/>";
     }
-    EXPECT_TRUE(Load(text + "</Element></Gauge>"));
+    EXPECT_TRUE(
+        Load("<Gauge><Mouse>" + areas + "</Mouse><Element>" + images + "</Element></Gauge>"));
     EXPECT_EQ(document_.mouseAreas.size(), CGaugeDocument::kMaxMouseAreas);
     ASSERT_EQ(document_.bitmapFailures.size(), CGaugeDocument::kMaxBitmapLoads + 1);
     EXPECT_EQ(document_.bitmapFailures.back(),
