@@ -1,5 +1,6 @@
 #include "gauge/xml_node.h"
 
+#include <algorithm>
 #include <fstream>
 #include <system_error>
 #include <utility>
@@ -87,6 +88,31 @@ private:
     uint32_t stopLine_ = 0;
 };
 
+// The most '=' signs that follow one '<' before the next: a bound on the attributes of any one
+// element (a value holds no '<'), read in the file's code units, as UTF-16 when it starts with
+// a byte-order mark or a '<' of 16 bits. The XML readers check that an element's attribute names
+// differ before the tree sees it, some of them comparing every pair.
+size_t MostEqualsAfterOneTag(std::string_view bytes) {
+    const bool little =
+        bytes.starts_with("\xFF\xFE") || bytes.starts_with(std::string_view("<\0", 2));
+    const bool big = bytes.starts_with("\xFE\xFF") || bytes.starts_with(std::string_view("\0<", 2));
+    const size_t step = little || big ? 2 : 1;
+    size_t most = 0;
+    size_t count = 0;
+    for (size_t at = 0; at + step <= bytes.size(); at += step) {
+        const auto byte = [&](size_t i) { return static_cast<uint8_t>(bytes[at + i]); };
+        const uint32_t unit = little ? byte(0) | byte(1) << 8
+                              : big  ? byte(0) << 8 | byte(1)
+                                     : byte(0);
+        if (unit == '<') {
+            count = 0;
+        } else if (unit == '=') {
+            most = std::max(most, ++count);
+        }
+    }
+    return most;
+}
+
 std::unique_ptr<CXmlNode> Failed(std::wstring* error, std::wstring reason,
                                  uint32_t* errorLine = nullptr, uint32_t line = 0) {
     if (error != nullptr) {
@@ -143,6 +169,12 @@ std::unique_ptr<CXmlNode> CXmlNode::ParseXmlFile(std::wstring_view path, std::ws
 
 std::unique_ptr<CXmlNode> CXmlNode::ParseXmlBytes(std::string_view bytes, std::wstring* error,
                                                   uint32_t* errorLine) {
+    if (MostEqualsAfterOneTag(bytes) > kMaxElementAttributes) {
+        return Failed(error,
+                      L"an element with more than " + std::to_wstring(kMaxElementAttributes) +
+                          L" attributes (or as many '=' in the text after it)",
+                      errorLine);
+    }
     CTreeBuilder builder;
     const PLATFORM::XmlStatus status = PLATFORM::ReadXmlEvents(bytes, builder);
     if (!status) {

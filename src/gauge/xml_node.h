@@ -17,11 +17,13 @@ namespace XPL {
 
 class CXmlNode {
 public:
-    // Bounds for files users share, each far beyond any gauge. A file larger than kMaxFileBytes
-    // is refused unread; one with more than kMaxElements elements or kMaxAttributes attributes
-    // is refused as it reads. Together they hold a tree, and what the XML reader keeps of the
-    // file meanwhile, to about 150 MB at most.
+    // Bounds for files users share, each far beyond any gauge. A file larger than kMaxFileBytes,
+    // or with an element of more than kMaxElementAttributes attributes, is refused before it is
+    // read as XML; one with more than kMaxElements elements or kMaxAttributes attributes is
+    // refused as it reads. Together they hold a tree, and what the XML reader keeps of the file
+    // meanwhile, to about 150 MB and its reading to well under a second.
     static constexpr size_t kMaxFileBytes = 4u << 20;
+    static constexpr size_t kMaxElementAttributes = 4096;
     static constexpr size_t kMaxElements = 1u << 17;
     static constexpr size_t kMaxAttributes = 1u << 17;
     // Elements nest at most this deep (as MSXML's DOM allows).
