@@ -320,12 +320,19 @@ ClockThread::~ClockThread() {
     m.settled.notify_all();
 }
 
+// Waits until every other thread that takes part waits for something only the clock can bring:
+// time moves on only between what threads do, never in the middle of it.
+void AwaitStill(Machine& m, std::unique_lock<std::mutex>& clock, const ClockThread& self) {
+    m.settled.wait(clock, [&m, &self] { return AllWaitForTheClock(m, &self); });
+}
+
 void SetTickCount(uint32_t ms) {
     Machine& m = TheMachine();
     ClockThread& self = ThisThread();
     self.drives = true;
     std::lock_guard change(m.changeMutex);
     std::unique_lock clock(m.clockMutex);
+    AwaitStill(m, clock, self);
     m.ticks = ms;
     ExpireWaits(m);
     Settle(m, clock, self);
@@ -342,6 +349,7 @@ void AdvanceClock(uint32_t ms) {
     std::unique_lock clock(m.clockMutex);
     uint32_t left = ms;
     do {
+        AwaitStill(m, clock, self);
         const uint32_t step = NearestDeadline(m, left).value_or(left);
         m.ticks += step;
         left -= step;
@@ -356,9 +364,8 @@ void DriveClock() {
 
 void AwaitIdle() {
     Machine& m = TheMachine();
-    const ClockThread& self = ThisThread();
     std::unique_lock clock(m.clockMutex);
-    m.settled.wait(clock, [&m, &self] { return AllWaitForTheClock(m, &self); });
+    AwaitStill(m, clock, ThisThread());
 }
 
 uint64_t MovedByItself() {
