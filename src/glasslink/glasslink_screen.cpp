@@ -40,13 +40,15 @@ struct CGlasslinkScreen::DeviceGate {
 // An exchange in progress: it holds the device's gate and counts its time.
 class CGlasslinkScreen::CExchange {
 public:
-    explicit CExchange(CGlasslinkScreen& exchanging) : link(exchanging) {
+    // The wait for another exchange on the device counts within this one's time.
+    explicit CExchange(CGlasslinkScreen& exchanging)
+        : link(exchanging), started(PLATFORM::GetTickCount()) {
         if (link.retired.load()) {
             return;
         }
         DeviceGate& gate = *link.gate;
         std::unique_lock hold(gate.lock);
-        if (!PLATFORM::TimedWait(hold, gate.freed, kExchangeWorstMs, &DeviceGate::Free, &gate)) {
+        if (!PLATFORM::TimedWait(hold, gate.freed, kExchangeLimitMs, &DeviceGate::Free, &gate)) {
             TraceWrite(kTraceFailure, kKeyword, kTraceMessage,
                        L"Failed in waiting for the exchange under way on the device %s",
                        link.devicePath);
@@ -54,7 +56,6 @@ public:
         }
         gate.busy = true;
         held = true;
-        started = PLATFORM::GetTickCount();
     }
     ~CExchange() {
         if (held) {
@@ -77,8 +78,8 @@ public:
 
 private:
     CGlasslinkScreen& link;
+    const uint32_t started;
     bool held = false;
-    uint32_t started = 0;
 };
 
 std::shared_ptr<CGlasslinkScreen::DeviceGate> CGlasslinkScreen::GateOf(

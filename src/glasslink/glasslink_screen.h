@@ -16,8 +16,9 @@
 // what the device has taken of the stream is no longer known.
 //
 // Exchanges are serialised per device, not per link object: two links of one device (a device
-// that arrived twice) never interleave their exchanges. An exchange waits for another one on the
-// same device at most kExchangeWorstMs, and is given up (false) when that one has not ended.
+// that arrived twice), or two panels sharing one link, never interleave their exchanges. The wait
+// for another exchange on the device counts within an exchange's kExchangeLimitMs; one that
+// waited it all out is given up (false) without a transfer.
 //
 // The link keeps the state of each LED and the last picture the device accepted, so that neither
 // is sent again unchanged.
@@ -77,6 +78,8 @@ public:
     bool LedOn(int32_t index) const;
     // False once an exchange failed (a write or its reply did not come), until one succeeds.
     bool Answering() const { return answering.load(); }
+    // True once Uninitialize was called: the link is no longer the one filed for its device.
+    bool Retired() const { return retired.load(); }
 
     std::wstring GetSerialNumber() const { return serialNumber; }
 

@@ -186,7 +186,7 @@ void CScreenPanel::SetLeds(bool on) {
     if (wanted == kNoLeds) {
         return;
     }
-    const std::shared_ptr<CGlasslinkScreen> link = FindLink();
+    const std::shared_ptr<CGlasslinkScreen>& link = FindLink();
     if (link == nullptr || (!on && !link->Answering())) {
         return;
     }
@@ -211,9 +211,14 @@ void CScreenPanel::SetLeds(bool on) {
     }
 }
 
-std::shared_ptr<CGlasslinkScreen> CScreenPanel::FindLink() {
-    // Another kind of link filed under the same key is no screen.
-    return std::dynamic_pointer_cast<CGlasslinkScreen>(manager->WaitForGlasslink(serialNumber));
+const std::shared_ptr<CGlasslinkScreen>& CScreenPanel::FindLink() {
+    // Looked up as seldom as that, the manager's lock is seldom held from here when a frame
+    // tries it. Another kind of link filed under the same key is no screen.
+    if (ioLink == nullptr || ioLink->Retired()) {
+        ioLink =
+            std::dynamic_pointer_cast<CGlasslinkScreen>(manager->WaitForGlasslink(serialNumber));
+    }
+    return ioLink;
 }
 
 bool CScreenPanel::WakeOrStop(void* context) {
@@ -255,6 +260,7 @@ void CScreenPanel::IoThreadRoutine() {
     }
     hold.unlock();
     SetLeds(false);
+    ioLink.reset();
     hold.lock();
     ioThreadEnded = true;
     ioEvent.notify_all();
@@ -286,7 +292,7 @@ void CScreenPanel::RenderGauge() {
         }
     }
     // Without a link nothing is drawn: the picture stays dirty until the link is there.
-    const std::shared_ptr<CGlasslinkScreen> link = FindLink();
+    const std::shared_ptr<CGlasslinkScreen>& link = FindLink();
     if (link == nullptr || stopping) {
         return;
     }

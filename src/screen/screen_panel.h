@@ -26,9 +26,11 @@
 //   under way runs to its end within the link's time-outs, then the thread turns the LEDs off
 //   (while the device answers; none starts later than kStopLedWindowMs after the first, nor after
 //   one failed), then it ends. Uninitialise waits for that: at most kStopWorstMs, which is one
-//   exchange under way, the window, and a last LED exchange (15 s); 6.5 s for a device that does
-//   not answer at all, whose LEDs are then left as they are; nothing for a device already gone.
-//   A driver that never ends a cancelled request does not lengthen it (the link gives that up).
+//   exchange under way, the window, and a last LED exchange (15 s, beyond a drawing under way);
+//   6.5 s for a device that does not answer at all, whose LEDs are then left as they are;
+//   nothing for a device already gone. Neither a driver that never ends a cancelled request (the
+//   link gives that up) nor a second panel sharing the device (the wait for its exchange counts
+//   within ours) lengthens it.
 // - gaugeLock guards currentGauge's changes, dirty, and the drawing (scripts write the gauge's
 //   working values while it draws, the frame's fetch overwrites them). The gauge list is built
 //   before the thread starts and does not change while it runs.
@@ -111,9 +113,10 @@ private:
     void SetLeds(bool on);
     // One pass: draws a dirty picture and sends it.
     void RenderGauge();
-    // The screen link filed under this panel's serial number, or null (the I/O thread's: it waits
-    // for a frame that holds the manager's link lock).
-    std::shared_ptr<CGlasslinkScreen> FindLink();
+    // The screen link filed under this panel's serial number, or null. The I/O thread's: it keeps
+    // the link it found until the link is retired, and looks again only then (or while there is
+    // none), waiting for a frame that holds the manager's link lock.
+    const std::shared_ptr<CGlasslinkScreen>& FindLink();
     // Raises the stop flag and wakes the I/O thread; waits for it to end and joins it.
     void StopIoThread();
     static bool WakeOrStop(void* panel);
@@ -139,6 +142,7 @@ private:
     uint16_t ledsTaken = kNoLeds;
     // The frame's own: the wish it has woken the I/O thread for.
     uint16_t ledsHandedOver = kNoLeds;
+    std::shared_ptr<CGlasslinkScreen> ioLink;  // the I/O thread's alone
     // The picture as the link sends it; the I/O thread's alone. Made by the thread on its first
     // drawing (the label font is read then, never on the simulator's thread) and kept, so a
     // redraw allocates nothing.
