@@ -8,17 +8,17 @@
 // - each write and read waits at most kTransferTimeoutMs; one that does not finish in time is
 //   cancelled and waited for at most kCancelWaitMs more;
 // - a reply is read up to kReplyReads times;
-// - the whole exchange never lasts beyond kExchangeLimitMs (the transfers' time-outs are cut to
-//   what is left, which only a reply counting very many further bytes reaches).
+// - the whole exchange, its wait for another exchange on the device included, never lasts
+//   beyond kExchangeLimitMs: the transfers' time-outs are cut to what is left (on its own, only a
+//   reply counting very many further bytes reaches it).
 // So an exchange lasts at most kExchangeWorstMs, however the device behaves. A cancelled transfer
 // the driver does not end within kCancelWaitMs is left to the driver with its record and buffer
 // (never freed while it may still be written), and the link refuses every exchange from then on:
 // what the device has taken of the stream is no longer known.
 //
 // Exchanges are serialised per device, not per link object: two links of one device (a device
-// that arrived twice), or two panels sharing one link, never interleave their exchanges. The wait
-// for another exchange on the device counts within an exchange's kExchangeLimitMs; one that
-// waited it all out is given up (false) without a transfer.
+// that arrived twice), or two panels sharing one link, never interleave their exchanges; one
+// that waited out its time for another is given up (false) without a transfer.
 //
 // The link keeps the state of each LED and the last picture the device accepted, so that neither
 // is sent again unchanged.

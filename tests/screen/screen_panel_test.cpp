@@ -19,7 +19,6 @@
 #include "gauge/bmp_file.h"
 #include "glasslink/glasslink_lookup.h"
 #include "glasslink/glasslink_screen.h"
-#include "platform/clock.h"
 #include "screen/screen_panel.h"
 #include "screen/screen_panel_gauge.h"
 #include "test_support.h"
@@ -419,45 +418,5 @@ TEST_F(ScreenPanelTest, ARemovalDuringTheInitialDelayEndsTheThreadAtOnce) {
     VIRTUAL::AdvanceClock(10000);
     EXPECT_EQ(Pictures(), 0u);
 }
-
-struct StopCase {
-    const char* name;
-    VIRTUAL::Fault fault;
-    uint32_t took;  // from 200 ms into the picture's exchange
-    uint16_t leds;  // left lit
-};
-
-void PrintTo(const StopCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-class ScreenStopTest : public ScreenPanelTest, public ::testing::WithParamInterface<StopCase> {};
-
-// The removal comes while the picture's exchange waits for the device: the exchange runs to its
-// end within its time-outs, then the LEDs go off while the device answers, then the thread ends.
-TEST_P(ScreenStopTest, ARemovalLetsThePictureOnItsWayEndThenTurnsTheLedsOff) {
-    const StopCase& c = GetParam();
-    Configure({"A"});
-    Start();
-    VIRTUAL::DriveClock();
-    Frame();
-    VIRTUAL::SetFault(kDisplay, c.fault, true);
-    VIRTUAL::AdvanceClock(10000 + 200);
-    EXPECT_EQ(VIRTUAL::RequestsInFlight(kDisplay), 1);
-    panel_->Uninitialize();
-    EXPECT_EQ(PLATFORM::GetTickCount(), 10200 + c.took);
-    EXPECT_EQ(VIRTUAL::TimedWaiters(), 0);
-    EXPECT_EQ(VIRTUAL::RequestsInFlight(kDisplay), 0);
-    EXPECT_EQ(Leds(), c.leds);
-    EXPECT_EQ(VIRTUAL::ViewDisplay(kDisplay).protocolErrors, 0u);
-    EXPECT_EQ(CountLines(TakeTraceTexts(1), kNotEnded), 0u);
-}
-
-INSTANTIATE_TEST_SUITE_P(Faults, ScreenStopTest,
-                         ::testing::Values(StopCase{"WritePending", VIRTUAL::Fault::WritePending,
-                                                    300, 0x180},
-                                           StopCase{"NoReply", VIRTUAL::Fault::Reply, 4800, 0x180},
-                                           StopCase{"Slow", VIRTUAL::Fault::Slow, 500, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
