@@ -364,8 +364,9 @@ void DriveClock() {
 
 void AwaitIdle() {
     Machine& m = TheMachine();
+    const ClockThread& self = ThisThread();  // may take the clock mutex
     std::unique_lock clock(m.clockMutex);
-    AwaitStill(m, clock, ThisThread());
+    AwaitStill(m, clock, self);
 }
 
 uint64_t MovedByItself() {
