@@ -255,53 +255,57 @@ void MoveOnIfStill(Machine& m, ClockThread& self) {
 }
 
 // Waits on condition (lock held) until ready(context), or, when timed, until timeoutMs have passed
-// on the clock; returns ready(context). The wait is registered with the caller's mutex released,
-// so the clock mutex is never taken while a waiter's mutex is held and a clock change can take
-// the waiter's mutex in turn.
+// on the clock; returns ready(context), false only when the time ran out. The wait is registered
+// with the caller's mutex released, so the clock mutex is never taken while a waiter's mutex is
+// held and a clock change can take the waiter's mutex in turn.
 bool ClockWait(std::unique_lock<std::mutex>& lock, std::condition_variable& condition, bool timed,
                uint32_t timeoutMs, bool (*ready)(void*), void* context) {
-    if (ready(context)) {
-        return true;
-    }
-    if (timed && timeoutMs == 0) {
-        return false;
-    }
     Machine& m = TheMachine();
-    lock.unlock();
-    ClockThread& self = ThisThread();  // may take the clock mutex
-    {
-        std::lock_guard clock(m.clockMutex);
-        self.waiting = true;
-        self.timed = timed;
-        self.start = m.ticks.load();
-        self.timeout = timeoutMs;
-        self.mutex = lock.mutex();
-        self.condition = &condition;
-        self.ready = ready;
-        self.context = context;
-        self.expired = false;
-        self.busy = false;
-        m.settled.notify_all();
-    }
-    lock.lock();
-    while (!ready(context) && !self.expired) {
-        if (!self.drives) {
-            condition.wait(lock);
-            continue;
+    const uint32_t began = m.ticks.load();
+    while (!ready(context)) {
+        lock.unlock();
+        ClockThread& self = ThisThread();  // may take the clock mutex
+        {
+            std::lock_guard clock(m.clockMutex);
+            const uint32_t elapsed = m.ticks.load() - began;
+            self.waiting = !timed || elapsed < timeoutMs;
+            self.timed = timed;
+            self.start = m.ticks.load();
+            self.timeout = timed ? timeoutMs - std::min(elapsed, timeoutMs) : 0;
+            self.mutex = lock.mutex();
+            self.condition = &condition;
+            self.ready = ready;
+            self.context = context;
+            self.expired = !self.waiting;
+            self.busy = false;
+            m.settled.notify_all();
         }
-        condition.wait_for(lock, kDriverLook);
-        if (!ready(context) && !self.expired) {
-            lock.unlock();
-            MoveOnIfStill(m, self);
-            lock.lock();
+        lock.lock();
+        while (!ready(context) && !self.expired) {
+            if (!self.drives) {
+                condition.wait(lock);
+                continue;
+            }
+            condition.wait_for(lock, kDriverLook);
+            if (!ready(context) && !self.expired) {
+                lock.unlock();
+                MoveOnIfStill(m, self);
+                lock.lock();
+            }
         }
+        const bool expired = self.expired;
+        lock.unlock();
+        {
+            std::lock_guard clock(m.clockMutex);
+            self.waiting = false;
+        }
+        lock.lock();
+        if (expired) {
+            break;
+        }
+        // Otherwise the condition held, but may have been taken back before this thread looked
+        // again (another waiter was quicker): it waits on for the time that is left.
     }
-    lock.unlock();
-    {
-        std::lock_guard clock(m.clockMutex);
-        self.waiting = false;
-    }
-    lock.lock();
     return ready(context);
 }
 
