@@ -1,7 +1,7 @@
 // The tuner panel over the virtual bus and the virtual simulator: display coding of both halves,
 // the knob and switch commands of every mode, ADF arithmetic, the shared transponder digit pair,
-// the detent filter on the virtual clock (also across the tick count's wrap-around), and when the
-// output report is sent.
+// the detent filter (also across the tick count's wrap-around), and when the output report is
+// sent. End to end with the clock: tests/scenarios/tuner.sim and tuner_knobs.sim.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -129,10 +129,6 @@ TEST_F(TunerPanelTest, HalvesShowTheirModesRadiosInDisplayCells) {
          "FF FF FF FF FF  FF 01 02 00 00"},
         {T::kModeAdf, T::kModeNav1, "FF FF 03 06 02  FF FF 07 05 00",
          "01 00 D8 05 00  01 01 D7 01 00"},
-        {T::kModeXpdr, T::kModeAdf, "FF FF FF FF FF  FF 01 02 00 00",
-         "FF FF 03 06 02  FF FF 07 05 00"},
-        {T::kModeDme, T::kModeDme, "00 00 01 D2 03  01 01 D3 01 00",
-         "00 00 01 D2 03  01 01 D3 01 00"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.upper) + "/" + std::to_string(c.lower));
@@ -142,16 +138,9 @@ TEST_F(TunerPanelTest, HalvesShowTheirModesRadiosInDisplayCells) {
     }
 }
 
-TEST_F(TunerPanelTest, SendsOnlyChangedDisplaysAndDoesNotRepeatAFailedSend) {
+// Only changes go out (tests/scenarios/tuner.sim); a refused one is not repeated.
+TEST_F(TunerPanelTest, DoesNotRepeatAFailedSendAndRoundsTheDistanceAsThePilotReadsIt) {
     panel_->Notify();
-    EXPECT_EQ(LastSent(),
-              Report("00 00 00 FF FF  00 00 00 FF FF", "00 00 00 FF FF  00 00 00 FF FF"));
-    for (int i = 0; i < 5; ++i) {
-        panel_->Notify();
-    }
-    Frame();  // an input report that changes nothing either
-    EXPECT_EQ(Sent().size(), 1u);
-
     VIRTUAL::EnableTrace(1, 0x4);
     VIRTUAL::SetFault(kPath, VIRTUAL::Fault::Feature, true);
     VSIM::SetInt("sim/cockpit/radios/com1_stdby_freq_hz", 12190);
@@ -214,36 +203,6 @@ TEST_F(TunerPanelTest, FormatsADisplayOnlyWhenTheValueOrFormatItShowsChanged) {
     }
 }
 
-// ---- Selectors ----
-
-TEST_F(TunerPanelTest, EveryInputWritesItsMessageOnItsOnEdgeOnly) {
-    std::vector<std::wstring> messages;  // of usages 1 to 24
-    for (const std::wstring half : {L"Upper ", L"Lower "}) {
-        for (const wchar_t* mode : {L"COM1", L"COM2", L"NAV1", L"NAV2", L"ADF", L"DME", L"XPDR"}) {
-            messages.push_back(half + mode + L" on");
-        }
-    }
-    messages.insert(messages.end(), {L"Flip the upper ACT/STBY", L"Flip the lower ACT/STBY"});
-    for (const std::wstring half : {L"Upper ", L"Lower "}) {
-        for (const wchar_t* ring : {L"fine up", L"fine down", L"coarse up", L"coarse down"}) {
-            messages.push_back(half + ring);
-        }
-    }
-    VIRTUAL::EnableTrace(3, 0x20);
-    for (uint16_t usage = 1; usage <= 24; ++usage) {
-        SCOPED_TRACE(usage);
-        VIRTUAL::AdvanceClock(1000);
-        TakeTraceTexts();
-        Frame({usage});
-        EXPECT_EQ(CountLines(TakeTraceTexts(), messages[usage - 1]), 1u);
-        Frame();
-        EXPECT_EQ(CountLines(TakeTraceTexts(), messages[usage - 1]), 0u);
-    }
-    // Usages beyond 24 are not registered.
-    Frame({25, 26, 32});
-    EXPECT_EQ(CountLines(TakeTraceTexts(), L">>XPL::CTunerPanel::OnButton"), 0u);
-}
-
 // ---- Knobs and switches ----
 
 TEST_F(TunerPanelTest, KnobsAndSwitchOfEachHalfCommandTheSelectedRadio) {
@@ -271,48 +230,22 @@ TEST_F(TunerPanelTest, KnobsAndSwitchOfEachHalfCommandTheSelectedRadio) {
     }
 }
 
-TEST_F(TunerPanelTest, TransponderDigitPairIsSharedAndSwitchedByEitherHalf) {
+// Either half's switch moves the one digit pair (tests/scenarios/tuner_knobs.sim); the pair stays
+// while a half leaves transponder mode, and the switch in DME or COM1 leaves it alone.
+TEST_F(TunerPanelTest, TransponderDigitPairOutlivesAModeChange) {
     Select(Upper(T::kModeXpdr));
     Select(Lower(T::kModeXpdr));
-    TakeJournal();
-    // Every ring of both halves once: the selected pair's four commands, twice.
-    const auto turnAll = [&] {
-        for (uint16_t usage = T::kUpperFineUp; usage <= T::kLowerCoarseDown; ++usage) {
-            Turn(usage);
-        }
-        return TakeJournal();
-    };
-    const auto twice = [](const std::string& fine, const std::string& coarse) {
-        const std::string p = "cmd once sim/transponder/transponder_";
-        const Lines half{p + fine + "_up", p + fine + "_down", p + coarse + "_up",
-                         p + coarse + "_down"};
-        Lines both = half;
-        both.insert(both.end(), half.begin(), half.end());
-        return both;
-    };
-    const Lines low = twice("ones", "tens");
-    const Lines high = twice("hundreds", "thousands");
-    EXPECT_EQ(turnAll(), low);
-
-    Turn(T::kUpperActiveStandby);
-    EXPECT_EQ(panel_->GetXpdrHighDigits(), 1u);
-    EXPECT_EQ(turnAll(), high);
-
-    Turn(T::kLowerActiveStandby);
-    EXPECT_EQ(panel_->GetXpdrHighDigits(), 0u);
-    EXPECT_EQ(turnAll(), low);
-
-    // The flag stays while a half leaves transponder mode; ACT/STBY there does not touch it, and
-    // in DME it does nothing at all.
     Turn(T::kLowerActiveStandby);
     Select(Upper(T::kModeDme));
     Turn(T::kUpperActiveStandby);
     Select(Upper(T::kModeCom1));
     Turn(T::kUpperActiveStandby);
-    EXPECT_EQ(panel_->GetXpdrHighDigits(), 1u);
     Select(Upper(T::kModeXpdr));
+    TakeJournal();
     Turn(T::kUpperFineUp);
-    EXPECT_EQ(TakeJournal(), (Lines{"cmd once sim/radios/com1_standy_flip", high[0]}));
+    Turn(T::kLowerCoarseDown);
+    EXPECT_EQ(TakeJournal(), (Lines{"cmd once sim/transponder/transponder_hundreds_up",
+                                    "cmd once sim/transponder/transponder_thousands_down"}));
 }
 
 struct AdfCase {
@@ -423,32 +356,6 @@ INSTANTIATE_TEST_SUITE_P(Sequences, TunerFilterTest,
                              return std::string(std::get<0>(info.param).name) + "_" +
                                     std::to_string(std::get<1>(info.param));
                          });
-
-TEST_F(TunerPanelTest, DetentsAreFilteredOnTheClockAcrossItsWrapAround) {
-    VSIM::SetInt("sim/cockpit/radios/adf1_stdby_freq_hz", 100);
-    Select(Upper(T::kModeAdf));
-    VIRTUAL::SetTickCount(0xFFFFFF60u);
-    // Five up-detents 100 ms apart, the third just past the wrap: first, third and fifth act.
-    for (int i = 0; i < 5; ++i) {
-        Turn(T::kUpperFineUp, i == 0 ? 0 : 100);
-    }
-    EXPECT_EQ(VSIM::GetInt("sim/cockpit/radios/adf1_stdby_freq_hz"), 103);
-
-    // A quick reversal across the wrap is dropped; the coarse ring has its own filter.
-    VIRTUAL::SetTickCount(0xFFFFFFC0u);
-    Turn(T::kUpperFineUp, 0);
-    Turn(T::kUpperFineDown, 100);
-    Turn(T::kUpperCoarseUp, 10);
-    EXPECT_EQ(VSIM::GetInt("sim/cockpit/radios/adf1_stdby_freq_hz"), 114);
-
-    // Slow detents all act, whatever the clock did in between.
-    TakeJournal();
-    for (int i = 0; i < 4; ++i) {
-        Turn(T::kUpperFineDown, 250);
-    }
-    EXPECT_EQ(VSIM::GetInt("sim/cockpit/radios/adf1_stdby_freq_hz"), 110);
-    EXPECT_EQ(TakeJournal().size(), 4u);
-}
 
 TEST_F(TunerPanelTest, EachRingFiltersOnItsOwn) {
     Select(Upper(T::kModeCom1));
