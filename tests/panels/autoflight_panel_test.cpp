@@ -63,17 +63,14 @@ TEST_P(AutoflightCommandTest, OnEdgeSendsOneCommandAfterItsMessage) {
     EXPECT_TRUE(TakeJournal().empty());
 }
 
+// HDG, NAV, flaps up and trim down run in tests/scenarios/autoflight.sim.
 INSTANTIATE_TEST_SUITE_P(
     Buttons, AutoflightCommandTest,
-    ::testing::Values(CommandCase{9, L"Button HDG", "sim/autopilot/heading"},
-                      CommandCase{10, L"Button MAV", "sim/autopilot/NAV"},
-                      CommandCase{11, L"Button IAS", "sim/autopilot/level_change"},
+    ::testing::Values(CommandCase{11, L"Button IAS", "sim/autopilot/level_change"},
                       CommandCase{13, L"Button VS", "sim/autopilot/vertical_speed"},
                       CommandCase{14, L"Button APR", "sim/autopilot/approach"},
                       CommandCase{15, L"Button REV", "sim/autopilot/back_course"},
-                      CommandCase{17, L"Flaps up", "sim/flight_controls/flaps_up"},
                       CommandCase{18, L"Flaps down", "sim/flight_controls/flaps_down"},
-                      CommandCase{19, L"Pitch trim down", "sim/flight_controls/pitch_trim_down"},
                       CommandCase{20, L"Pitch trim up", "sim/flight_controls/pitch_trim_up"}));
 
 TEST_F(AutoflightPanelTest, SelectorTurnsBeforeTheWheelInOneReport) {
