@@ -1,5 +1,6 @@
 // The HID panel base over the virtual bus: opening, the non-blocking read, button changes and
-// their order, feature reports, serial numbers, and every failure path.
+// their order, serial numbers, and every failure path. Feature reports and a refused one: the
+// panels' tests.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -34,10 +35,6 @@ public:
     int notifies = 0;
     int initializes = 0;
     int uninitializes = 0;
-
-    void SendBytes(std::vector<uint8_t> bytes) {
-        SendReport(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    }
 
 protected:
     void OnInitialize() override {
@@ -157,15 +154,6 @@ TEST_F(PanelTest, OneReportPerFrameAndOnNotifyEveryFrame) {
     EXPECT_EQ(panel.changes.back(), (CRecordingPanel::Change{2, 1, 1}));
 }
 
-TEST_F(PanelTest, EveryParsedReportIsHexDumped) {
-    CRecordingPanel& panel = Ready();
-    VIRTUAL::EnableTrace(2, 0x4);
-    VIRTUAL::QueueInputReport(kPath, {1, 3, 9});
-    panel.Notify();
-    panel.Notify();  // no report: no dump
-    EXPECT_EQ(TakeTraceTexts(), std::vector<std::wstring>{L"The data is 00 05 01 00 "});
-}
-
 TEST_F(PanelTest, DeviceWithoutInputReportsIsNeverRead) {
     VIRTUAL::DeviceSpec spec = HidDevice(kPath, 0x4A04);
     spec.inputReportLength = 0;
@@ -225,17 +213,6 @@ TEST_F(PanelTest, DeviceRemovedMidReadFailsTheReadWithoutHarm) {
     EXPECT_TRUE(
         HasLineStartingWith(failures, L"Failed in calling GetOverlappedResult due to 1167"));
     panel.Uninitialize();
-}
-
-TEST_F(PanelTest, FeatureReportsAreSentAsGivenAndFailuresOnlyTraced) {
-    CRecordingPanel& panel = Ready();
-    panel.SendBytes({0x00, 0x11, 0x22});
-    VIRTUAL::SetFault(kPath, VIRTUAL::Fault::Feature, true);
-    panel.SendBytes({0x00, 0x33});
-    EXPECT_EQ(VIRTUAL::FeatureReports(kPath),
-              (std::vector<std::vector<uint8_t>>{{0x00, 0x11, 0x22}}));
-    EXPECT_EQ(TakeTraceTexts(1),
-              std::vector<std::wstring>{L"Failed in sending the SET_FEATURE due to 31"});
 }
 
 TEST_F(PanelTest, SerialNumberOrEmptyWhenTheDeviceRefuses) {
