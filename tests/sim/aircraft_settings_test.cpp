@@ -7,10 +7,8 @@
 #include <functional>
 #include <ostream>
 #include <string>
-#include <vector>
 
 #include "backends/virtual/virtual_platform.h"
-#include "trace/trace.h"
 #include "vsim/vsim.h"
 
 namespace XPL {
@@ -138,23 +136,6 @@ TEST_F(AircraftSettingsTest, OpensAPathWrittenTheWindowsWay) {
     WriteAircraft("Aircraft/Helicopters/EC135/EC135.acf", "P acf/_RSC_mingreen_ENGN 300\n");
     const std::string windowsPath = root_.string() + "\\Aircraft\\Helicopters\\EC135\\EC135.acf";
     EXPECT_FLOAT_EQ(Load(windowsPath).rpmGreenLow, 285.0f);
-}
-
-TEST_F(AircraftSettingsTest, TracesTheAircraftUnderItsKeyword) {
-    VIRTUAL::EnableTrace(3, 0xFFFF);
-    VSIM::SetUserAircraft("R22.acf", "C:\\X-Plane\\Aircraft\\R22.acf");
-    XPLAcfLoadSettings();
-
-    std::vector<std::wstring> texts;
-    for (const VIRTUAL::TraceLine& line : VIRTUAL::TakeTraceLines()) {
-        if (line.keyword == static_cast<uint64_t>(TRACEKW::kAircraft) && line.level == 3) {
-            texts.push_back(line.text);
-        }
-    }
-    EXPECT_EQ(texts, (std::vector<std::wstring>{
-                         L">>XPLAcfLoadSettings",
-                         L"    The aircraft name: R22.acf, path: C:\\X-Plane\\Aircraft\\R22.acf",
-                         L"<<XPLAcfLoadSettings"}));
 }
 
 }  // namespace
