@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <ostream>
@@ -66,13 +65,7 @@ protected:
     void SetUp() override {
         PanelFixture::SetUp();
         GetAircraftSettings() = AircraftSettings{0, 15.0f, 0.0f};
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        const size_t hash =
-            std::hash<std::string>{}(std::string(info->test_suite_name()) + "." + info->name());
-        documents_ = fs::temp_directory_path() / ("xvs-lamp-" + std::to_string(hash));
-        fs::remove_all(documents_);
-        fs::create_directories(documents_ / "Trellis Profiles");
-        VIRTUAL::SetPublicDocumentsFolder(documents_.wstring());
+        VIRTUAL::SetPublicDocumentsFolder(documents_.Path().wstring());
         VIRTUAL::EnableTrace(2, TRACEKW::kLamp);
         // Everything dark unless a test says otherwise.
         VSIM::SetFloats("sim/flightmodel2/gear/deploy_ratio", {0.5f});
@@ -81,16 +74,13 @@ protected:
     void TearDown() override {
         PanelFixture::TearDown();
         GetAircraftSettings() = AircraftSettings{};
-        std::error_code ignored;
-        fs::remove_all(documents_, ignored);
     }
 
     std::wstring FilePath() const {
-        return documents_.wstring() + L"\\Trellis Profiles\\LampProgramming.xml";
+        return documents_.Windows(L"Trellis Profiles\\LampProgramming.xml");
     }
     void WriteFile(const std::string& bytes) {
-        std::ofstream(documents_ / "Trellis Profiles" / "LampProgramming.xml", std::ios::binary)
-            << bytes;
+        TEST::WriteFile(documents_.Path() / "Trellis Profiles" / "LampProgramming.xml", bytes);
     }
     // Attaches and initialises a panel; the lines of the start up to startLevel_ are kept.
     CLampPanel& Start(const std::wstring& serial = kSerial) {
@@ -118,7 +108,7 @@ protected:
         return tile != nullptr ? std::pair{tile->colour, tile->lens} : std::pair{0u, -2};
     }
 
-    fs::path documents_;
+    CTestFolder documents_;
     Texts startTexts_;
     int startLevel_ = 1;
 };
@@ -131,7 +121,7 @@ TEST_F(LampPanelTest, AFileThatCannotBeLoadedLeavesEveryLensDarkButStillSetsTheB
     startLevel_ = 2;  // the two failures are all the panel says, also at the notice level
     for (const char* content : {"", "<Lamp><LampProgramming Id=\"LP-0042\"><Lense></Lamp>",
                                 "<Lamp><LampProgramming Id=\"LP-0042\"/></Lamp>\r\n<Lamp/>"}) {
-        fs::remove(documents_ / "Trellis Profiles" / "LampProgramming.xml");
+        fs::remove(documents_.Path() / "Trellis Profiles" / "LampProgramming.xml");
         if (*content != '\0') {
             WriteFile(content);
         }
