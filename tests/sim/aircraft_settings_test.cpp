@@ -3,54 +3,30 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <ostream>
 #include <string>
 
-#include "backends/virtual/virtual_platform.h"
-#include "vsim/vsim.h"
+#include "test_support.h"
 
 namespace XPL {
 namespace {
 
 namespace fs = std::filesystem;
 
-class AircraftSettingsTest : public testing::Test {
+class AircraftSettingsTest : public TEST::VirtualTest {
 protected:
-    void SetUp() override {
-        VIRTUAL::ResetPlatform();
-        VSIM::Reset();
-        // Named by a hash of the test's name: unique when tests run as parallel processes, and
-        // free of words such as "helicopter" that the loader looks for in the path.
-        const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-        const size_t hash =
-            std::hash<std::string>{}(std::string(info->test_suite_name()) + "." + info->name());
-        root_ = fs::temp_directory_path() / ("xvs-acf-" + std::to_string(hash));
-        fs::remove_all(root_);
-        fs::create_directories(root_);
-    }
-    void TearDown() override {
-        fs::remove_all(root_);
-        VSIM::Reset();
-        VIRTUAL::ResetPlatform();
-    }
-
-    // Writes content (bytes as given) to root/relative and returns the file's full path.
+    // Writes content (bytes as given) to the folder's relative and returns the file's full path.
     std::string WriteAircraft(const std::string& relative, const std::string& content) {
-        const fs::path file = root_ / relative;
-        fs::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary) << content;
-        return file.string();
+        TEST::WriteFile(root_.Path() / relative, content);
+        return (root_.Path() / relative).string();
     }
-
     const AircraftSettings& Load(const std::string& path) {
         VSIM::SetUserAircraft(fs::path(path).filename().string(), path);
         XPLAcfLoadSettings();
         return GetAircraftSettings();
     }
 
-    fs::path root_;
+    TEST::CTestFolder root_;
 };
 
 struct FileCase {
@@ -116,7 +92,7 @@ TEST_F(AircraftSettingsTest, AMissingFileLeavesZerosAndTheHelicopterFlag) {
     ASSERT_FLOAT_EQ(GetAircraftSettings().oilPressureGreenLow, 25.0f);
 
     const AircraftSettings& settings =
-        Load((root_ / "Aircraft/Helicopters/Gone/Gone.acf").string());
+        Load((root_.Path() / "Aircraft/Helicopters/Gone/Gone.acf").string());
     EXPECT_EQ(settings.isHelicopter, 1u);
     EXPECT_EQ(settings.oilPressureGreenLow, 0.0f);
     EXPECT_EQ(settings.rpmGreenLow, 0.0f);
@@ -134,7 +110,8 @@ TEST_F(AircraftSettingsTest, AHugeLineIsReadPast) {
 
 TEST_F(AircraftSettingsTest, OpensAPathWrittenTheWindowsWay) {
     WriteAircraft("Aircraft/Helicopters/EC135/EC135.acf", "P acf/_RSC_mingreen_ENGN 300\n");
-    const std::string windowsPath = root_.string() + "\\Aircraft\\Helicopters\\EC135\\EC135.acf";
+    const std::string windowsPath =
+        root_.Path().string() + "\\Aircraft\\Helicopters\\EC135\\EC135.acf";
     EXPECT_FLOAT_EQ(Load(windowsPath).rpmGreenLow, 285.0f);
 }
 
