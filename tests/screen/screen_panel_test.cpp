@@ -61,32 +61,18 @@ std::string GaugeText(const std::string& name) {
            "\"><Element><Visible>(A:sim/test/value,number)</Visible></Element></Gauge>";
 }
 
-class ScreenPanelTest : public ::testing::Test {
+class ScreenPanelTest : public VirtualTest {
 protected:
     void SetUp() override {
-        VIRTUAL::ResetPlatform();
-        VIRTUAL::ResetDevices();
-        VSIM::Reset();
-        ResolveSimRegistry();
-        root_ = fs::temp_directory_path() /
-                (std::string("xvs-screen-") +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
-        data_ = root_ / "plugin" / "data";
-        fs::create_directories(data_);
-        VIRTUAL::SetModuleFilePath((root_ / "plugin" / "64" / "win.xpl").wstring());
+        VirtualTest::SetUp();
+        VIRTUAL::SetModuleFilePath((root_.Path() / "plugin" / "64" / "win.xpl").wstring());
         VIRTUAL::EnableTrace(3, TRACEKW::kScreen);
     }
     void TearDown() override {
         panel_.reset();
         links_.Clear();
         EXPECT_EQ(VIRTUAL::TimedWaiters(), 0) << "the I/O thread ended";
-        EXPECT_EQ(VIRTUAL::OpenFileCount(), 0);
-        VIRTUAL::ResetDevices();
-        VIRTUAL::ResetPlatform();
-        VSIM::Reset();
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
+        VirtualTest::TearDown();
     }
 
     // The configuration lists gauges named names (gauges/N.xml), button children as given.
@@ -165,8 +151,8 @@ protected:
         return bits;
     }
 
-    fs::path root_;
-    fs::path data_;
+    CTestFolder root_;
+    fs::path data_ = root_.Path() / "plugin" / "data";
     Links links_;
     std::unique_ptr<CScreenPanel> panel_;
     std::vector<std::wstring> startFailures_;  // level-1 lines of the initialise in Start
@@ -275,7 +261,7 @@ TEST_F(ScreenPanelTest, TheGaugeListKeepsTheGaugesThatLoadInFileOrder) {
     EXPECT_EQ(panel.Gauge(1).Name(), L"B");
     EXPECT_TRUE(panel.Gauge(1).BindsButton(2));
     // The File value follows the data folder's text directly; no File gives an empty path.
-    const std::wstring folder = (root_ / "plugin").wstring() + L"\\data\\";
+    const std::wstring folder = (root_.Path() / "plugin").wstring() + L"\\data\\";
     for (const std::wstring& path :
          {folder + L"gauges\\missing.xml", std::wstring(), folder + L"gauges/bad.xml"}) {
         EXPECT_EQ(CountLines(startFailures_, L"Failed in loading the gauge xml file: " + path), 1u)
