@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <set>
 #include <string>
@@ -23,7 +21,6 @@
 
 using namespace XPL;
 using namespace XPL::TEST;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -43,35 +40,19 @@ public:
     std::vector<std::wstring> keys;
 };
 
-class HotasPanelTest : public ::testing::Test {
+class HotasPanelTest : public VirtualTest {
 protected:
     void SetUp() override {
-        VIRTUAL::ResetPlatform();
-        VIRTUAL::ResetDevices();
-        VSIM::Reset();
-        ResolveSimRegistry();
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        const size_t hash =
-            std::hash<std::string>{}(std::string(info->test_suite_name()) + "." + info->name());
-        root_ = fs::temp_directory_path() / ("xvs-hotas-" + std::to_string(hash));
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "XVarlenSkydeck" / "data");
-        VIRTUAL::SetModuleFilePath(root_.wstring() + L"\\XVarlenSkydeck\\64\\win.xpl");
+        VirtualTest::SetUp();
+        VIRTUAL::SetModuleFilePath(root_.Windows(L"XVarlenSkydeck\\64\\win.xpl"));
         VIRTUAL::EnableTrace(1, TRACEKW::kHotas);
     }
     void TearDown() override {
         panel_.reset();
-        EXPECT_EQ(VIRTUAL::OpenFileCount(), 0);
-        VIRTUAL::ResetDevices();
-        VIRTUAL::ResetPlatform();
-        VSIM::Reset();
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
+        VirtualTest::TearDown();
     }
-
     void WriteFile(const std::string& bytes) {
-        std::ofstream(root_ / "XVarlenSkydeck" / "data" / "XVarlenSkydeck.xml", std::ios::binary)
-            << bytes;
+        TEST::WriteFile(root_.Path() / "XVarlenSkydeck" / "data" / "XVarlenSkydeck.xml", bytes);
     }
     // A configuration whose Hotas element holds pages.
     void Configure(const std::string& pages) {
@@ -116,7 +97,7 @@ protected:
         return folder + L"XVarlenSkydeck.xml";
     }
 
-    fs::path root_;
+    CTestFolder root_;
     CLinks links_;
     std::unique_ptr<CHotasPanel> panel_;
     Texts startTexts_;
