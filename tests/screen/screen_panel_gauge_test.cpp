@@ -1,48 +1,33 @@
 // The screen panel's gauge: its button bindings and the simulator events they fire.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "backends/virtual/virtual_input.h"
-#include "gauge/bmp_file.h"
 #include "screen/screen_panel_gauge.h"
 #include "test_support.h"
 #include "trace/trace.h"
 
 using namespace XPL;
 using namespace XPL::TEST;
-namespace fs = std::filesystem;
 
 namespace {
 
-class ScreenGaugeTest : public ::testing::Test {
+class ScreenGaugeTest : public VirtualTest {
 protected:
     void SetUp() override {
-        VIRTUAL::ResetPlatform();
-        VSIM::Reset();
-        ResolveSimRegistry();
-        folder_ = fs::temp_directory_path() /
-                  (std::string("xvs-screen-gauge-") +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        WriteFile(folder_ / "gauge.xml", "<Gauge Name=\"Speed\"/>");
+        VirtualTest::SetUp();
+        WriteFile(folder_.Path() / "gauge.xml", "<Gauge Name=\"Speed\"/>");
     }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-        VIRTUAL::ResetPlatform();
-        VSIM::Reset();
-    }
-    std::wstring GaugePath() const { return folder_.wstring() + L"\\gauge.xml"; }
+    std::wstring GaugePath() const { return folder_.Windows(L"gauge.xml"); }
     static ButtonBindings Bind(uint8_t number, const std::wstring& event, uint32_t type) {
         ButtonBindings bindings;
         bindings[number - 1] = {number, L"label", event, 1, type};
         return bindings;
     }
 
-    fs::path folder_;
+    CTestFolder folder_;
     CScreenPanel::CGauge gauge_;
 };
 
