@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "bmp_file.h"
 #include "gauge/gauge_document.h"
 #include "gauge/gauge_variables.h"
+#include "test_support.h"
 
 using namespace XPL;
 namespace fs = std::filesystem;
@@ -22,16 +22,9 @@ uint32_t Grey(int32_t, int32_t) {
 class GaugeDocumentTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = fs::temp_directory_path() / (std::string("xvs-doc-") + info->name());
-        fs::remove_all(folder_);
         TEST::WriteFile(folder_ / "1024" / "Face.bmp", TEST::BmpFile(24, 20, 24, false, Grey));
         TEST::WriteFile(folder_ / "1024" / "needle.bmp", TEST::BmpFile(10, 40, 24, false, Grey));
         TEST::WriteFile(folder_ / "face.bmp", TEST::BmpFile(12, 10, 24, false, Grey));
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
     }
     // Writes the gauge text to gauge.xml and loads it (the path written the Windows way).
     bool Load(const std::string& text) {
@@ -40,7 +33,8 @@ protected:
     }
     const CGaugeElement& Element(size_t index) const { return *document_.elements.at(index); }
 
-    fs::path folder_;
+    TEST::CTestFolder test_;
+    const fs::path& folder_ = test_.Path();
     CGaugeVariables variables_;
     CGaugeDocument document_;
 };
