@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <string>
 
-#include "bmp_file.h"
 #include "gauge/gauge_image.h"
 #include "test_support.h"
 #include "trace/trace.h"
@@ -16,18 +15,9 @@ namespace {
 
 class GaugeImageTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = fs::temp_directory_path() / (std::string("xvs-image-") + info->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
-    std::wstring Folder() const { return folder_.wstring(); }
-    fs::path folder_;
+    std::wstring Folder() const { return test_.Path().wstring(); }
+    TEST::CTestFolder test_;
+    const fs::path& folder_ = test_.Path();
 };
 
 uint32_t Pattern(int32_t x, int32_t y) {
