@@ -4,12 +4,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "platform/xml.h"
+#include "test_support.h"
 
 using namespace XPL::PLATFORM;
 namespace fs = std::filesystem;
@@ -18,22 +18,10 @@ namespace {
 
 class XmlTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        const size_t hash =
-            std::hash<std::string>{}(std::string(info->test_suite_name()) + "." + info->name());
-        root_ = fs::temp_directory_path() / ("xvs-xml-" + std::to_string(hash));
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "sub");
-        ASSERT_TRUE(document_.Create());
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-    }
+    void SetUp() override { ASSERT_TRUE(document_.Create()); }
     // Writes bytes to root/sub/name; returns the path spelled with backslashes after the root.
     std::wstring Write(const std::string& name, const std::string& bytes) {
-        std::ofstream(root_ / "sub" / name, std::ios::binary) << bytes;
+        XPL::TEST::WriteFile(root_ / "sub" / name, bytes);
         return root_.wstring() + L"\\sub\\" + std::wstring(name.begin(), name.end());
     }
     std::vector<std::wstring> Names(const std::wstring& xpath) {
@@ -46,7 +34,8 @@ protected:
         return names;
     }
 
-    fs::path root_;
+    XPL::TEST::CTestFolder test_;
+    const fs::path& root_ = test_.Path();
     CXmlDocument document_;
 };
 
