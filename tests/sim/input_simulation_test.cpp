@@ -20,18 +20,7 @@ using namespace XPL::TEST;
 
 namespace {
 
-class InputSimulationTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        VIRTUAL::ResetPlatform();
-        VSIM::Reset();
-        ResolveSimRegistry();
-    }
-    void TearDown() override {
-        VIRTUAL::ResetPlatform();
-        VSIM::Reset();
-    }
-};
+using InputSimulationTest = VirtualTest;
 
 TEST_F(InputSimulationTest, KeyAndButtonNamesGiveTheirSdkIds) {
     // Names are case-sensitive; unknown ones give 0.
