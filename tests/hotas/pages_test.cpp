@@ -86,12 +86,10 @@ void Set(const Values& values) {
     }
 }
 
-class PageTest : public ::testing::Test {
+class PageTest : public VirtualTest {
 protected:
     void SetUp() override {
-        VIRTUAL::ResetPlatform();
-        VSIM::Reset();
-        ResolveSimRegistry();
+        VirtualTest::SetUp();
         // An aircraft in flight; cases change what they look at.
         const std::pair<const char*, int> ints[] = {
             {"sim/cockpit/radios/com1_freq_hz", 11800},
@@ -120,7 +118,6 @@ protected:
              {"sim/cockpit/autopilot/altitude", 12000.0},
              {"sim/cockpit/autopilot/vertical_velocity", -700.9}});
     }
-    void TearDown() override { VSIM::Reset(); }
 };
 
 // ---- Lines ----
