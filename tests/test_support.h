@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -15,6 +17,7 @@
 #include "backends/virtual/virtual_devices.h"
 #include "backends/virtual/virtual_platform.h"
 #include "gauge/bmp_file.h"
+#include "glasslink/glasslink_lookup.h"
 #include "sim/sim_registry.h"
 #include "vsim/vsim.h"
 
@@ -106,6 +109,34 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// The device manager as a panel sees it: the links filed by key; notes every key asked for.
+class CLinkTable : public IGlasslinkLookup {
+public:
+    std::shared_ptr<CGlasslink> GetGlasslink(const std::wstring& key) override {
+        std::lock_guard hold(lock_);
+        asked_.push_back(key);
+        const auto found = links_.find(key);
+        return found == links_.end() ? nullptr : found->second;
+    }
+    void File(const std::wstring& key, std::shared_ptr<CGlasslink> link) {
+        std::lock_guard hold(lock_);
+        links_[key] = std::move(link);
+    }
+    void Clear() {
+        std::lock_guard hold(lock_);
+        links_.clear();
+    }
+    std::vector<std::wstring> Asked() {
+        std::lock_guard hold(lock_);
+        return asked_;
+    }
+
+private:
+    std::mutex lock_;
+    std::map<std::wstring, std::shared_ptr<CGlasslink>> links_;
+    std::vector<std::wstring> asked_;
 };
 
 // A fresh virtual platform, bus and simulator for each test; no device file is left open.
