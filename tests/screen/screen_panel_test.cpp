@@ -7,9 +7,7 @@
 #include <fstream>
 #include <future>
 #include <iterator>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -17,7 +15,6 @@
 #include <vector>
 
 #include "gauge/bmp_file.h"
-#include "glasslink/glasslink_lookup.h"
 #include "glasslink/glasslink_screen.h"
 #include "screen/screen_panel.h"
 #include "screen/screen_panel_gauge.h"
@@ -33,27 +30,6 @@ namespace {
 const std::wstring kHid = L"\\\\?\\hid#vid_2c5d&pid_4a05#screen";
 const std::wstring kDisplay = L"\\\\?\\glasslink#screen#1";
 const std::wstring kNotEnded = L"The I/O thread has not ended within 1000 ms; waiting for it";
-
-class Links : public IGlasslinkLookup {
-public:
-    std::shared_ptr<CGlasslink> GetGlasslink(const std::wstring& key) override {
-        std::lock_guard hold(lock);
-        const auto found = links.find(key);
-        return found == links.end() ? nullptr : found->second;
-    }
-    void File(const std::wstring& key, std::shared_ptr<CGlasslink> link) {
-        std::lock_guard hold(lock);
-        links[key] = std::move(link);
-    }
-    void Clear() {
-        std::lock_guard hold(lock);
-        links.clear();
-    }
-
-private:
-    std::mutex lock;
-    std::map<std::wstring, std::shared_ptr<CGlasslink>> links;
-};
 
 // A gauge named name that reads one float dataref and binds what the configuration says.
 std::string GaugeText(const std::string& name) {
@@ -153,7 +129,7 @@ protected:
 
     CTestFolder root_;
     fs::path data_ = root_.Path() / "plugin" / "data";
-    Links links_;
+    CLinkTable links_;
     std::unique_ptr<CScreenPanel> panel_;
     std::vector<std::wstring> startFailures_;  // level-1 lines of the initialise in Start
 };
