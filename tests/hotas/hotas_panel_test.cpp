@@ -14,7 +14,6 @@
 #include "devices/products.h"
 #include "glasslink/glasslink.h"
 #include "glasslink/glasslink_hotas.h"
-#include "glasslink/glasslink_lookup.h"
 #include "hotas/page.h"
 #include "test_support.h"
 #include "trace/trace.h"
@@ -28,17 +27,6 @@ const std::wstring kPath = L"\\\\?\\hid#vid_2c5d&pid_4a06#7&1a2b3c4d&0&0000#{4d1
 const std::wstring kLinkKey = L"\\device\\usbpdo-17";
 using Texts = std::vector<std::wstring>;
 using Kinds = std::vector<std::string>;
-
-// The device manager as the panel sees it: hands out one link (or none) and notes the keys asked.
-class CLinks : public IGlasslinkLookup {
-public:
-    std::shared_ptr<CGlasslink> GetGlasslink(const std::wstring& key) override {
-        keys.push_back(key);
-        return link;
-    }
-    std::shared_ptr<CGlasslink> link;
-    std::vector<std::wstring> keys;
-};
 
 class HotasPanelTest : public VirtualTest {
 protected:
@@ -98,7 +86,7 @@ protected:
     }
 
     CTestFolder root_;
-    CLinks links_;
+    CLinkTable links_;
     std::unique_ptr<CHotasPanel> panel_;
     Texts startTexts_;
 };
@@ -192,7 +180,7 @@ TEST_F(HotasPanelTest, ShowsTheCurrentPageThroughTheLinkOfItsKey) {
     VIRTUAL::AttachDevice(DisplayDevice(VIRTUAL::DeviceKind::StickDisplay, display, kLinkKey, L""));
     auto link = std::make_shared<CGlasslinkHotas>(display);
     ASSERT_TRUE(link->Initialize());
-    links_.link = link;
+    links_.File(kLinkKey, link);
     VSIM::SetInt("sim/cockpit/radios/transponder_code", 7000);
     Configure("<Xpndr/><Dme/>");
     Start();
@@ -206,11 +194,11 @@ TEST_F(HotasPanelTest, ShowsTheCurrentPageThroughTheLinkOfItsKey) {
     Frame({});
     EXPECT_EQ(VIRTUAL::DisplayRequests(display).size(), requests);
     // Without the link the frame is skipped: the page change does not show.
-    links_.link.reset();
+    links_.Clear();
     Frame({CHotasPanel::kNextPage});
     EXPECT_EQ(panel_->GetCurrentPage(), 1u);
     EXPECT_EQ(shown()[0], " Transponder");
-    EXPECT_EQ(links_.keys, Texts(3, kLinkKey));
+    EXPECT_EQ(links_.Asked(), Texts(3, kLinkKey));
     panel_.reset();
     link->Uninitialize();
 }
