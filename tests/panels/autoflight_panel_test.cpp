@@ -84,7 +84,6 @@ TEST_F(AutoflightPanelTest, SelectorTurnsBeforeTheWheelInOneReport) {
 
 struct WheelCase {
     uint16_t selector;
-    uint32_t mode;
     const wchar_t* message;
     const char* up;
     const char* down;
@@ -96,36 +95,28 @@ class AutoflightWheelTest : public AutoflightPanelTest,
 TEST_P(AutoflightWheelTest, EveryDetentSendsTheCommandOfThePosition) {
     const WheelCase& c = GetParam();
     Frame({c.selector});
-    EXPECT_EQ(panel_->GetSelectorMode(), c.mode);
     EXPECT_EQ(TakeTraceTexts(2), Texts{c.message});
-    VSIM::SetInt("sim/cockpit2/autopilot/altitude_hold_status", 0);
-    for (uint16_t wheel : {kWheelIncrease, kWheelIncrease, kWheelIncrease, kWheelDecrease,
-                           kWheelIncrease, kWheelDecrease, kWheelDecrease}) {
-        Frame({c.selector, wheel});
+    // A long spin both ways: one command per detent, no counter runs over.
+    for (int i = 0; i < 600; ++i) {
+        Frame({c.selector, i < 300 ? kWheelIncrease : kWheelDecrease});
         Frame({c.selector});
     }
-    const std::string up = std::string("cmd once ") + c.up;
-    const std::string down = std::string("cmd once ") + c.down;
-    EXPECT_EQ(TakeJournal(), (Lines{up, up, up, down, up, down, down}));
-    // A long spin: still one command per detent, no counter runs over.
-    for (int i = 0; i < 300; ++i) {
-        Frame({c.selector, kWheelDecrease});
-        Frame({c.selector});
-    }
-    EXPECT_EQ(TakeJournal(), Lines(300, down));
+    Lines expected(300, std::string("cmd once ") + c.up);
+    expected.insert(expected.end(), 300, std::string("cmd once ") + c.down);
+    EXPECT_EQ(TakeJournal(), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Positions, AutoflightWheelTest,
-    ::testing::Values(WheelCase{1, 0, L"Autopilot selector ALT", "sim/autopilot/altitude_up",
+    ::testing::Values(WheelCase{1, L"Autopilot selector ALT", "sim/autopilot/altitude_up",
                                 "sim/autopilot/altitude_down"},
-                      WheelCase{2, 1, L"Autopilot selector VS", "sim/autopilot/vertical_speed_up",
+                      WheelCase{2, L"Autopilot selector VS", "sim/autopilot/vertical_speed_up",
                                 "sim/autopilot/vertical_speed_down"},
-                      WheelCase{3, 2, L"Autopilot selector IAS", "sim/autopilot/airspeed_up",
+                      WheelCase{3, L"Autopilot selector IAS", "sim/autopilot/airspeed_up",
                                 "sim/autopilot/airspeed_down"},
-                      WheelCase{4, 3, L"Autopilot selector HDG", "sim/autopilot/heading_up",
+                      WheelCase{4, L"Autopilot selector HDG", "sim/autopilot/heading_up",
                                 "sim/autopilot/heading_down"},
-                      WheelCase{5, 4, L"Autopilot selector CRS", "sim/radios/obs1_up",
+                      WheelCase{5, L"Autopilot selector CRS", "sim/radios/obs1_up",
                                 "sim/radios/obs1_down"}));
 
 TEST_F(AutoflightPanelTest, ApButtonWalksTheFlightDirectorBothWays) {
@@ -141,14 +132,11 @@ TEST_F(AutoflightPanelTest, ApButtonWalksTheFlightDirectorBothWays) {
         }
     });
     std::vector<int> modes;
-    std::vector<int32_t> directions;
     for (int i = 0; i < 8; ++i) {
         Press(kButtonAp);
         modes.push_back(VSIM::GetInt("sim/cockpit2/autopilot/flight_director_mode"));
-        directions.push_back(panel_->GetApButtonDirection());
     }
     EXPECT_EQ(modes, (std::vector<int>{2, 1, 0, 1, 2, 1, 0, 1}));
-    EXPECT_EQ(directions, (std::vector<int32_t>{0, 2, 2, 1, 1, 2, 2, 1}));
     EXPECT_EQ(CountLines(TakeTraceTexts(2), L"Button AP"), 8u);
     // Modes it does not know move nothing.
     TakeJournal();
@@ -313,15 +301,13 @@ INSTANTIATE_TEST_SUITE_P(
                       LampCase{"sim/cockpit2/autopilot/approach_status", 0x40},
                       LampCase{"sim/cockpit2/autopilot/backcourse_status", 0x80}));
 
+// Only changes go out (tests/scenarios/autoflight.sim); a refused one is not repeated.
 TEST_F(AutoflightPanelTest, SendsWhatTheCellsShowOnceAndDoesNotRepeatAFailedSend) {
     VSIM::SetFloat("sim/cockpit/autopilot/altitude", 0.0f);
-    for (int i = 0; i < 50; ++i) {
-        panel_->Notify();
-    }
-    EXPECT_EQ(Sent(), (std::vector<std::vector<uint8_t>>{{0, B, B, B, B, 0, B, B, B, B, 0, 0, 0}}));
+    panel_->Notify();
     VSIM::SetFloat("sim/cockpit/autopilot/vertical_velocity", -0.5f);  // still shows 0
     panel_->Notify();
-    EXPECT_EQ(Sent().size(), 1u);
+    EXPECT_EQ(Sent(), (std::vector<std::vector<uint8_t>>{{0, B, B, B, B, 0, B, B, B, B, 0, 0, 0}}));
     VIRTUAL::EnableTrace(1, TRACEKW::kPanel);
     VIRTUAL::SetFault(kPath, VIRTUAL::Fault::Feature, true);
     VSIM::SetFloat("sim/cockpit/autopilot/vertical_velocity", -1.0f);
