@@ -1,6 +1,6 @@
 // The virtual simulator where the panels' and the registry's tests do not reach it: typed reads,
-// array bounds, the journal's line formats (which scenarios match), flight-loop scheduling and the
-// aircraft buffers.
+// array bounds, the journal's line formats (which scenarios match) and the aircraft buffers. The
+// flight loop as the plug-in registers it: the entry points' tests and plugin_host.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -163,73 +163,6 @@ TEST_F(VsimTest, JournalKeepsOrderAndFormatsEachKind) {
         expected.emplace_back(row.line);
     }
     EXPECT_EQ(Lines(), expected);
-}
-
-// A flight-loop callback that counts its calls and returns a set next interval.
-struct Loop {
-    std::vector<int> frames;  // counters of the calls
-    float next = -1.0f;
-    std::function<void()> during;
-
-    static float Callback(float, float sinceLoop, int counter, void* refcon) {
-        auto* loop = static_cast<Loop*>(refcon);
-        EXPECT_FLOAT_EQ(sinceLoop, 1.0f / 60.0f);
-        loop->frames.push_back(counter);
-        if (loop->during) {
-            loop->during();
-        }
-        return loop->next;
-    }
-};
-
-TEST_F(VsimTest, FlightLoopIntervalsCountFramesOrVirtualSeconds) {
-    struct Row {
-        float interval;
-        float next;
-        std::vector<int> frames;
-    };
-    const Row rows[] = {
-        {-1.0f, -1.0f, {1, 2, 3, 4, 5, 6}},
-        {-3.0f, -3.0f, {3, 6}},
-        {0.05f, 0.05f, {3, 6}},      // 3 frames at 60 a second
-        {0.001f, -2.0f, {1, 3, 5}},  // less than a frame: the next frame
-        {-1.0f, 0.0f, {1}},          // 0 pauses it
-        {0.0f, -1.0f, {}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.interval);
-        Reset();
-        Loop loop;
-        loop.next = row.next;
-        XPLMRegisterFlightLoopCallback(&Loop::Callback, row.interval, &loop);
-        RunFrames(6);
-        EXPECT_EQ(loop.frames, row.frames);
-    }
-}
-
-TEST_F(VsimTest, CallbacksMayUnregisterAndRegisterWhileRunning) {
-    Loop first;
-    Loop second;
-    Loop third;
-    Loop late;
-    // The first removes itself and the second, and brings in a late one for the next frame.
-    first.during = [&] {
-        XPLMUnregisterFlightLoopCallback(&Loop::Callback, &first);
-        XPLMUnregisterFlightLoopCallback(&Loop::Callback, &second);
-        XPLMRegisterFlightLoopCallback(&Loop::Callback, -1.0f, &late);
-    };
-    third.during = [&] { EXPECT_EQ(FlightLoops().size(), 2u); };
-    XPLMRegisterFlightLoopCallback(&Loop::Callback, -1.0f, &first);
-    XPLMRegisterFlightLoopCallback(&Loop::Callback, -1.0f, &second);
-    XPLMRegisterFlightLoopCallback(&Loop::Callback, -1.0f, &third);
-    RunFrames(3);
-    EXPECT_EQ(first.frames, (std::vector<int>{1}));
-    EXPECT_TRUE(second.frames.empty());
-    EXPECT_EQ(third.frames, (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(late.frames, (std::vector<int>{2, 3}));
-    ASSERT_EQ(FlightLoops().size(), 2u);
-    EXPECT_EQ(FlightLoops()[0].refcon, &third);
-    EXPECT_EQ(FlightLoops()[1].refcon, &late);
 }
 
 TEST_F(VsimTest, AircraftBuffersAreTruncatedToTheSdkSizes) {
