@@ -338,13 +338,6 @@ INSTANTIATE_TEST_SUITE_P(
                    2,
                    1,
                    {{L"Q", L"A"}, {L"Q'\"] | //*[@Name='A", L"B"}}},
-        MemoryCase{"AnEmptySerialIsOneLikeAnyOther",
-                   L"",
-                   "<ScreenList><Screen Serial=\"X\" Name=\"A\"/>"
-                   "<Screen Serial=\"\" Name=\"C\"/></ScreenList>",
-                   2,
-                   0,
-                   {{L"X", L"A"}, {L"", L"C"}}},
         MemoryCase{"UnreadableFileIsKeptAside",
                    L"SCR-1",
                    "<ScreenList><Screen Serial=\"SCR-1\" Name=\"C\"></ScreenList>",
