@@ -195,24 +195,6 @@ TEST_F(GaugeDocumentTest, AnUnknownChildOfTheRootMakesTheGaugeUnusableButIsReadO
               L"the root holds an element Elements (only Image, Element and Mouse belong there)");
 }
 
-TEST_F(GaugeDocumentTest, ClassicMouseAreasStopAtTheFirstCursorWithoutType) {
-    EXPECT_TRUE(Load(R"(<Gauge><Mouse>
-  <Area>
-    <Area><Cursor Type="UpArrow"/><Click>1 (&amp;gt;A:up,number)</Click></Area>
-    <Area><Cursor Type="DownArrow"/><Click Event="KEY">ignored</Click></Area>
-  </Area>
-  <Area><Area><Click>2</Click></Area><Area><Cursor Type="UpArrow"/></Area></Area>
-  <Area><Area><Cursor/></Area></Area>
-  <Area><Area><Cursor Type="UpArrow"/><Click>3</Click></Area></Area>
-</Mouse></Gauge>)"));
-    ASSERT_EQ(document_.mouseAreas.size(), 2u);
-    EXPECT_EQ(document_.mouseAreas[0].upScript, L"1 (&gt;A:up,number)");
-    EXPECT_EQ(document_.mouseAreas[0].downScript, L"");
-    EXPECT_EQ(document_.mouseAreas[1].downScript, L"2");
-    EXPECT_EQ(document_.mouseAreas[1].upScript, L"");
-    EXPECT_EQ(variables_.Count(), 0u);  // mouse scripts register nothing
-}
-
 TEST_F(GaugeDocumentTest, ReadsADocumentDialectGaugeSizedByItsBackground) {
     ASSERT_TRUE(Load(R"(<SimBase.Document Type="AceXML">
   <Descr>ignored</Descr>
