@@ -131,12 +131,6 @@ INSTANTIATE_TEST_SUITE_P(
 </Gauge>)",
                   true,
                   {}},
-        GaugeCase{"DocumentDialect",
-                  R"(<SimBase.Document><SimGauge.Gauge>
-<Image Name="Face.bmp"/>
-</SimGauge.Gauge></SimBase.Document>)",
-                  true,
-                  {}},
         GaugeCase{"NotXml",
                   "<Gauge Name=\"G\">\n<Element>\n</Gauge>\n",
                   false,
@@ -158,13 +152,6 @@ INSTANTIATE_TEST_SUITE_P(
                   R"(<Gauge Name="G">
 <Image Name="Face.bmp" ImageSizes="240,240,240,240"/>
 <Element><Image Name="Gone.bmp"/></Element>
-</Gauge>)",
-                  true,
-                  {"3: error: a bitmap does not load, so it is not drawn: "}},
-        GaugeCase{"UnreadableBitmap",
-                  R"(<Gauge Name="G">
-<Image Name="Face.bmp" ImageSizes="240,240,240,240"/>
-<Element><MaskImage Name="Text.bmp"/></Element>
 </Gauge>)",
                   true,
                   {"3: error: a bitmap does not load, so it is not drawn: "}},
