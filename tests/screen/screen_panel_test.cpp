@@ -150,49 +150,18 @@ TEST_F(ScreenPanelTest, APictureWaitsForALinkThatArrivesAfterItsPanel) {
     EXPECT_EQ(Leds(), LedBits({7, 8}));
 }
 
-struct SteppingCase {
-    const char* name;
-    size_t gauges;
-    std::vector<uint16_t> presses;
-    std::vector<int16_t> current;  // after each press
-};
-
-void PrintTo(const SteppingCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-class ScreenSteppingTest : public ScreenPanelTest,
-                           public ::testing::WithParamInterface<SteppingCase> {};
-
-// Each press chooses a gauge and redraws, even the same one; releases do nothing.
-TEST_P(ScreenSteppingTest, ButtonsNineAndTenStepThroughTheListBothWays) {
-    const SteppingCase& c = GetParam();
-    Configure(std::vector<std::string>(c.gauges, "G"));
+// Stepping both ways through the list: tests/scenarios/screen.sim. An empty list steps nowhere.
+TEST_F(ScreenPanelTest, ButtonsNineAndTenStepNowhereInAnEmptyList) {
+    Configure({});
     CScreenPanel& panel = Start();
     VIRTUAL::AdvanceClock(10000);
-    const uint64_t first = Pictures();
-    for (size_t i = 0; i < c.presses.size(); ++i) {
-        Frame({c.presses[i]});
-        EXPECT_EQ(panel.CurrentGauge(), c.current[i]) << i;
-        VIRTUAL::AdvanceClock(50);
-        Frame();
-        VIRTUAL::AdvanceClock(50);
-        EXPECT_EQ(panel.CurrentGauge(), c.current[i]) << i;
-        EXPECT_EQ(Pictures(), first + (c.gauges == 0 ? 0 : i + 1)) << i;
+    for (const uint16_t button : {9, 10, 10}) {
+        Press(button);
+        EXPECT_EQ(panel.CurrentGauge(), 0);
     }
-    const auto texts = TakeTraceTexts(2);
-    EXPECT_EQ(
-        CountLines(texts, L"Middle Up is pressed") + CountLines(texts, L"Middle Down is pressed"),
-        c.presses.size());
+    VIRTUAL::AdvanceClock(50);
+    EXPECT_EQ(Pictures(), 0u);
 }
-
-INSTANTIATE_TEST_SUITE_P(Lists, ScreenSteppingTest,
-                         ::testing::Values(SteppingCase{"Three",
-                                                        3,
-                                                        {9, 9, 9, 9, 10, 10, 10, 10},
-                                                        {2, 1, 0, 2, 0, 1, 2, 0}},
-                                           SteppingCase{"None", 0, {9, 10, 10}, {0, 0, 0}}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ScreenPanelTest, LedsShowTheSoftButtonsOfTheGaugeAndAllGoOffBeforeTheThreadStops) {
     Configure({"A", "B"}, "<B Id=\"1\" Type=\"Key\"/><B Id=\"4\"/><B Id=\"9\" Type=\"Key\"/>");
