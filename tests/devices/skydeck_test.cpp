@@ -55,7 +55,6 @@ std::unique_ptr<CPanel> MakeNotedPanel(const std::wstring& path, const std::wstr
 const std::wstring kPanelA = L"\\\\?\\hid#vid_2c5d&pid_4a01#a";
 const std::wstring kPanelB = L"\\\\?\\hid#vid_2c5d&pid_4a01#b";
 const std::wstring kKeyboard = L"\\\\?\\hid#vid_046d&pid_c31c#k";
-const std::wstring kUnsupported = L"\\\\?\\hid#vid_2c5d&pid_4a7f#u";
 const std::wstring kStick = L"\\\\?\\glasslink#stick#1";
 const std::wstring kScreen = L"\\\\?\\glasslink#screen#1";
 
@@ -83,29 +82,6 @@ protected:
     CSkydeck skydeck_;
     PanelMaker previousMaker_ = nullptr;
 };
-
-TEST_F(SkydeckTest, StartCreatesTheSupportedDevicesPresentAndFilesTheLinks) {
-    VIRTUAL::AttachDevice(HidDevice(kPanelB, kAutoflightProductId));
-    VIRTUAL::AttachDevice(HidDevice(kKeyboard, 0xC31C, 8, 0x046D));
-    VIRTUAL::AttachDevice(HidDevice(kUnsupported, 0x4A7F));
-    VIRTUAL::AttachDevice(HidDevice(kPanelA, kAutoflightProductId));
-    VIRTUAL::AttachDevice(
-        DisplayDevice(VIRTUAL::DeviceKind::StickDisplay, kStick, L"\\device\\stick", L""));
-    VIRTUAL::AttachDevice(
-        DisplayDevice(VIRTUAL::DeviceKind::ScreenDisplay, kScreen, L"\\device\\screen", L"SCR-7"));
-
-    ASSERT_EQ(skydeck_.Initialize(), 0u);
-    EXPECT_EQ(skydeck_.PanelCount(), 2u);
-    EXPECT_EQ(skydeck_.LinkCount(), 2u);
-    ASSERT_NE(skydeck_.GetGlasslink(L"SCR-7"), nullptr);
-    EXPECT_EQ(skydeck_.GetGlasslink(L"SCR-7")->GetDevicePath(), kScreen);
-    ASSERT_NE(skydeck_.GetGlasslink(L"\\device\\stick"), nullptr);
-    EXPECT_EQ(skydeck_.GetGlasslink(L"scr-7"), nullptr);  // keys compare exactly
-
-    // Frames reach the panels in ascending device-path order, whatever the arrival order.
-    skydeck_.NotifyPanels();
-    EXPECT_EQ(Notified(), (std::vector<std::wstring>{kPanelA, kPanelB}));
-}
 
 TEST_F(SkydeckTest, NoticesInAnotherLetterCaseFindTheirDevice) {
     VIRTUAL::AttachDevice(HidDevice(kKeyboard, 0xC31C, 8, 0x046D));
@@ -177,17 +153,6 @@ INSTANTIATE_TEST_SUITE_P(
                       VIRTUAL::Fault::Open, L"Failed in initializing the Glasslink Screen object"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(SkydeckTest, ScreenLinkWithoutSerialIsFiledUnderTheEmptyKey) {
-    VIRTUAL::AttachDevice(
-        DisplayDevice(VIRTUAL::DeviceKind::ScreenDisplay, kScreen, L"\\device\\s", L"SCR-1"));
-    VIRTUAL::SetFault(kScreen, VIRTUAL::Fault::Serial, true);
-    VIRTUAL::EnableTrace(3, 0x202);
-    ASSERT_EQ(skydeck_.Initialize(), 0u);
-    EXPECT_NE(skydeck_.GetGlasslink(L""), nullptr);
-    EXPECT_TRUE(HasLineStartingWith(TakeTraceTexts(1),
-                                    L"Failed in getting the serial number from the device"));
-}
-
 TEST_F(SkydeckTest, FrameIsSkippedWhileTheWatchThreadHoldsThePanels) {
     VIRTUAL::AttachDevice(HidDevice(kPanelA, kAutoflightProductId));
     VIRTUAL::AttachDevice(HidDevice(kPanelB, kAutoflightProductId));
@@ -244,19 +209,6 @@ TEST_F(SkydeckTest, HangingWatchThreadIsTerminatedAtStop) {
                          L"Calling WaitForSingleObject against the message thread returns with "
                          L"time out, terminate the thread instead"),
               1u);
-}
-
-TEST_F(SkydeckTest, StopDestroysEveryDeviceAndASecondStartFindsThemAgain) {
-    VIRTUAL::AttachDevice(HidDevice(kPanelA, kAutoflightProductId));
-    VIRTUAL::AttachDevice(
-        DisplayDevice(VIRTUAL::DeviceKind::StickDisplay, kStick, L"\\device\\stick", L""));
-    ASSERT_EQ(skydeck_.Initialize(), 0u);
-    skydeck_.Uninitialize();
-    EXPECT_EQ(skydeck_.PanelCount() + skydeck_.LinkCount(), 0u);
-    EXPECT_EQ(VIRTUAL::OpenFileCount(), 0);
-    EXPECT_FALSE(VIRTUAL::WatchRunning());
-    ASSERT_EQ(skydeck_.Initialize(), 0u);
-    EXPECT_EQ(skydeck_.PanelCount() + skydeck_.LinkCount(), 2u);
 }
 
 }  // namespace
