@@ -108,21 +108,18 @@ std::string Nested(int depth) {
 
 TEST_F(XmlTest, FilesThatDoNotHoldAWellFormedDocumentFailAndLeaveItEmpty) {
     ASSERT_TRUE(document_.LoadText(L"<Old/>"));
+    // (Unclosed elements, two roots, a bare &, a repeated attribute and "--" in a comment: the
+    // line test below.)
     const std::vector<std::string> bad = {
         "",
-        "<Lamp><Lense></Lamp>",
         "just text",
         "<Lamp>\xC3</Lamp>",  // an 8-bit byte in a file that declares no encoding
         "<?xml version=\"1.0\"?>",
-        "<Lamp/>\r\n<Lamp/>",
         "<Lamp/>trailing",
-        "<Lamp>A & B</Lamp>",
         "<Lamp>&nbsp;</Lamp>",
-        "<Lamp a=\"1\" a=\"2\"/>",
         "<Lamp>&#0;</Lamp>",
         "<Lamp>\x01</Lamp>",
         std::string("<Lamp>\0</Lamp>", 15),
-        "<Lamp><!-- a -- b --></Lamp>",
         "<Lamp><?xml version=\"1.0\"?></Lamp>",
         Nested(10000),
     };
