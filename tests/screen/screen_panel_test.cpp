@@ -300,13 +300,6 @@ INSTANTIATE_TEST_SUITE_P(
                    1,
                    2,
                    {{L"SCR-1", L"B"}}},
-        MemoryCase{"ASerialWithQuotesIsMatchedExactly",
-                   L"Q'\"] | //*[@Name='A",
-                   "<ScreenList><Screen Serial=\"Q\" Name=\"A\"/>"
-                   "<Screen Serial=\"Q'&quot;] | //*[@Name='A\" Name=\"C\"/></ScreenList>",
-                   2,
-                   1,
-                   {{L"Q", L"A"}, {L"Q'\"] | //*[@Name='A", L"B"}}},
         MemoryCase{"UnreadableFileIsKeptAside",
                    L"SCR-1",
                    "<ScreenList><Screen Serial=\"SCR-1\" Name=\"C\"></ScreenList>",
