@@ -55,7 +55,6 @@ std::unique_ptr<CPanel> MakeNotedPanel(const std::wstring& path, const std::wstr
 const std::wstring kPanelA = L"\\\\?\\hid#vid_2c5d&pid_4a01#a";
 const std::wstring kPanelB = L"\\\\?\\hid#vid_2c5d&pid_4a01#b";
 const std::wstring kKeyboard = L"\\\\?\\hid#vid_046d&pid_c31c#k";
-const std::wstring kStick = L"\\\\?\\glasslink#stick#1";
 const std::wstring kScreen = L"\\\\?\\glasslink#screen#1";
 
 class SkydeckTest : public ::testing::Test {
@@ -135,6 +134,7 @@ TEST_P(SkydeckCreateFailureTest, DeviceIsReportedAndNotFiled) {
     EXPECT_EQ(VIRTUAL::OpenFileCount(), 0);
 }
 
+// Display links that cannot be opened or read: tests/scenarios/displays.sim.
 INSTANTIATE_TEST_SUITE_P(
     Devices, SkydeckCreateFailureTest,
     ::testing::Values(
@@ -144,13 +144,7 @@ INSTANTIATE_TEST_SUITE_P(
                       VIRTUAL::Fault::Attributes,
                       L"Failed in retrieving the attribution of the device"},
         CreateFailure{"PanelInitialize", HidDevice(kPanelA, kAutoflightProductId),
-                      VIRTUAL::Fault::Caps, L"Failed in initializing the panel object"},
-        CreateFailure{"StickLink",
-                      DisplayDevice(VIRTUAL::DeviceKind::StickDisplay, kStick, L"\\d\\s", L""),
-                      VIRTUAL::Fault::Open, L"Failed in initializing the Glasslink Hotas object"},
-        CreateFailure{"ScreenLink",
-                      DisplayDevice(VIRTUAL::DeviceKind::ScreenDisplay, kScreen, L"\\d\\c", L"S"),
-                      VIRTUAL::Fault::Open, L"Failed in initializing the Glasslink Screen object"}),
+                      VIRTUAL::Fault::Caps, L"Failed in initializing the panel object"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SkydeckTest, FrameIsSkippedWhileTheWatchThreadHoldsThePanels) {
