@@ -106,19 +106,6 @@ TEST(ConvertIntValueToString, FixedPointTextsAreTheCLibrarys) {
     }
 }
 
-TEST(ConvertIntValueToString, NeverExceedsItsBound) {
-    const std::vector<int32_t> values = {INT32_MIN, -100000, -99999, -1,       0,
-                                         1,         99999,   100000, INT32_MAX};
-    for (uint32_t format = 0; format < 8; ++format) {
-        const size_t bound = format < 6 ? 5 : 6;
-        for (int32_t value : values) {
-            const std::string text = UTILITY::ConvertIntValueToString(value, format);
-            EXPECT_LE(text.size(), bound) << "value " << value << ", format " << format;
-            EXPECT_FALSE(text.empty()) << "value " << value << ", format " << format;
-        }
-    }
-}
-
 // ---- ConvertStringToLower ---------------------------------------------------------------------
 
 TEST(ConvertStringToLower, ChangesOnlyAsciiCapitals) {
