@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <functional>
 #include <set>
 #include <string>
 #include <tuple>
@@ -97,7 +96,8 @@ protected:
 
 // ---- Displays ----
 
-// The displays at the edges of their formats: tests/scenarios/tuner_displays.sim.
+// The displays at the edges of their formats and a value shown in another format:
+// tests/scenarios/tuner_displays.sim. The cost of a steady frame: bench/tuner_bench.cpp.
 
 // Only changes go out (tests/scenarios/tuner.sim); a refused one is not repeated.
 TEST_F(TunerPanelTest, DoesNotRepeatAFailedSendAndRoundsTheDistanceAsThePilotReadsIt) {
@@ -121,44 +121,6 @@ TEST_F(TunerPanelTest, DoesNotRepeatAFailedSendAndRoundsTheDistanceAsThePilotRea
     EXPECT_EQ(Sent().size(), sent + 1);
     EXPECT_EQ(LastSent(),
               Report("00 00 00 D0 05  00 00 00 FF FF", "00 00 00 FF FF  01 02 D1 09 00"));
-}
-
-TEST_F(TunerPanelTest, FormatsADisplayOnlyWhenTheValueOrFormatItShowsChanged) {
-    // The same number under three formats, so a display that keys its cells on the value alone
-    // shows the wrong text.
-    VSIM::SetInt("sim/cockpit/radios/com1_freq_hz", 362);
-    VSIM::SetInt("sim/cockpit/radios/com1_stdby_freq_hz", 11800);
-    VSIM::SetInt("sim/cockpit/radios/adf1_freq_hz", 362);
-    VSIM::SetInt("sim/cockpit/radios/adf1_stdby_freq_hz", 245);
-    VSIM::SetInt("sim/cockpit/radios/dme_freq_hz", 11800);
-    VSIM::SetFloat("sim/cockpit2/radios/indicators/nav1_dme_distance_nm", 36.2f);
-    Frame();
-    VIRTUAL::EnableTrace(3, 0x20);
-    struct Step {
-        const char* what;
-        std::function<void()> act;
-        size_t formatted;  // displays formatted anew in this frame
-        const char* upperCells;
-    };
-    const Step steps[] = {
-        {"nothing changed", [] {}, 0, "03 06 02 FF FF  01 01 D8 00 00"},
-        {"upper ADF: same active value, another format", [&] { Select(Upper(T::kModeAdf)); }, 2,
-         "FF FF 03 06 02  FF FF 02 04 05"},
-        {"upper DME: 362 tenths and the same standby number", [&] { Select(Upper(T::kModeDme)); },
-         2, "00 00 03 D6 02  01 01 D8 00 00"},
-        {"back to COM1: the standby number and format as in DME",
-         [&] { Select(Upper(T::kModeCom1)); }, 1, "03 06 02 FF FF  01 01 D8 00 00"},
-        {"COM1 unchanged again", [] {}, 0, "03 06 02 FF FF  01 01 D8 00 00"},
-    };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.what);
-        TakeTraceTexts();
-        step.act();
-        Frame();
-        EXPECT_EQ(CountLines(TakeTraceTexts(), L">>XPL::CTunerPanel::FillReport"), step.formatted);
-        // The lower half stays on COM1 throughout and is never formatted again.
-        EXPECT_EQ(LastSent(), Report(step.upperCells, "03 06 02 FF FF  01 01 D8 00 00"));
-    }
 }
 
 // ---- Knobs and switches ----
