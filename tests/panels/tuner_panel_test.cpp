@@ -1,10 +1,10 @@
-// The tuner panel over the virtual bus and the virtual simulator: display coding of both halves,
-// the knob and switch commands of every mode, ADF arithmetic, the shared transponder digit pair,
-// the detent filter (also across the tick count's wrap-around), and when the output report is
-// sent. End to end with the clock: tests/scenarios/tuner.sim and tuner_knobs.sim.
+// The tuner panel over the virtual bus and the virtual simulator: the knob and switch commands of
+// every mode, ADF arithmetic, the shared transponder digit pair and the detent filter (also across
+// the tick count's wrap-around). The displays and when the report is sent (a refused one not
+// again): tests/scenarios/tuner.sim and tuner_displays.sim; the knobs with the clock:
+// tuner_knobs.sim. The cost of a steady frame: bench/tuner_bench.cpp.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <set>
 #include <string>
 #include <tuple>
@@ -32,29 +32,6 @@ constexpr uint16_t Upper(uint32_t mode) {
 }
 constexpr uint16_t Lower(uint32_t mode) {
     return static_cast<uint16_t>(T::kLowerSelectorFirst + mode);
-}
-
-// "00 01 D3" -> bytes.
-std::vector<uint8_t> Bytes(const char* hex) {
-    std::vector<uint8_t> bytes;
-    unsigned value = 0;
-    int used = 0;
-    while (std::sscanf(hex, " %2x%n", &value, &used) == 1) {
-        bytes.push_back(static_cast<uint8_t>(value));
-        hex += used;
-    }
-    return bytes;
-}
-
-// The whole report from the two halves' ten cells each.
-std::vector<uint8_t> Report(const char* upper, const char* lower) {
-    std::vector<uint8_t> report{0};
-    for (const char* half : {upper, lower}) {
-        const auto cells = Bytes(half);
-        report.insert(report.end(), cells.begin(), cells.end());
-    }
-    report.insert(report.end(), 3, 0xFF);
-    return report;
 }
 
 class TunerPanelTest : public PanelFixture<CTunerPanel> {
@@ -86,44 +63,9 @@ protected:
         Frame({usage});
         Frame();
     }
-    std::vector<uint8_t> LastSent() {
-        const auto reports = Sent();
-        return reports.empty() ? std::vector<uint8_t>{} : reports.back();
-    }
 
     std::set<uint16_t> held_;
 };
-
-// ---- Displays ----
-
-// The displays at the edges of their formats and a value shown in another format:
-// tests/scenarios/tuner_displays.sim. The cost of a steady frame: bench/tuner_bench.cpp.
-
-// Only changes go out (tests/scenarios/tuner.sim); a refused one is not repeated.
-TEST_F(TunerPanelTest, DoesNotRepeatAFailedSendAndRoundsTheDistanceAsThePilotReadsIt) {
-    panel_->Notify();
-    VIRTUAL::EnableTrace(1, 0x4);
-    VIRTUAL::SetFault(kPath, VIRTUAL::Fault::Feature, true);
-    VSIM::SetInt("sim/cockpit/radios/com1_stdby_freq_hz", 12190);
-    panel_->Notify();
-    panel_->Notify();
-    VIRTUAL::SetFault(kPath, VIRTUAL::Fault::Feature, false);
-    panel_->Notify();
-    EXPECT_EQ(CountLines(TakeTraceTexts(1), L"Failed in sending the SET_FEATURE due to 31"), 1u);
-    EXPECT_EQ(Sent().size(), 1u);
-
-    // DME mode: the distance alone changes the display.
-    Select(Upper(T::kModeDme));
-    const size_t sent = Sent().size();
-    // 0.45f lies just below 0.45 but the display reads as the pilot does: 5 tenths.
-    VSIM::SetFloat("sim/cockpit2/radios/indicators/nav1_dme_distance_nm", 0.45f);
-    panel_->Notify();
-    EXPECT_EQ(Sent().size(), sent + 1);
-    EXPECT_EQ(LastSent(),
-              Report("00 00 00 D0 05  00 00 00 FF FF", "00 00 00 FF FF  01 02 D1 09 00"));
-}
-
-// ---- Knobs and switches ----
 
 TEST_F(TunerPanelTest, KnobsAndSwitchOfEachHalfCommandTheSelectedRadio) {
     const char* const radios[] = {"com1", "com2", "nav1", "nav2"};  // modes 0 to 3
