@@ -1,6 +1,7 @@
 // The lamp panel over the virtual bus and simulator: the programming file's rules, the conditions'
 // thresholds, the engine-count and fuel rules, and the order in which a frame writes the tiles.
-// The lens planes, the master lenses and change-only sending: tests/scenarios/lamp.sim.
+// The lens planes, the master lenses and change-only sending (a refused report not again):
+// tests/scenarios/lamp.sim.
 #include "panels/lamp_panel.h"
 
 #include <gtest/gtest.h>
@@ -194,24 +195,6 @@ TEST_F(LampPanelTest, ALaterBindingOfATileWinsAndAssignmentsReadLikeDecimalNumbe
     Start();
     EXPECT_EQ(TileOf(L"GearUp"), (std::pair<uint32_t, int32_t>{3, 7}));
     EXPECT_EQ(TileOf(L"PitotHeat"), (std::pair<uint32_t, int32_t>{1, 12}));
-}
-
-// The lens planes and the change-only sending run in tests/scenarios/lamp.sim.
-TEST_F(LampPanelTest, AFailedSendIsNotRepeatedUntilTheLensesChange) {
-    Program({{"BeaconLight", "Green", 0}, {"StrobeLight", "Amber", 23}});
-    VSIM::SetInt("sim/cockpit/electrical/beacon_lights_on", 1);
-    VSIM::SetInt("sim/cockpit/electrical/strobe_lights_on", 1);
-    Frame();
-    VIRTUAL::SetFault(kPath, VIRTUAL::Fault::Feature, true);
-    VSIM::SetInt("sim/cockpit/electrical/beacon_lights_on", 0);
-    Frame();
-    Frame();
-    VIRTUAL::SetFault(kPath, VIRTUAL::Fault::Feature, false);
-    Frame();
-    EXPECT_EQ(Sent().size(), 2u);
-    VSIM::SetInt("sim/cockpit/electrical/strobe_lights_on", 0);
-    Frame();
-    EXPECT_EQ(Sent().back(), (Bytes{0xB8, 0, 0, 0, 0, 0, 0}));
 }
 
 TEST_F(LampPanelTest, WhereTilesShareALensTheLaterOneDecidesAndAHalfBindingNeverTouchesIt) {
