@@ -1,6 +1,7 @@
 // The autoflight panel over the virtual bus and the virtual simulator: the commands of every
 // input and their handling order in one report, the flight-director walk, the vertical-speed
-// arming rules, the display rows, the lamps and their flashing, and when a report is sent.
+// arming rules, the display rows and the lamps. The flashing and when a report is sent (a refused
+// one not again): tests/scenarios/autoflight.sim and autoflight_flash.sim.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -294,25 +295,5 @@ INSTANTIATE_TEST_SUITE_P(
                       LampCase{"sim/cockpit2/autopilot/vvi_status", 0x20},
                       LampCase{"sim/cockpit2/autopilot/approach_status", 0x40},
                       LampCase{"sim/cockpit2/autopilot/backcourse_status", 0x80}));
-
-// Only changes go out (tests/scenarios/autoflight.sim); a refused one is not repeated.
-TEST_F(AutoflightPanelTest, SendsWhatTheCellsShowOnceAndDoesNotRepeatAFailedSend) {
-    VSIM::SetFloat("sim/cockpit/autopilot/altitude", 0.0f);
-    panel_->Notify();
-    VSIM::SetFloat("sim/cockpit/autopilot/vertical_velocity", -0.5f);  // still shows 0
-    panel_->Notify();
-    EXPECT_EQ(Sent(), (std::vector<std::vector<uint8_t>>{{0, B, B, B, B, 0, B, B, B, B, 0, 0, 0}}));
-    VIRTUAL::EnableTrace(1, TRACEKW::kPanel);
-    VIRTUAL::SetFault(kPath, VIRTUAL::Fault::Feature, true);
-    VSIM::SetFloat("sim/cockpit/autopilot/vertical_velocity", -1.0f);
-    panel_->Notify();
-    EXPECT_EQ(TakeTraceTexts(1), Texts{L"Failed in sending the SET_FEATURE due to 31"});
-    VIRTUAL::SetFault(kPath, VIRTUAL::Fault::Feature, false);
-    panel_->Notify();
-    EXPECT_EQ(Sent().size(), 1u);
-    VSIM::SetFloat("sim/cockpit/autopilot/altitude", 2500.0f);
-    panel_->Notify();
-    EXPECT_EQ(Sent().size(), 2u);
-}
 
 }  // namespace
