@@ -1,5 +1,6 @@
 // The virtual simulator where the panels' and the registry's tests do not reach it: typed reads,
 // array bounds, the journal's line formats (which scenarios match) and the aircraft buffers. The
+// plug-in's writes typing a dataref and its whole-array writes: the scenarios' "expect set". The
 // flight loop as the plug-in registers it: the entry points' tests and plugin_host.
 #include <gtest/gtest.h>
 
@@ -58,23 +59,6 @@ TEST_F(VsimTest, ReadsOnlyTheTypeTheDataRefHas) {
     }
 }
 
-TEST_F(VsimTest, FirstWriteTypesAnUntypedDataRefLaterMismatchesChangeNothing) {
-    XPLMDataRef ref = XPLMFindDataRef("t/fresh");
-    XPLMSetDatai(ref, 3);
-    XPLMSetDataf(ref, 9.5f);
-    int three[] = {3};
-    XPLMSetDatavi(ref, three, 0, 1);
-    EXPECT_EQ(TypeOf("t/fresh"), DataType::Int);
-    EXPECT_EQ(XPLMGetDatai(ref), 3);
-    EXPECT_EQ(Lines(),
-              (std::vector<std::string>{"set t/fresh 3", "set t/fresh 9.5", "set t/fresh 3"}));
-
-    XPLMDataRef floatRef = XPLMFindDataRef("t/fresh_float");
-    XPLMSetDataf(floatRef, 1.25f);
-    XPLMSetDatai(floatRef, 4);
-    EXPECT_EQ(GetFloat("t/fresh_float"), 1.25f);
-}
-
 struct ArrayRead {
     int offset;
     int count;
@@ -108,25 +92,6 @@ INSTANTIATE_TEST_SUITE_P(Vsim, VsimArrayReadTest,
                                          ArrayRead{3, 1, 1, {13}}, ArrayRead{4, 2, 0, {}},
                                          ArrayRead{9, 2, 0, {}}, ArrayRead{-1, 2, 0, {}},
                                          ArrayRead{0, 0, 0, {}}, ArrayRead{0, -3, 0, {}}));
-
-TEST_F(VsimTest, ArrayWritesStartAtTheOffsetAndGrowTheArray) {
-    SetInts("t/array", {1, 2, 3});
-    XPLMDataRef ref = XPLMFindDataRef("t/array");
-    int values[] = {7, 8};
-    XPLMSetDatavi(ref, values, 2, 2);
-    EXPECT_EQ(GetInts("t/array"), (std::vector<int>{1, 2, 7, 8}));
-    XPLMSetDatavi(ref, values, 6, 1);
-    EXPECT_EQ(GetInts("t/array"), (std::vector<int>{1, 2, 7, 8, 0, 0, 7}));
-    EXPECT_EQ(XPLMGetDatavi(ref, nullptr, 0, 0), 7);
-
-    // Bad arguments are journaled without values and change nothing.
-    ClearJournal();
-    XPLMSetDatavi(ref, nullptr, 0, 2);
-    XPLMSetDatavi(ref, values, -1, 2);
-    XPLMSetDatavi(ref, values, 1 << 30, 2);
-    EXPECT_EQ(GetInts("t/array").size(), 7u);
-    EXPECT_EQ(Lines(), (std::vector<std::string>(3, "set t/array")));
-}
 
 TEST_F(VsimTest, JournalKeepsOrderAndFormatsEachKind) {
     XPLMDataRef floatRef = XPLMFindDataRef("sim/f");
