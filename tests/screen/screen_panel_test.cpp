@@ -1,5 +1,6 @@
 // The screen panel over a virtual HID interface and screen link: its gauge list and memory
-// file, stepping, LEDs, buttons, and the I/O thread on the virtual clock.
+// file, LEDs, and the I/O thread on the virtual clock. Stepping, buttons and pictures end to end:
+// tests/scenarios/screen.sim; an empty gauge list: hotas.sim.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -148,19 +149,6 @@ TEST_F(ScreenPanelTest, APictureWaitsForALinkThatArrivesAfterItsPanel) {
     EXPECT_EQ(Pictures(), 1u);
     Frame();
     EXPECT_EQ(Leds(), LedBits({7, 8}));
-}
-
-// Stepping both ways through the list: tests/scenarios/screen.sim. An empty list steps nowhere.
-TEST_F(ScreenPanelTest, ButtonsNineAndTenStepNowhereInAnEmptyList) {
-    Configure({});
-    CScreenPanel& panel = Start();
-    VIRTUAL::AdvanceClock(10000);
-    for (const uint16_t button : {9, 10, 10}) {
-        Press(button);
-        EXPECT_EQ(panel.CurrentGauge(), 0);
-    }
-    VIRTUAL::AdvanceClock(50);
-    EXPECT_EQ(Pictures(), 0u);
 }
 
 TEST_F(ScreenPanelTest, LedsShowTheSoftButtonsOfTheGaugeAndAllGoOffBeforeTheThreadStops) {
