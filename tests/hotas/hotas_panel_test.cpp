@@ -1,19 +1,16 @@
 // The stick panel over the virtual bus and simulator: the page list read from the configuration
-// file (and its errors), a stick without pages, and the current page shown through the link of
-// the stick's key. Paging and the cursor buttons end to end: tests/scenarios/hotas.sim.
+// file and its errors. Paging, the cursor buttons and the lines shown through the stick's link
+// end to end: tests/scenarios/hotas.sim; a stick without its link: displays.sim; a configuration
+// that does not read: unreadable_files.sim.
 #include "hotas/hotas_panel.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "devices/products.h"
-#include "glasslink/glasslink.h"
-#include "glasslink/glasslink_hotas.h"
 #include "hotas/page.h"
 #include "test_support.h"
 #include "trace/trace.h"
@@ -67,22 +64,6 @@ protected:
             titles.push_back(lines[0].Text());
         }
         return titles;
-    }
-    void Frame(const std::set<uint16_t>& on) {
-        VIRTUAL::QueueInputReport(kPath, on);
-        panel_->Notify();
-    }
-    // Presses and releases buttons, one frame each.
-    void Press(std::initializer_list<uint16_t> usages) {
-        for (const uint16_t usage : usages) {
-            Frame({usage});
-            Frame({});
-        }
-    }
-    std::wstring FilePath() const {
-        std::wstring folder;
-        CGlasslink::GetConfigureFilePath(folder);
-        return folder + L"XVarlenSkydeck.xml";
     }
 
     CTestFolder root_;
@@ -153,54 +134,6 @@ TEST_F(HotasPanelTest, EveryPublishedPageNameMakesAPage) {
     Start();
     EXPECT_EQ(panel_->GetPageCount(), CHotasPanel::kPageNames.size() + 1);
     EXPECT_EQ(startTexts_, Texts{});
-}
-
-TEST_F(HotasPanelTest, UnreadableFileLeavesNoPagesAndButtonsDoNothing) {
-    for (const char* content : {"", "<GaugeList><Hotas><Dme/></GaugeList>"}) {
-        SCOPED_TRACE(content);
-        if (*content != '\0') {
-            WriteFile(content);
-        }
-        Start();
-        EXPECT_EQ(panel_->GetPageCount(), 0u);
-        EXPECT_EQ(startTexts_, Texts{L"Failed in loading the XML file " + FilePath()});
-        Press({CHotasPanel::kPreviousPage, CHotasPanel::kNextPage, CHotasPanel::kCursorUp,
-               CHotasPanel::kCursorDown, CHotasPanel::kCursorSelect});
-        EXPECT_EQ(panel_->GetCurrentPage(), 0u);
-        EXPECT_EQ(TakeJournal(), std::vector<std::string>{});
-        panel_.reset();
-        VIRTUAL::ResetDevices();
-    }
-}
-
-// ---- Display ----
-
-TEST_F(HotasPanelTest, ShowsTheCurrentPageThroughTheLinkOfItsKey) {
-    const std::wstring display = L"\\\\?\\glasslink#stick#17";
-    VIRTUAL::AttachDevice(DisplayDevice(VIRTUAL::DeviceKind::StickDisplay, display, kLinkKey, L""));
-    auto link = std::make_shared<CGlasslinkHotas>(display);
-    ASSERT_TRUE(link->Initialize());
-    links_.File(kLinkKey, link);
-    VSIM::SetInt("sim/cockpit/radios/transponder_code", 7000);
-    Configure("<Xpndr/><Dme/>");
-    Start();
-    const auto shown = [&] { return VIRTUAL::ViewDisplay(display).lines; };
-    using Shown = std::array<std::string, 3>;
-
-    Frame({});
-    EXPECT_EQ(shown(), (Shown{" Transponder", ">7000", ""}));
-    // Nothing changed: nothing is sent.
-    const size_t requests = VIRTUAL::DisplayRequests(display).size();
-    Frame({});
-    EXPECT_EQ(VIRTUAL::DisplayRequests(display).size(), requests);
-    // Without the link the frame is skipped: the page change does not show.
-    links_.Clear();
-    Frame({CHotasPanel::kNextPage});
-    EXPECT_EQ(panel_->GetCurrentPage(), 1u);
-    EXPECT_EQ(shown()[0], " Transponder");
-    EXPECT_EQ(links_.Asked(), Texts(3, kLinkKey));
-    panel_.reset();
-    link->Uninitialize();
 }
 
 }  // namespace
