@@ -1,7 +1,7 @@
 // The lamp panel over the virtual bus and simulator: the programming file's rules, the conditions'
 // thresholds, the engine-count and fuel rules, and the order in which a frame writes the tiles.
 // The lens planes, the master lenses and change-only sending (a refused report not again):
-// tests/scenarios/lamp.sim; a lens file that does not read: lamp_unreadable.sim.
+// tests/scenarios/lamp.sim; a lens file that does not read: unreadable_files.sim.
 #include "panels/lamp_panel.h"
 
 #include <gtest/gtest.h>
