@@ -149,18 +149,5 @@ TEST_F(VsimTest, AircraftBuffersAreTruncatedToTheSdkSizes) {
     }
 }
 
-TEST_F(VsimTest, ControlSurfaceCopiesLinesWithTruncation) {
-    XPLMCommandOnce(XPLMFindCommand("sim/long/command"));
-    ASSERT_EQ(VsimJournalCount(), 1);
-    char buffer[8];
-    EXPECT_EQ(VsimJournalLine(0, buffer, sizeof buffer), 25);
-    EXPECT_STREQ(buffer, "cmd onc");
-    EXPECT_EQ(VsimJournalLine(1, buffer, sizeof buffer), -1);
-    EXPECT_EQ(VsimLookedUpCommand(0, nullptr, 0), 16);
-    EXPECT_EQ(VsimLookedUpDataRef(0, buffer, sizeof buffer), -1);
-    float interval = 0.0f;
-    EXPECT_EQ(VsimFlightLoopInfo(0, &interval, nullptr), 0);
-}
-
 }  // namespace
 }  // namespace XPL::VSIM
