@@ -1,4 +1,5 @@
-// Gauge bitmaps: the BMP layouts users' tools write, Windows file names, and bounded reading.
+// Gauge bitmaps: the BMP layouts users' tools write and bounded reading. Windows file names and
+// the first bitmap staying: the gauge document's tests.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -62,16 +63,6 @@ INSTANTIATE_TEST_SUITE_P(Layouts, GaugeImageLayoutTest,
                              return std::to_string(info.param.bits) +
                                     (info.param.topDown ? "TopDown" : "BottomUp");
                          });
-
-TEST_F(GaugeImageTest, NamesResolveAsOnWindowsAndTheFirstBitmapStays) {
-    TEST::WriteFile(folder_ / "1024" / "Needle.BMP", TEST::BmpFile(2, 2, 24, false, Pattern));
-    TEST::WriteFile(folder_ / "other.bmp", TEST::BmpFile(4, 4, 24, false, Pattern));
-    CGaugeImage image;
-    EXPECT_TRUE(image.Load(Folder() + L"\\1024", L"needle.bmp", 0, 0, false));
-    EXPECT_FALSE(image.Load(Folder(), L"other.bmp", 0, 0, false));
-    EXPECT_EQ(image.Width(), 2);
-    EXPECT_TRUE(image.Failure().empty());
-}
 
 TEST_F(GaugeImageTest, ABitmapThatDoesNotLoadLeavesTheImageEmptyWithAMessage) {
     std::string truncated = TEST::BmpFile(8, 8, 24, false, Pattern);
