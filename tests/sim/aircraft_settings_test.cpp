@@ -82,8 +82,6 @@ INSTANTIATE_TEST_SUITE_P(
                                        "P acf/_green_lo_oilP abc\nP acf/_RSC_mingreen_ENGN 100\n"
                                        "P acf/_RSC_mingreen_ENGN x\n",
                              1, 20.0f, 95.0f},
-                    FileCase{"NeitherKey", "Aircraft/Glider/Glider.acf",
-                             kHeader + "P acf/_other 5\n", 0, 0.0f, 0.0f},
                     FileCase{"EmptyFile", "Aircraft/Helicopter/Empty.acf", "", 1, 0.0f, 0.0f}),
     [](const testing::TestParamInfo<FileCase>& info) { return std::string(info.param.label); });
 
@@ -99,13 +97,6 @@ TEST_F(AircraftSettingsTest, AMissingFileLeavesZerosAndTheHelicopterFlag) {
 
     EXPECT_EQ(Load("").isHelicopter, 0u);  // no aircraft at all
     EXPECT_EQ(GetAircraftSettings().oilPressureGreenLow, 0.0f);
-}
-
-TEST_F(AircraftSettingsTest, AHugeLineIsReadPast) {
-    std::string content = "P " + std::string(4 * 1024 * 1024, 'x') + " acf/_green_lo_oilP\n";
-    content += std::string(1024 * 1024, ' ') + "\nP acf/_green_lo_oilP 35\n";
-    const AircraftSettings& settings = Load(WriteAircraft("Aircraft/Big/Big.acf", content));
-    EXPECT_FLOAT_EQ(settings.oilPressureGreenLow, 35.0f);
 }
 
 TEST_F(AircraftSettingsTest, OpensAPathWrittenTheWindowsWay) {
