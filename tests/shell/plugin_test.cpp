@@ -1,5 +1,5 @@
-// The entry points as the simulator drives them: the identity copy, the display service, and the
-// flight loop reaching the devices only while enabled. The shipped module's identity, look-ups,
+// The entry points as the simulator drives them: the display service, and the flight loop
+// reaching the devices only while enabled. The shipped module's identity, look-ups,
 // flight loop, plane-loaded message and second life run under Wine (tests/win32/plugin_host.cpp).
 #include <gtest/gtest.h>
 
@@ -59,15 +59,6 @@ protected:
     char description_[256];
     bool started_ = false;
 };
-
-TEST_F(PluginTest, IdentityCopyStopsAt254Characters) {
-    const std::string longText(400, 'n');
-    char buffer[300];
-    std::memset(buffer, 'x', sizeof(buffer));
-    CopyIdentityText(buffer, longText.c_str());
-    EXPECT_EQ(std::strlen(buffer), 254u);
-    EXPECT_EQ(buffer[255], 'x');
-}
 
 TEST_F(PluginTest, DisplayServiceIsPausedAtStartAndResumedAtStopWhenItRuns) {
     VIRTUAL::EnableTrace(1, 0xFFFF);
