@@ -157,9 +157,6 @@ INSTANTIATE_TEST_SUITE_P(
         DrawCase{"ShiftTruncatesTowardZero",  // -1.5 by (1, 2): dx -1, dy -3
                  [](Gauge& g) { Shifted(g, L"0 3 - 2 /", 1.0f, 2.0f).x = 5; },
                  {{4, 1, kRed}, {3, 1, kFace}, {5, 4, kFace}}},
-        DrawCase{"ShiftHeldAtItsMaximum",
-                 [](Gauge& g) { Shifted(g, L"5", 3.0f, 0.0f, 0.0f, 2.0f); },
-                 {{7, 4, kRed}, {16, 4, kFace}}},
         DrawCase{"ShiftHeldAtItsMinimum",
                  [](Gauge& g) { Shifted(g, L"5", 1.0f, 0.0f, 8.0f); },
                  {{9, 4, kRed}, {6, 4, kFace}}},
