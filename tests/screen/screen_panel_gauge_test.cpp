@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/code_page.h"
 #include "screen/screen_panel_gauge.h"
 #include "test_support.h"
 
@@ -51,9 +52,10 @@ TEST_F(ScreenGaugeTest, ABoundNumberKeepsItsFirstBindingAndLightsItsLed) {
 
 TEST(ScreenGaugeAnsiTest, TextBecomesWindows1252CutToTheBuffer) {
     char out[8];
-    CScreenPanel::CGauge::ToAnsi(L"a\u00e9\u20ac\u2122\u4e2d\U0001F600b", out, sizeof(out));
+    EXPECT_EQ(PLATFORM::ToAnsiCodePage(L"a\u00e9\u20ac\u2122\u4e2d\U0001F600b", out, sizeof(out)),
+              7u);
     EXPECT_STREQ(out, "a\xE9\x80\x99??b");
-    CScreenPanel::CGauge::ToAnsi(L"0123456789", out, sizeof(out));
+    PLATFORM::ToAnsiCodePage(L"0123456789", out, sizeof(out));
     EXPECT_STREQ(out, "0123456");
 }
 

@@ -6,10 +6,13 @@
 #include <clocale>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "backends/virtual/virtual_platform.h"
+#include "test_support.h"
 #include "trace/trace.h"
 
 namespace XPL {
@@ -224,6 +227,19 @@ TEST_F(UtilityTraceTest, EnumerationFailsPartWay) {
         EXPECT_EQ(visited, row.visited);
         EXPECT_EQ(UtilityMessages(), row.messages);
     }
+}
+
+// ---- MakeFilePath -----------------------------------------------------------------------------
+
+// A wide name may hold any character, also where file names are narrow. (Backslash paths: the
+// aircraft settings' and the screen memory's tests.)
+TEST(MakeFilePath, OpensAWideNameOutsideAscii) {
+    const TEST::CTestFolder folder;
+    std::filesystem::create_directories(folder.Path() / u8"Zo\u00eb \u65e5\u672c");
+    std::ofstream(folder.Path() / u8"Zo\u00eb \u65e5\u672c" / "a.txt") << "found";
+    EXPECT_TRUE(
+        std::ifstream(UTILITY::MakeFilePath(folder.Windows(L"Zo\u00eb \u65e5\u672c\\a.txt")))
+            .good());
 }
 
 }  // namespace
