@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -83,15 +84,17 @@ inline std::vector<std::string> TakeJournal() {
 }
 
 // A folder of the running test's own under the temporary folder, empty at the start and removed
-// with the object. Named by a hash of the test's name: unique when tests run as parallel
-// processes, and free of words the code under test looks for in paths.
+// with the object. Named by a hash of the test's name and a random number: unique when tests run
+// as parallel processes (also of other checkouts), and free of words the code under test looks
+// for in paths.
 class CTestFolder {
 public:
     CTestFolder() {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         const std::string name = std::string(info->test_suite_name()) + "." + info->name();
         path_ = std::filesystem::temp_directory_path() /
-                ("xvs-" + std::to_string(std::hash<std::string>{}(name)));
+                ("xvs-" + std::to_string(std::hash<std::string>{}(name)) + "-" +
+                 std::to_string(std::random_device{}()));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
