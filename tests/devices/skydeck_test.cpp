@@ -147,7 +147,9 @@ INSTANTIATE_TEST_SUITE_P(
                       VIRTUAL::Fault::Caps, L"Failed in initializing the panel object"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(SkydeckTest, FrameIsSkippedWhileTheWatchThreadHoldsThePanels) {
+// A panel on its way out (held in its uninitialise) is out of the frames, which go on for the
+// others meanwhile.
+TEST_F(SkydeckTest, FramesGoOnForTheOthersWhileAPanelIsRemoved) {
     VIRTUAL::AttachDevice(HidDevice(kPanelA, kAutoflightProductId));
     VIRTUAL::AttachDevice(HidDevice(kPanelB, kAutoflightProductId));
     ASSERT_EQ(skydeck_.Initialize(), 0u);
@@ -157,13 +159,10 @@ TEST_F(SkydeckTest, FrameIsSkippedWhileTheWatchThreadHoldsThePanels) {
     while (!g_removalHeld) {
         std::this_thread::yield();
     }
-    skydeck_.NotifyPanels();  // must return at once without touching the panels
-    EXPECT_TRUE(Notified().empty());
-    g_holdRemoval = false;
-    remover.join();
-
     skydeck_.NotifyPanels();
     EXPECT_EQ(Notified(), std::vector<std::wstring>{kPanelA});
+    g_holdRemoval = false;
+    remover.join();
 }
 
 TEST_F(SkydeckTest, WatchThreadThatCannotStartFailsTheStart) {

@@ -30,7 +30,7 @@ namespace {
 
 const std::wstring kHid = L"\\\\?\\hid#vid_2c5d&pid_4a05#screen";
 const std::wstring kDisplay = L"\\\\?\\glasslink#screen#1";
-const std::wstring kNotEnded = L"The I/O thread has not ended within 1000 ms; waiting for it";
+const std::wstring kNotEnded = L"The I/O thread has not ended within 15000 ms; waiting for it";
 
 // A gauge named name that reads one float dataref and binds what the configuration says.
 std::string GaugeText(const std::string& name) {
@@ -80,9 +80,7 @@ protected:
         }
         panel_ = std::make_unique<CScreenPanel>(kHid, links_);
         EXPECT_TRUE(panel_->Initialize());
-        while (VIRTUAL::TimedWaiters() == 0) {
-            std::this_thread::yield();
-        }
+        VIRTUAL::AwaitIdle();
         startFailures_ = TakeTraceTexts(1);
         VSIM::ClearJournal();
         return *panel_;
@@ -92,9 +90,11 @@ protected:
         ASSERT_TRUE(link->Initialize());
         links_.File(link->GetSerialNumber(), link);
     }
+    // One frame, and what it set going on the I/O thread.
     void Frame(const std::set<uint16_t>& on = {}) {
         VIRTUAL::QueueInputReport(kHid, on);
         panel_->Notify();
+        VIRTUAL::AwaitIdle();
     }
     void Press(uint16_t button) {
         Frame({button});
@@ -310,32 +310,5 @@ TEST_F(ScreenPanelTest, ARemovalDuringTheInitialDelayEndsTheThreadAtOnce) {
     VIRTUAL::AdvanceClock(10000);
     EXPECT_EQ(Pictures(), 0u);
 }
-
-class ScreenTimeOutTest : public ScreenPanelTest,
-                          public ::testing::WithParamInterface<VIRTUAL::Fault> {};
-
-TEST_P(ScreenTimeOutTest, ARemovalWhileThePictureTimesOutEndsItAndTheThreadAtOnce) {
-    Configure({"A"});
-    Start();
-    VIRTUAL::SetFault(kDisplay, GetParam(), true);
-    VIRTUAL::AdvanceClock(10000 + 200);  // the picture waits for the device
-    EXPECT_EQ(VIRTUAL::RequestsInFlight(kDisplay), 1);
-    UninitializeWithoutTheClock();
-    EXPECT_EQ(VIRTUAL::TimedWaiters(), 0);
-    EXPECT_EQ(VIRTUAL::RequestsInFlight(kDisplay), 0);
-    EXPECT_EQ(CountLines(TakeTraceTexts(1), kNotEnded), 0u);
-    // The same panel starts again: its pictures are no longer stopped.
-    VIRTUAL::SetFault(kDisplay, GetParam(), false);
-    panel_->Initialize();
-    while (VIRTUAL::TimedWaiters() == 0) {
-        std::this_thread::yield();
-    }
-    const uint64_t before = Pictures();
-    VIRTUAL::AdvanceClock(10000);
-    EXPECT_EQ(Pictures(), before + 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(Faults, ScreenTimeOutTest,
-                         ::testing::Values(VIRTUAL::Fault::Reply, VIRTUAL::Fault::WritePending));
 
 }  // namespace
