@@ -1,6 +1,7 @@
 // The screen panel over a virtual HID interface and screen link: its gauge list and memory
-// file, LEDs, and the I/O thread on the virtual clock. Stepping, buttons and pictures end to end:
-// tests/scenarios/screen.sim; an empty gauge list: hotas.sim.
+// file, and the I/O thread on the virtual clock. Stepping, buttons, LEDs and pictures end to end:
+// tests/scenarios/screen.sim; the LEDs going off last at a stop: screen_phases.sim; an empty
+// gauge list: hotas.sim.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -149,26 +150,6 @@ TEST_F(ScreenPanelTest, APictureWaitsForALinkThatArrivesAfterItsPanel) {
     EXPECT_EQ(Pictures(), 1u);
     Frame();
     EXPECT_EQ(Leds(), LedBits({7, 8}));
-}
-
-TEST_F(ScreenPanelTest, LedsShowTheSoftButtonsOfTheGaugeAndAllGoOffBeforeTheThreadStops) {
-    Configure({"A", "B"}, "<B Id=\"1\" Type=\"Key\"/><B Id=\"4\"/><B Id=\"9\" Type=\"Key\"/>");
-    Start();
-    Frame();
-    EXPECT_EQ(Leds(), LedBits({1, 4, 7, 8}));
-    VIRTUAL::AdvanceClock(10000);
-    uint64_t seen = 0;
-    VIRTUAL::DisplayEventsSince(kDisplay, &seen);
-    panel_->Uninitialize();
-    EXPECT_EQ(Leds(), 0u);
-    // Nothing reaches the screen after its LEDs went off.
-    const auto events = VIRTUAL::DisplayEventsSince(kDisplay, &seen);
-    ASSERT_EQ(events.size(), 4u);
-    for (const auto& event : events) {
-        EXPECT_EQ(event.kind, VIRTUAL::DisplayEvent::Kind::Led);
-        EXPECT_FALSE(event.on);
-    }
-    EXPECT_EQ(VIRTUAL::TimedWaiters(), 0);
 }
 
 TEST_F(ScreenPanelTest, TheGaugeListKeepsTheGaugesThatLoadInFileOrder) {
