@@ -61,9 +61,9 @@ INSTANTIATE_TEST_SUITE_P(
                              "I\r\n1000 Version\r\nP acf/_RSC_mingreen_ENGN 300.000000\r\n"
                              "P acf/_green_lo_oilP 25.000000\r\n",
                              1, 25.0f, 285.0f},
-                    FileCase{"LastLineWithoutNewline", "Aircraft/Helicopters/S76/S76.acf",
-                             kHeader + "P acf/_green_lo_oilP 30.5\nP acf/_RSC_mingreen_ENGN 200", 1,
-                             30.5f, 190.0f},
+                    FileCase{"PlusAndNoLastNewline", "Aircraft/Helicopters/S76/S76.acf",
+                             kHeader + "P acf/_green_lo_oilP +30.5\nP acf/_RSC_mingreen_ENGN 200",
+                             1, 30.5f, 190.0f},
                     FileCase{"NotAHelicopterIgnoresRpm", "Aircraft/General Aviation/C172/C172.acf",
                              kHeader + "P acf/_RSC_mingreen_ENGN 2100\nP acf/_green_lo_oilP 25\n",
                              0, 25.0f, 0.0f},
