@@ -114,12 +114,11 @@ private:
     std::filesystem::path path_;
 };
 
-// The device manager as a panel sees it: the links filed by key; notes every key asked for.
+// The device manager as a panel sees it: the links filed by key.
 class CLinkTable : public IGlasslinkLookup {
 public:
     std::shared_ptr<CGlasslink> GetGlasslink(const std::wstring& key) override {
         std::lock_guard hold(lock_);
-        asked_.push_back(key);
         const auto found = links_.find(key);
         return found == links_.end() ? nullptr : found->second;
     }
@@ -131,15 +130,10 @@ public:
         std::lock_guard hold(lock_);
         links_.clear();
     }
-    std::vector<std::wstring> Asked() {
-        std::lock_guard hold(lock_);
-        return asked_;
-    }
 
 private:
     std::mutex lock_;
     std::map<std::wstring, std::shared_ptr<CGlasslink>> links_;
-    std::vector<std::wstring> asked_;
 };
 
 // A fresh virtual platform, bus and simulator for each test; no device file is left open.
