@@ -49,7 +49,9 @@ TEST_P(CheckConfigurationTest, ReportsWhatThePlugInWouldIgnoreOrMisread) {
         Write("XVarlenScreen.xml", GetParam().memory);
     }
     CHECKTOOL::CFindings findings;
-    CHECKTOOL::CConfigurationCheck(findings).Check(folder_);
+    CHECKTOOL::CConfigurationCheck check(findings);
+    check.Check(folder_);
+    check.CheckMemory(folder_);
     ExpectFindings(FindingsOf(findings, "XVarlenSkydeck.xml"), GetParam().findings);
     ExpectFindings(FindingsOf(findings, "XVarlenScreen.xml"), GetParam().memoryFindings);
 }
