@@ -25,9 +25,10 @@ namespace {
 
 constexpr int kKeyword = TRACEKW::kHotas;
 
-// The page an element of the configuration names, or null after its message.
-std::unique_ptr<CHotasPanel::CPage> MakePage(const PLATFORM::CXmlNode& element,
-                                             const SimRegistry& registry) {
+}  // namespace
+
+std::unique_ptr<CHotasPanel::CPage> CHotasPanel::MakePage(const PLATFORM::CXmlNode& element,
+                                                          const SimRegistry& registry) {
     const std::wstring name = element.Name();
     if (name == L"ComNav") {
         const std::optional<std::wstring> radio1 = element.GetAttribute(L"radio1");
@@ -60,8 +61,6 @@ std::unique_ptr<CHotasPanel::CPage> MakePage(const PLATFORM::CXmlNode& element,
     TraceWrite(kTraceFailure, kKeyword, kTraceMessage, L"It's an invalid page %s", name);
     return nullptr;
 }
-
-}  // namespace
 
 CHotasPanel::CHotasPanel(const std::wstring& devicePath, const std::wstring& linkKey,
                          IGlasslinkLookup& manager)
@@ -106,7 +105,7 @@ void CHotasPanel::InitPages() {
         return;
     }
     std::vector<PLATFORM::CXmlNode> elements;
-    document.SelectNodes(L"//GaugeList/Hotas/*", elements);
+    document.SelectNodes(kPageXPath, elements);
     for (const PLATFORM::CXmlNode& element : elements) {
         if (std::unique_ptr<CPage> page = MakePage(element, *registry)) {
             pages.push_back(std::move(page));

@@ -269,7 +269,7 @@ void CScreenPanel::InitGauges() {
         return;
     }
     std::vector<PLATFORM::CXmlNode> entries;
-    document.SelectNodes(L"//GaugeList/Gauge", entries);
+    document.SelectNodes(kGaugeXPath, entries);
     ButtonBindings bindings;
     for (const PLATFORM::CXmlNode& entry : entries) {
         if (gauges.size() == kMaxGauges) {

@@ -64,7 +64,11 @@ std::wstring TypeWords() {
 }  // namespace
 
 void CConfigurationCheck::Check(const std::filesystem::path& dataFolder) {
-    const std::filesystem::path file = dataFolder / CScreenPanel::kConfigurationFileName;
+    Check(dataFolder, dataFolder / CScreenPanel::kConfigurationFileName);
+}
+
+void CConfigurationCheck::Check(const std::filesystem::path& dataFolder,
+                                const std::filesystem::path& file) {
     shown_ = file.string();
     findings_.Reading(shown_);
     if (!IsFile(file)) {
@@ -112,7 +116,7 @@ void CConfigurationCheck::Check(const std::filesystem::path& dataFolder) {
         folderText += L'\\';
     }
     std::vector<PLATFORM::CXmlNode> gauges;
-    document.SelectNodes(L"//GaugeList/Gauge", gauges);
+    document.SelectNodes(CScreenPanel::kGaugeXPath, gauges);
     for (const PLATFORM::CXmlNode& gauge : gauges) {
         CheckGauge(gauge, folderText);
         CheckButtons(gauge);
@@ -290,7 +294,7 @@ void CConfigurationCheck::CheckEvent(const ButtonBinding& binding, uint32_t line
 
 void CConfigurationCheck::CheckPages(const PLATFORM::CXmlDocument& document) {
     std::vector<PLATFORM::CXmlNode> pages;
-    document.SelectNodes(L"//GaugeList/Hotas/*", pages);
+    document.SelectNodes(CHotasPanel::kPageXPath, pages);
     std::vector<std::wstring> names(CHotasPanel::kPageNames.begin(), CHotasPanel::kPageNames.end());
     for (const PLATFORM::CXmlNode& page : pages) {
         const uint32_t line = lines_->LineOf(page);

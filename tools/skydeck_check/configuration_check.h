@@ -21,6 +21,8 @@ public:
 
     // dataFolder must exist.
     void Check(const std::filesystem::path& dataFolder);
+    // The configuration file at file (a draft, say) as if it were dataFolder's.
+    void Check(const std::filesystem::path& dataFolder, const std::filesystem::path& file);
 
 private:
     void CheckGauge(const PLATFORM::CXmlNode& gauge, const std::wstring& folderText);

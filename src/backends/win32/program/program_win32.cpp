@@ -1,5 +1,7 @@
-// Program seam on Windows: the file of the process's executable module.
+// Program seam on Windows: the file of the process's executable module; the shell's default
+// handler of http addresses.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <vector>
 
@@ -24,6 +26,14 @@ std::filesystem::path GetProgramFilePath() {
         }
         buffer.resize(size * 2);
     }
+}
+
+bool OpenInBrowser(const std::string& address) {
+    const std::wstring wide(address.begin(), address.end());  // an http address is ASCII
+    const HINSTANCE result =
+        ::ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    // ShellExecute reports success by a value above 32.
+    return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
 }  // namespace XPL::PLATFORM
