@@ -1,0 +1,233 @@
+#!/usr/bin/env python3
+"""The studio's page in a real browser (headless Chromium driven by Selenium), one session for all
+cases: program a lens and save it, light conditions by hand, bind a button, move a gauge control
+and see the picture change, try to save a broken binding. Works on copies of the folders; writes
+screenshots to --out and prints the preview's time from input to picture.
+
+  studio_browser_test.py --studio BUILD/tools/skydeck-studio --data DATA --check BUILD/tools/skydeck-check --out DIR
+"""
+import argparse
+import os
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+from selenium import webdriver
+from selenium.webdriver.common.by import By
+from selenium.webdriver.support import expected_conditions as EC
+from selenium.webdriver.support.ui import WebDriverWait
+
+FAILURES = []
+
+
+def expect(condition, what):
+    print(("ok   " if condition else "FAIL ") + what, flush=True)
+    if not condition:
+        FAILURES.append(what)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--studio", required=True)
+    parser.add_argument("--check", required=True)
+    parser.add_argument("--data", required=True)
+    parser.add_argument("--out", required=True)
+    args = parser.parse_args()
+    os.makedirs(args.out, exist_ok=True)
+
+    work = tempfile.mkdtemp(prefix="studio-browser-")
+    data = os.path.join(work, "data")
+    profile = os.path.join(work, "profile")
+    shutil.copytree(args.data, data)
+    os.makedirs(profile)
+    config = os.path.join(data, "XVarlenSkydeck.xml")
+    with open(config, "rb") as f:
+        original_config = f.read()
+
+    studio = subprocess.Popen([args.studio, "--no-browser", "--data", data, "--profile", profile],
+                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    address = None
+    for _ in range(20):
+        line = studio.stdout.readline()
+        found = re.search(r"(http://127\.0\.0\.1:\d+/\?key=[0-9a-f]+)", line)
+        if found:
+            address = found.group(1)
+            break
+    if address is None:
+        studio.kill()
+        sys.exit("the studio printed no address")
+
+    options = webdriver.ChromeOptions()
+    for option in ["--headless", "--no-sandbox", "--disable-gpu", "--disable-background-networking",
+                   "--disable-component-update", "--disable-sync", "--no-first-run",
+                   "--window-size=1440,900", "--user-data-dir=" + os.path.join(work, "chromium")]:
+        options.add_argument(option)
+    browser = webdriver.Chrome(options=options)
+    wait = WebDriverWait(browser, 15)
+    try:
+        run(browser, wait, address, args, data, profile, config, original_config)
+    finally:
+        browser.quit()
+        studio.terminate()
+        studio.wait(10)
+        shutil.rmtree(work, ignore_errors=True)
+    print(f"{len(FAILURES)} failed" if FAILURES else "all browser checks passed")
+    sys.exit(1 if FAILURES else 0)
+
+
+def read(browser, selector, what="textContent"):
+    """A property of the first element the selector finds, read in one step (the page redraws)."""
+    return browser.execute_script(
+        "const node = document.querySelector(arguments[0]); return node ? String(node[arguments[1]]) : '';",
+        selector, what)
+
+
+def click(browser, selector):
+    browser.find_element(By.CSS_SELECTOR, selector).click()
+
+
+def dialog(browser, wait, text=None, accept=True):
+    wait.until(lambda b: b.execute_script("return document.getElementById('dialog').open"))
+    if text is not None:
+        field = browser.find_element(By.ID, "dialog-input")
+        field.clear()
+        field.send_keys(text)
+    click(browser, "#dialog-ok" if accept else "#dialog menu button[value=cancel]")
+
+
+def preview_pixels(browser):
+    """The preview's pixels as the browser decoded them, as a list of RGBA bytes."""
+    return browser.execute_script("""
+        const image = document.getElementById('preview');
+        const canvas = document.createElement('canvas');
+        canvas.width = 320; canvas.height = 240;
+        const context = canvas.getContext('2d');
+        context.drawImage(image, 0, 0, 320, 240);
+        return Array.from(context.getImageData(0, 0, 320, 240).data);""")
+
+
+def run(browser, wait, address, args, data, profile, config, original_config):
+    browser.get(address)
+    wait.until(lambda b: b.execute_script("return document.body.dataset.ready === 'yes'"))
+    expect(len(browser.find_elements(By.CSS_SELECTOR, "#lens-grid .lens")) == 24, "the lamp page shows 24 lenses")
+
+    # Program a lens and save it: a new panel, lens 0 shows GearDown in green, lens 1 GearUnsafe
+    # in amber, lens 23 MasterCaution in amber.
+    click(browser, "#add-panel")
+    dialog(browser, wait, "PANEL-1")
+    for lens, condition, colour in [(0, "GearDown", None), (1, "GearUnsafe", "Amber"), (23, "MasterCaution", "Amber")]:
+        click(browser, f'#lens-grid .lens[data-lens="{lens}"]')
+        search = browser.find_element(By.ID, "condition-search")
+        search.clear()
+        search.send_keys(condition[:6])
+        click(browser, f'#conditions li[data-tile="{condition}"]')
+        if colour:
+            browser.find_element(By.XPATH, f"//div[@id='colours']/button[text()='{colour}']").click()
+    wait.until(lambda b: "GearDown" in read(b, '.lens[data-lens="0"]'))
+    # Light conditions by hand: GearUnsafe lit glows amber and so does the master caution.
+    wait.until(lambda b: b.find_elements(By.CSS_SELECTOR, 'input[data-lit="GearUnsafe"]'))
+    click(browser, 'input[data-lit="GearUnsafe"]')
+    wait.until(lambda b: "lit-amber" in read(b, '.lens[data-lens="23"]', "className"))
+    expect("lit-amber" in read(browser, '.lens[data-lens="1"]', "className"),
+           "GearUnsafe lit by hand lights its lens amber")
+    expect("lit-" not in read(browser, '.lens[data-lens="0"]', "className"), "GearDown stays dark")
+    click(browser, 'input[data-lit="GearDown"]')
+    click(browser, '.lens[data-lens="0"]')
+    browser.save_screenshot(os.path.join(args.out, "studio-lamp.png"))
+    click(browser, "#lamp-save")
+    wait.until(lambda b: read(b, "#lamp-status") == "Saved")
+    lens_file = os.path.join(profile, "LampProgramming.xml")
+    with open(lens_file, encoding="utf-8") as f:
+        saved = f.read()
+    expect('<LampProgramming Id="PANEL-1">' in saved and "<Id>GearDown</Id><Colour>Green</Colour><Assignment>0</Assignment>" in saved,
+           "the lens file holds the programmed lenses")
+
+    # Screen gauges: pick the heading gauge, bind button 4, watch its LED, move a control.
+    click(browser, '#tabs button[data-page="gauges"]')
+    wait.until(lambda b: b.find_elements(By.CSS_SELECTOR, "#gauge-list li"))
+    heading = [li for li in browser.find_elements(By.CSS_SELECTOR, "#gauge-list li") if "Heading" in li.text][0]
+    heading.click()
+    wait.until(lambda b: b.find_elements(By.CSS_SELECTOR, '#variables input[type=range]'))
+    wait.until(lambda b: b.execute_script("return window.studioTimings.length") >= 1)
+    row = browser.find_element(By.CSS_SELECTOR, 'tr[data-button="4"]')
+    row.find_element(By.CSS_SELECTOR, '[data-field="Type"] option[value="Command"]').click()
+    name = browser.find_element(By.CSS_SELECTOR, 'tr[data-button="4"] [data-field="Name"]')
+    name.send_keys("SYNC")
+    event = browser.find_element(By.CSS_SELECTOR, 'tr[data-button="4"] [data-field="Event"]')
+    event.send_keys("sim/autopilot/heading_sync")
+    wait.until(lambda b: "on" in read(b, '#softkeys [data-led="4"]', "className"))
+    expect(True, "binding button 4 lights its LED in the preview")
+
+    slider = browser.find_element(By.CSS_SELECTOR, '#variables input[type=range][data-variable*="heading_AHARS"]')
+    before = preview_pixels(browser)
+    timings_before = browser.execute_script("return window.studioTimings.length")
+    for value in [30, 60, 90, 120, 150, 180, 210, 240, 270, 300]:
+        browser.execute_script("arguments[0].value = arguments[1]; arguments[0].dispatchEvent(new Event('input'));", slider, value)
+        wait.until(lambda b: b.execute_script("return window.studioTimings.length") > timings_before)
+        timings_before = browser.execute_script("return window.studioTimings.length")
+        time.sleep(0.05)
+    wait.until(lambda b: b.execute_script("return !document.getElementById('preview-time').textContent.includes('...')"))
+    after = preview_pixels(browser)
+    changed = sum(1 for i in range(0, len(before), 4) if before[i:i + 3] != after[i:i + 3])
+    expect(changed > 500, f"moving the heading control redraws the compass card ({changed} pixels changed)")
+    # The label column keeps the binding's label: white text pixels left of the gauge.
+    label_pixels = sum(1 for y in range(120, 160) for x in range(2, 78)
+                       if after[(y * 320 + x) * 4:(y * 320 + x) * 4 + 3] == [255, 255, 255])
+    expect(label_pixels > 20, f"the label SYNC is drawn beside button 4 ({label_pixels} white pixels)")
+    timings = browser.execute_script("return window.studioTimings")[-10:]
+    print(f"preview from input to picture: median {statistics.median(timings):.1f} ms, "
+          f"max {max(timings):.1f} ms over {len(timings)} moves", flush=True)
+    expect(statistics.median(timings) < 100, "the picture follows a control well under 100 ms")
+    browser.save_screenshot(os.path.join(args.out, "studio-gauges.png"))
+
+    # A broken binding: a key name the simulator does not have. The finding shows beside the
+    # button, and saving asks first; declining leaves the file as it was.
+    row = browser.find_element(By.CSS_SELECTOR, 'tr[data-button="5"]')
+    row.find_element(By.CSS_SELECTOR, '[data-field="Type"] option[value="Key"]').click()
+    event = browser.find_element(By.CSS_SELECTOR, 'tr[data-button="5"] [data-field="Event"]')
+    event.send_keys("xplm_key_no_such_key")
+    wait.until(lambda b: b.find_elements(By.CSS_SELECTOR, 'tr[data-button="5"] .inline-finding'))
+    expect("not a simulator key name" in read(browser, 'tr[data-button="5"] .inline-finding'),
+           "the check's finding shows beside the broken button")
+    browser.save_screenshot(os.path.join(args.out, "studio-finding.png"))
+    click(browser, "#config-save")
+    wait.until(lambda b: b.execute_script("return document.getElementById('dialog').open"))
+    expect("misread" in read(browser, "#dialog-title"), "saving a broken binding asks first")
+    click(browser, "#dialog menu button[value=cancel]")
+    wait.until(lambda b: read(b, "#config-status") == "Not saved")
+    with open(config, "rb") as f:
+        expect(f.read() == original_config, "declining leaves the configuration file untouched")
+
+    # Mend it and save: only what changed is rewritten.
+    row = browser.find_element(By.CSS_SELECTOR, 'tr[data-button="5"]')
+    row.find_element(By.CSS_SELECTOR, '[data-field="Type"] option[value="-"]').click()
+    click(browser, "#config-save")
+    wait.until(lambda b: read(b, "#config-status") == "Saved")
+    with open(config, "rb") as f:
+        now = f.read()
+    added = b'<Button Id="4" Name="SYNC" Type="Command" Event="sim/autopilot/heading_sync"/>'
+    expect(added in now and now.replace(added, b"") != now, "the new binding is in the file")
+    expect(os.path.exists(config + ".bak") and open(config + ".bak", "rb").read() == original_config,
+           "the previous version is kept as .bak")
+    expect(now.replace(b"\n" + b"    " + added, b"") == original_config, "the rest of the file is as it was")
+
+    # Hotas: the display lines of the pages.
+    click(browser, '#tabs button[data-page="hotas"]')
+    wait.until(lambda b: b.find_elements(By.CSS_SELECTOR, "#displays .lcd"))
+    field = browser.find_element(By.CSS_SELECTOR, '#displays input[data-path="sim/cockpit/radios/com1_freq_hz"]')
+    browser.execute_script("arguments[0].value = 12345; arguments[0].dispatchEvent(new Event('change'));", field)
+    wait.until(lambda b: "123.45" in read(b, "#displays .lcd"))
+    expect(True, "the COM1 page shows the frequency chosen")
+    browser.save_screenshot(os.path.join(args.out, "studio-hotas.png"))
+
+    result = subprocess.run([args.check, "--data", data, "--profile", profile], capture_output=True, text=True)
+    expect(result.returncode == 0 and result.stdout.strip().endswith("0 errors, 0 warnings"),
+           "the files written pass skydeck-check: " + result.stdout.strip().splitlines()[-1])
+
+
+if __name__ == "__main__":
+    main()
