@@ -230,8 +230,9 @@ CLampPanel::Report CLampPanel::LightByHand(const Programming& programmed,
         if (name == L"MasterCaution" || name == L"MasterWarning") {
             continue;
         }
-        const bool written = (write.engines == kAnyEngineCount || (write.engines & engineBit) != 0) &&
-                             (name != L"RotorLowRpm" || helicopter);
+        const bool written =
+            (write.engines == kAnyEngineCount || (write.engines & engineBit) != 0) &&
+            (name != L"RotorLowRpm" || helicopter);
         if (written) {
             set(name, lit(name));
         }

@@ -81,7 +81,8 @@ std::string GaugeMarkup(const CXmlText& text, const GaugeEntry& gauge, const std
     std::string buttons;
     for (int32_t id = 1; id <= kBoundButtonCount; ++id) {
         if (const auto& button = gauge.buttons[static_cast<size_t>(id - 1)]) {
-            buttons += text.LineEnd() + indent + text.IndentUnit() + ButtonMarkup(text, id, *button);
+            buttons +=
+                text.LineEnd() + indent + text.IndentUnit() + ButtonMarkup(text, id, *button);
         }
     }
     return buttons.empty() ? markup + "/>"
@@ -176,7 +177,8 @@ bool ConfigurationModel::SameReading(const ConfigurationModel& other) const {
         return false;
     }
     for (size_t i = 0; i < gauges.size(); ++i) {
-        if (gauges[i].file != other.gauges[i].file || gauges[i].buttons != other.gauges[i].buttons) {
+        if (gauges[i].file != other.gauges[i].file ||
+            gauges[i].buttons != other.gauges[i].buttons) {
             return false;
         }
     }
@@ -246,22 +248,23 @@ bool ComposeConfiguration(const CXmlText& text, const PLATFORM::CXmlDocument& do
                 edits.insert(edits.end(), own.begin(), own.end());
             } else if (node != nullptr) {
                 const CXmlText::Element& moved = elements[want.ref];
-                edits.push_back({slot.begin, slot.end,
-                                 ApplyEdits(std::string_view(text.Text())
-                                                .substr(moved.begin, moved.end - moved.begin),
-                                            GaugeEdits(text, *node, *have, want), moved.begin)});
+                edits.push_back(
+                    {slot.begin, slot.end,
+                     ApplyEdits(
+                         std::string_view(text.Text()).substr(moved.begin, moved.end - moved.begin),
+                         GaugeEdits(text, *node, *have, want), moved.begin)});
             } else {
-                edits.push_back({slot.begin, slot.end, GaugeMarkup(text, want, text.IndentOf(slot))});
+                edits.push_back(
+                    {slot.begin, slot.end, GaugeMarkup(text, want, text.IndentOf(slot))});
             }
         } else {
-            extraGauges.push_back(node != nullptr
-                                      ? ApplyEdits(std::string_view(text.Text())
-                                                       .substr(elements[want.ref].begin,
-                                                               elements[want.ref].end -
-                                                                   elements[want.ref].begin),
-                                                   GaugeEdits(text, *node, *have, want),
-                                                   elements[want.ref].begin)
-                                      : std::string());
+            extraGauges.push_back(
+                node != nullptr
+                    ? ApplyEdits(std::string_view(text.Text())
+                                     .substr(elements[want.ref].begin,
+                                             elements[want.ref].end - elements[want.ref].begin),
+                                 GaugeEdits(text, *node, *have, want), elements[want.ref].begin)
+                    : std::string());
             if (node == nullptr) {
                 extraGauges.back() = "\x01";  // made once the indentation is known
             }
@@ -283,8 +286,8 @@ bool ComposeConfiguration(const CXmlText& text, const PLATFORM::CXmlDocument& do
         }
         for (size_t k = 0; k < extraGauges.size(); ++k) {
             if (extraGauges[k] == "\x01") {
-                extraGauges[k] = GaugeMarkup(
-                    text, wanted.gauges[current.gauges.size() + k], indent);
+                extraGauges[k] =
+                    GaugeMarkup(text, wanted.gauges[current.gauges.size() + k], indent);
             }
         }
         edits.push_back(!current.gauges.empty()

@@ -26,7 +26,7 @@ using ButtonAttributes = std::map<std::wstring, std::wstring>;
 using ButtonList = std::array<std::optional<ButtonAttributes>, kBoundButtonCount>;
 
 inline constexpr std::array<const wchar_t*, 4> kButtonAttributes = {L"Name", L"Type", L"Event",
-                                                                     L"Visible"};
+                                                                    L"Visible"};
 
 struct GaugeEntry {
     size_t ref = CXmlText::kNone;  // the Gauge element it was read from; kNone for a new one

@@ -120,7 +120,7 @@ void SetVariable(const std::wstring& name, float value) {
 
 void AppendBytes(void* context, void* data, int size) {
     static_cast<std::string*>(context)->append(static_cast<const char*>(data),
-                                                static_cast<size_t>(size));
+                                               static_cast<size_t>(size));
 }
 
 }  // namespace
@@ -148,7 +148,8 @@ bool CGaugePreview::Load(const std::filesystem::path& file, const ButtonBindings
     loaded->file = file;
     loaded->written = written;
     loaded->bindings = bindings;
-    if (!loaded->gauge.Initialize(file.wstring(), bindings) || loaded->gauge.Document() == nullptr) {
+    if (!loaded->gauge.Initialize(file.wstring(), bindings) ||
+        loaded->gauge.Document() == nullptr) {
         why = "the gauge does not load";
         return false;
     }

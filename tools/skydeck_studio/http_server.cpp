@@ -3,6 +3,7 @@
 // Asio of Boost 1.74 uses std::exchange without including <utility> itself.
 #include <utility>
 
+#include <array>
 #include <boost/asio.hpp>
 #include <boost/beast.hpp>
 #include <chrono>
@@ -97,7 +98,8 @@ asio::awaitable<void> CHttpServer::Impl::Serve(tcp::socket socket) {
             if (error == http::error::body_limit || error == http::error::header_limit ||
                 error == http::error::buffer_overflow) {
                 refusal = Plain(413, "the request is too large");
-            } else if (error.category() == http::make_error_code(http::error::bad_target).category() &&
+            } else if (error.category() ==
+                           http::make_error_code(http::error::bad_target).category() &&
                        error != http::error::end_of_stream &&
                        error != http::error::partial_message) {
                 refusal = Plain(400, "the request is malformed");
@@ -107,6 +109,15 @@ asio::awaitable<void> CHttpServer::Impl::Serve(tcp::socket socket) {
             auto response = ToBeast(refusal, 11, false);
             co_await http::async_write(stream, response,
                                        asio::redirect_error(asio::use_awaitable, error));
+            // What the client still sends is read and dropped for a moment, so that closing does
+            // not reset the connection before the refusal arrives.
+            stream.socket().shutdown(tcp::socket::shutdown_send, error);
+            stream.expires_after(std::chrono::seconds(1));
+            std::array<char, 4096> sink;
+            while (!error) {
+                co_await stream.async_read_some(asio::buffer(sink),
+                                                asio::redirect_error(asio::use_awaitable, error));
+            }
             break;
         }
         const auto& message = parser.get();

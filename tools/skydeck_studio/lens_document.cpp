@@ -17,7 +17,7 @@ bool SameTile(const Panel::Tile& a, const Panel::Tile& b) {
 
 std::wstring ColourWord(uint32_t colour) {
     return colour >= Panel::kGreen && colour <= Panel::kAmber ? Panel::kColourNames[colour - 1]
-                                                                : L"";
+                                                              : L"";
 }
 
 std::vector<PLATFORM::CXmlNode> ProgrammingsOf(const PLATFORM::CXmlDocument& document) {
@@ -68,9 +68,8 @@ LensModel ReadLensModel(const PLATFORM::CXmlDocument& document) {
         std::vector<PLATFORM::CXmlNode> lenses;
         document.SelectNodes(Panel::LenseXPathFor(*serial), lenses);
         for (const PLATFORM::CXmlNode& lense : lenses) {
-            const Panel::LenseReading reading =
-                Panel::ReadLense(lense, [](Panel::LenseFault, const PLATFORM::CXmlNode&,
-                                           const std::wstring&) {});
+            const Panel::LenseReading reading = Panel::ReadLense(
+                lense, [](Panel::LenseFault, const PLATFORM::CXmlNode&, const std::wstring&) {});
             if (std::find(Panel::kTileNames.begin(), Panel::kTileNames.end(), reading.name) ==
                 Panel::kTileNames.end()) {
                 continue;
@@ -79,8 +78,9 @@ LensModel ReadLensModel(const PLATFORM::CXmlDocument& document) {
             tile.name = reading.name;
             Panel::Program(tile, reading);
         }
-        std::erase_if(panel.tiles,
-                      [](const auto& entry) { return entry.second.colour == Panel::kUnprogrammed; });
+        std::erase_if(panel.tiles, [](const auto& entry) {
+            return entry.second.colour == Panel::kUnprogrammed;
+        });
         model.push_back(std::move(panel));
     }
     return model;
@@ -118,8 +118,7 @@ bool ComposeLens(const CXmlText& text, const PLATFORM::CXmlDocument& document,
         }
         if (own.empty()) {
             const std::string inner = text.IndentUnit();
-            std::string markup =
-                "<LampProgramming Id=\"" + text.Escape(panel.serial, '"') + "\">";
+            std::string markup = "<LampProgramming Id=\"" + text.Escape(panel.serial, '"') + "\">";
             std::vector<const Panel::Tile*> tiles;
             for (const auto& [name, tile] : panel.tiles) {
                 tiles.push_back(&tile);
@@ -134,8 +133,9 @@ bool ComposeLens(const CXmlText& text, const PLATFORM::CXmlDocument& document,
             newPanels.push_back(markup);
             continue;
         }
-        const auto known = std::find_if(current.begin(), current.end(),
-                                        [&](const LensPanel& p) { return p.serial == panel.serial; });
+        const auto known = std::find_if(current.begin(), current.end(), [&](const LensPanel& p) {
+            return p.serial == panel.serial;
+        });
         std::vector<PLATFORM::CXmlNode> lenses;
         document.SelectNodes(Panel::LenseXPathFor(panel.serial), lenses);
         std::vector<size_t> removed;
@@ -156,7 +156,8 @@ bool ComposeLens(const CXmlText& text, const PLATFORM::CXmlDocument& document,
             std::vector<const PLATFORM::CXmlNode*> naming;
             for (const PLATFORM::CXmlNode& lense : lenses) {
                 const Panel::LenseReading reading = Panel::ReadLense(
-                    lense, [](Panel::LenseFault, const PLATFORM::CXmlNode&, const std::wstring&) {});
+                    lense,
+                    [](Panel::LenseFault, const PLATFORM::CXmlNode&, const std::wstring&) {});
                 if (reading.name == name) {
                     naming.push_back(&lense);
                 }

@@ -36,8 +36,10 @@ constexpr size_t kMaxText = 4096;
 constexpr size_t kMaxEntries = 1000;
 
 HttpResponse Json(int status, const json& body) {
-    return HttpResponse{status, "application/json; charset=utf-8",
-                        body.dump(-1, ' ', false, json::error_handler_t::replace), {}};
+    return HttpResponse{status,
+                        "application/json; charset=utf-8",
+                        body.dump(-1, ' ', false, json::error_handler_t::replace),
+                        {}};
 }
 
 HttpResponse Refuse(int status, const std::string& message) {
@@ -195,8 +197,9 @@ struct CStudio::Impl {
         for (const LensPanel& panel : model) {
             json tiles = json::object();
             for (const auto& [name, tile] : panel.tiles) {
-                tiles[Narrow(name)] = {{"colour", Narrow(CLampPanel::kColourNames[tile.colour - 1])},
-                                       {"lens", tile.lens}};
+                tiles[Narrow(name)] = {
+                    {"colour", Narrow(CLampPanel::kColourNames[tile.colour - 1])},
+                    {"lens", tile.lens}};
             }
             panels.push_back({{"serial", Narrow(panel.serial)}, {"tiles", tiles}});
         }
@@ -227,8 +230,9 @@ struct CStudio::Impl {
                 const auto known =
                     std::find(CLampPanel::kTileNames.begin(), CLampPanel::kTileNames.end(), tile);
                 std::wstring colour;
-                if (known == CLampPanel::kTileNames.end() || !GetText(value, "colour", colour, present) ||
-                    !present || !value.contains("lens") || !value["lens"].is_number_integer()) {
+                if (known == CLampPanel::kTileNames.end() ||
+                    !GetText(value, "colour", colour, present) || !present ||
+                    !value.contains("lens") || !value["lens"].is_number_integer()) {
                     why = "unknown condition or incomplete lens: " + name;
                     return false;
                 }
@@ -399,9 +403,9 @@ struct CStudio::Impl {
             if (model.gauges[k].ref == parent) {
                 const CXmlText::Attribute* id = reading.text.Elements()[element].Find("Id");
                 const std::string& text = reading.text.Text();
-                const int32_t button =
-                    id ? ReadButtonId(Widen(text.substr(id->valueBegin, id->valueEnd - id->valueBegin)))
-                       : 0;
+                const int32_t button = id ? ReadButtonId(Widen(text.substr(
+                                                id->valueBegin, id->valueEnd - id->valueBegin)))
+                                          : 0;
                 json place{{"gauges", {k}}};
                 if (button >= 1 && button <= kBoundButtonCount) {
                     place["button"] = button;
@@ -433,18 +437,19 @@ struct CStudio::Impl {
             reading.document.SelectNodes(L"//Lense", lenses);
             for (const PLATFORM::CXmlNode& lense : lenses) {
                 if (DocumentIndex(lense) == element) {
-                    place["tile"] = Narrow(
-                        CLampPanel::ReadLense(lense, [](CLampPanel::LenseFault,
-                                                        const PLATFORM::CXmlNode&,
-                                                        const std::wstring&) {})
-                            .name);
+                    place["tile"] =
+                        Narrow(CLampPanel::ReadLense(lense, [](CLampPanel::LenseFault,
+                                                               const PLATFORM::CXmlNode&,
+                                                               const std::wstring&) {
+                               }).name);
                 }
             }
             element = elements[element].parent;
         }
         if (element != CXmlText::kNone && elements[element].name == "LampProgramming") {
             if (const CXmlText::Attribute* id = elements[element].Find("Id")) {
-                place["serial"] = reading.text.Text().substr(id->valueBegin, id->valueEnd - id->valueBegin);
+                place["serial"] =
+                    reading.text.Text().substr(id->valueBegin, id->valueEnd - id->valueBegin);
             }
         }
         return place.empty() ? json(nullptr) : place;
@@ -466,9 +471,11 @@ struct CStudio::Impl {
                    {"why", reading.why}};
         const std::string shown = Narrow((lens ? LensFile() : ConfigurationFile()).wstring());
         if (lens) {
-            state["panels"] = reading.loaded ? LensPanels(ReadLensModel(reading.document)) : json::array();
+            state["panels"] =
+                reading.loaded ? LensPanels(ReadLensModel(reading.document)) : json::array();
             state["findings"] = FindingsJson(
-                reading.findings, [&](const CHECKTOOL::Finding& f) { return LensPlace(f, reading); },
+                reading.findings,
+                [&](const CHECKTOOL::Finding& f) { return LensPlace(f, reading); },
                 [&](const std::string& f) { return f; });
         } else {
             const ConfigurationModel model =
@@ -508,7 +515,7 @@ struct CStudio::Impl {
             return 400;
         }
         return ComposeConfiguration(current.text, current.document, wanted, composed, why) ? 0
-                                                                                         : 409;
+                                                                                           : 409;
     }
 
     // Reads a composed file back: what the plug-in reads must be what the draft says.
@@ -545,7 +552,8 @@ struct CStudio::Impl {
         if (const int status = Compose(lens, body, current, composed, why); status != 0) {
             return Refuse(status, why);
         }
-        const std::filesystem::path draft = scratch / (lens ? "LampProgramming.xml" : "XVarlenSkydeck.xml");
+        const std::filesystem::path draft =
+            scratch / (lens ? "LampProgramming.xml" : "XVarlenSkydeck.xml");
         CPendingFile writer(draft);
         if (!writer.Write(current.text.Encode(composed), why)) {
             return Refuse(500, why);
@@ -569,8 +577,8 @@ struct CStudio::Impl {
             return Refuse(status, why);
         }
         if (Narrow(version) != VersionOf(current.bytes)) {
-            return Json(409, {{"error", "the file changed on disk since it was read"},
-                              {"changed", true}});
+            return Json(
+                409, {{"error", "the file changed on disk since it was read"}, {"changed", true}});
         }
         const std::filesystem::path target = lens ? LensFile() : ConfigurationFile();
         const std::string bytes = current.text.Encode(composed);
@@ -585,8 +593,8 @@ struct CStudio::Impl {
             return Refuse(500, "the file as composed would not read as meant; nothing was written");
         }
         const json findings = FindingsOf(lens, result, pending.Temporary().string());
-        const bool confirmed = body.contains("confirm") && body["confirm"].is_boolean() &&
-                               body["confirm"].get<bool>();
+        const bool confirmed =
+            body.contains("confirm") && body["confirm"].is_boolean() && body["confirm"].get<bool>();
         if (result.findings.Errors() != 0 && !confirmed) {
             return Json(422, {{"error", "the plug-in would misread the file as saved"},
                               {"confirm", true},
@@ -739,7 +747,8 @@ struct CStudio::Impl {
             why = "a gauge file is wanted";
             return std::nullopt;
         }
-        const std::optional<std::filesystem::path> path = InsideFolder(options.dataFolder, Narrow(file));
+        const std::optional<std::filesystem::path> path =
+            InsideFolder(options.dataFolder, Narrow(file));
         if (!path) {
             why = "only files inside the data folder are read";
         }
@@ -808,7 +817,8 @@ struct CStudio::Impl {
                 !GetText(item, "radio1", radio1, present)) {
                 return Refuse(400, "a page entry is malformed");
             }
-            markup += "<" + Narrow(name) + (present ? writer.NewAttribute("radio1", radio1) : "") + "/>";
+            markup +=
+                "<" + Narrow(name) + (present ? writer.NewAttribute("radio1", radio1) : "") + "/>";
         }
         markup += "</Hotas></GaugeList>";
         PLATFORM::CXmlDocument document;
@@ -823,7 +833,8 @@ struct CStudio::Impl {
         const json values = body.value("values", json::object());
         json pages = json::array();
         for (const PLATFORM::CXmlNode& element : elements) {
-            std::unique_ptr<CHotasPanel::CPage> page = CHotasPanel::MakePage(element, GetSimRegistry());
+            std::unique_ptr<CHotasPanel::CPage> page =
+                CHotasPanel::MakePage(element, GetSimRegistry());
             if (!page) {
                 pages.push_back(nullptr);
                 continue;
@@ -835,7 +846,8 @@ struct CStudio::Impl {
             VSIM::RecordReads(false);
             json reads = json::array();
             for (const auto& [path, type] : VSIM::RecordedReads()) {
-                const bool integer = type == VSIM::DataType::Int || type == VSIM::DataType::IntArray;
+                const bool integer =
+                    type == VSIM::DataType::Int || type == VSIM::DataType::IntArray;
                 // Give the dataref the type the page reads.
                 if (values.contains(path) && values[path].is_number()) {
                     integer ? VSIM::SetInt(path, static_cast<int>(values[path].get<double>()))
@@ -926,13 +938,15 @@ std::string QueryValue(const std::string& target, const std::string& name) {
 std::string CStudio::Admit(const HttpRequest& request) const {
     const std::string port = std::to_string(impl_->options.port);
     std::string host = request.Header("host");
-    std::transform(host.begin(), host.end(), host.begin(),
-                   [](char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
+    std::transform(host.begin(), host.end(), host.begin(), [](char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    });
     if (host != "127.0.0.1:" + port && host != "localhost:" + port) {
         return "the request is not for this studio's address";
     }
     const std::string origin = request.Header("origin");
-    if (!origin.empty() && origin != "http://127.0.0.1:" + port && origin != "http://localhost:" + port) {
+    if (!origin.empty() && origin != "http://127.0.0.1:" + port &&
+        origin != "http://localhost:" + port) {
         return "requests from other sites are refused";
     }
     const std::string site = request.Header("sec-fetch-site");
@@ -940,7 +954,8 @@ std::string CStudio::Admit(const HttpRequest& request) const {
         return "requests from other sites are refused";
     }
     const std::string path = request.target.substr(0, request.target.find('?'));
-    const std::string key = path == "/" ? QueryValue(request.target, "key") : request.Header("x-studio-key");
+    const std::string key =
+        path == "/" ? QueryValue(request.target, "key") : request.Header("x-studio-key");
     if (!SameSecret(key, impl_->options.secret)) {
         return "the request lacks this run's key: open the address skydeck-studio printed";
     }

@@ -17,8 +17,7 @@ bool Write(const std::filesystem::path& file, std::string_view bytes) {
     return static_cast<bool>(out);
 }
 
-bool Replace(const std::filesystem::path& from, const std::filesystem::path& to,
-             std::string& why) {
+bool Replace(const std::filesystem::path& from, const std::filesystem::path& to, std::string& why) {
     std::error_code error;
     std::filesystem::rename(from, to, error);
     if (error) {
@@ -64,8 +63,8 @@ std::optional<std::filesystem::path> InsideFolder(const std::filesystem::path& f
     size_t start = 0;
     while (start <= name.size()) {
         const size_t end = name.find_first_of("/\\", start);
-        const std::string_view part =
-            name.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        const std::string_view part = name.substr(
+            start, end == std::string_view::npos ? std::string_view::npos : end - start);
         if (part == "..") {
             return std::nullopt;
         }

@@ -42,12 +42,13 @@ int Run(const std::vector<std::string>& arguments, const std::filesystem::path& 
             return BadUsage(err, "unexpected argument " + argument);
         }
         std::optional<std::string> value;
-        if (const size_t equals = argument.find('='); argument.rfind("--", 0) == 0 &&
-                                                      equals != std::string::npos) {
+        if (const size_t equals = argument.find('=');
+            argument.rfind("--", 0) == 0 && equals != std::string::npos) {
             value = argument.substr(equals + 1);
             argument = argument.substr(0, equals);
         }
-        const bool wantsValue = argument == "--data" || argument == "--profile" || argument == "--port";
+        const bool wantsValue =
+            argument == "--data" || argument == "--profile" || argument == "--port";
         if (wantsValue && !value) {
             if (i + 1 >= arguments.size()) {
                 return BadUsage(err, argument + " wants a value");
@@ -103,8 +104,8 @@ int Run(const std::vector<std::string>& arguments, const std::filesystem::path& 
     studio.SetPort(server.Port());
     const std::string address =
         "http://127.0.0.1:" + std::to_string(server.Port()) + "/?key=" + studioOptions.secret;
-    out << "skydeck-studio: data folder " << studioOptions.dataFolder.string() << ", profile folder "
-        << studioOptions.profileFolder.string() << "\n"
+    out << "skydeck-studio: data folder " << studioOptions.dataFolder.string()
+        << ", profile folder " << studioOptions.profileFolder.string() << "\n"
         << "skydeck-studio: open " << address << " (Ctrl+C ends the studio)" << std::endl;
     if (browser && !PLATFORM::OpenInBrowser(address)) {
         err << "skydeck-studio: no browser could be opened; open the address above\n";

@@ -58,16 +58,19 @@ std::string DeclaredEncoding(std::string_view bytes) {
     }
     const char quote = declaration[at++];
     const size_t close = declaration.find(quote, at);
-    return close == std::string_view::npos
-               ? std::string()
-               : Lower(std::string(declaration.substr(at, close - at)));
+    return close == std::string_view::npos ? std::string()
+                                           : Lower(std::string(declaration.substr(at, close - at)));
 }
 
 // The next code point of UTF-8 text at i (advanced past it); false at a malformed sequence.
 bool NextCodePoint(std::string_view text, size_t& i, uint32_t& c) {
     const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
     const unsigned char first = byte(i);
-    const size_t extra = first < 0x80 ? 0 : first >= 0xF0 ? 3 : first >= 0xE0 ? 2 : first >= 0xC2 ? 1 : 9;
+    const size_t extra = first < 0x80    ? 0
+                         : first >= 0xF0 ? 3
+                         : first >= 0xE0 ? 2
+                         : first >= 0xC2 ? 1
+                                         : 9;
     if (extra == 9 || i + extra >= text.size()) {
         return false;
     }
@@ -203,10 +206,10 @@ bool CXmlText::Read(std::string_view bytes, std::string& why) {
         if (encoding_ != TextEncoding::Utf8) {
             for (const char byte : bytes) {
                 const auto c = static_cast<unsigned char>(byte);
-                PLATFORM::AppendUtf8(text_, encoding_ == TextEncoding::Windows1252 && c >= 0x80 &&
-                                                    c <= 0x9F
-                                                ? kCp1252High[c - 0x80]
-                                                : c);
+                PLATFORM::AppendUtf8(
+                    text_, encoding_ == TextEncoding::Windows1252 && c >= 0x80 && c <= 0x9F
+                               ? kCp1252High[c - 0x80]
+                               : c);
             }
         }
     }
@@ -282,7 +285,8 @@ bool CXmlText::Locate(std::string& why) {
     const auto lineAt = [&](size_t at) {
         for (; counted < at; ++counted) {
             const char c = text_[counted];
-            if (c == '\n' || (c == '\r' && (counted + 1 >= text_.size() || text_[counted + 1] != '\n'))) {
+            if (c == '\n' ||
+                (c == '\r' && (counted + 1 >= text_.size() || text_[counted + 1] != '\n'))) {
                 ++line;
             }
         }

@@ -1,7 +1,7 @@
 // Program seam on Windows: the file of the process's executable module; the shell's default
 // handler of http addresses.
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <vector>
 
