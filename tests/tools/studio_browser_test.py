@@ -119,7 +119,10 @@ def run(browser, wait, address, args, data, profile, config, original_config):
     # in amber, lens 23 MasterCaution in amber.
     click(browser, "#add-panel")
     dialog(browser, wait, "PANEL-1")
-    for lens, condition, colour in [(0, "GearDown", None), (1, "GearUnsafe", "Amber"), (23, "MasterCaution", "Amber")]:
+    for lens, condition, colour in [(0, "GearDown", None), (1, "GearUnsafe", "Amber"), (2, "BeaconLight", None),
+                                    (3, "ParkingBrakes", "Amber"), (4, "AutoPilot", None), (8, "StallWarning", "Red"),
+                                    (9, "LowPressure", "Red"), (22, "MasterWarning", "Red"),
+                                    (23, "MasterCaution", "Amber")]:
         click(browser, f'#lens-grid .lens[data-lens="{lens}"]')
         search = browser.find_element(By.ID, "condition-search")
         search.clear()
@@ -136,7 +139,10 @@ def run(browser, wait, address, args, data, profile, config, original_config):
            "GearUnsafe lit by hand lights its lens amber")
     expect("lit-" not in read(browser, '.lens[data-lens="0"]', "className"), "GearDown stays dark")
     click(browser, 'input[data-lit="GearDown"]')
-    click(browser, '.lens[data-lens="0"]')
+    click(browser, 'input[data-lit="StallWarning"]')
+    click(browser, 'input[data-lit="BeaconLight"]')
+    wait.until(lambda b: "lit-red" in read(b, '.lens[data-lens="22"]', "className"))
+    click(browser, '.lens[data-lens="8"]')
     browser.save_screenshot(os.path.join(args.out, "studio-lamp.png"))
     click(browser, "#lamp-save")
     wait.until(lambda b: read(b, "#lamp-status") == "Saved")

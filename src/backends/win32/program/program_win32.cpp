@@ -1,7 +1,8 @@
 // Program seam on Windows: the file of the process's executable module; the shell's default
 // handler of http addresses.
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <vector>
 
