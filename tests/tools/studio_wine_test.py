@@ -56,8 +56,18 @@ def main():
         panels = [{"serial": "WINE-1", "tiles": {"GearDown": {"colour": "Green", "lens": 0}}}]
         status, saved = call(address, "/api/lamp/save", key, {"panels": panels, "version": state["version"]})
         assert status == 200, f"save: {status} {saved[:300]}"
-        with open(os.path.join(profile, "LampProgramming.xml"), encoding="utf-8") as f:
-            assert '<LampProgramming Id="WINE-1">' in f.read()
+        lens_file = os.path.join(profile, "LampProgramming.xml")
+        with open(lens_file, encoding="utf-8") as f:
+            first = f.read()
+        assert '<LampProgramming Id="WINE-1">' in first
+        # A second save replaces the file and keeps the first as .bak.
+        panels[0]["tiles"]["GearDown"]["lens"] = 5
+        status, saved = call(address, "/api/lamp/save", key, {"panels": panels, "version": json.loads(saved)["version"]})
+        assert status == 200, f"second save: {status} {saved[:300]}"
+        with open(lens_file, encoding="utf-8") as f:
+            assert "<Assignment>5</Assignment>" in f.read()
+        with open(lens_file + ".bak", encoding="utf-8") as f:
+            assert f.read() == first
         call(address, "/api/quit", key, {})
         studio.wait(60)
         print("studio saved under Wine")

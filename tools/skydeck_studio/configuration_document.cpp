@@ -90,7 +90,8 @@ std::string GaugeMarkup(const CXmlText& text, const GaugeEntry& gauge, const std
 }
 
 std::string PageMarkup(const CXmlText& text, const PageEntry& page) {
-    std::string markup = "<" + TOOLS::Narrow(page.name);
+    std::string markup(1, '<');
+    markup += TOOLS::Narrow(page.name);
     if (page.radio1) {
         markup += text.NewAttribute("radio1", *page.radio1);
     }

@@ -181,9 +181,12 @@ bool ComposeLens(const CXmlText& text, const PLATFORM::CXmlDocument& document,
                 if (const PLATFORM::CXmlNode* child = ChildNamed(children, part)) {
                     edits.push_back(text.SetContent(elements[DocumentIndex(*child)], value));
                 } else {
-                    missing.push_back("<" + TOOLS::Narrow(std::wstring(part)) + ">" +
-                                      text.Escape(value, 0) + "</" +
-                                      TOOLS::Narrow(std::wstring(part)) + ">");
+                    // Built piece by piece: mingw-w64's g++ 12 warns falsely of "<" + string.
+                    const std::string tag = TOOLS::Narrow(std::wstring(part));
+                    std::string markup(1, '<');
+                    markup.append(tag).append(">").append(text.Escape(value, 0));
+                    markup.append("</").append(tag).append(">");
+                    missing.push_back(std::move(markup));
                 }
             };
             setPart(L"Colour", ColourWord(want->second.colour));

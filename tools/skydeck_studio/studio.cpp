@@ -163,7 +163,10 @@ struct CStudio::Impl {
     // The current file (or a new one's text where there is none).
     bool ReadCurrent(bool lens, Reading& reading) {
         const std::filesystem::path file = lens ? LensFile() : ConfigurationFile();
-        if (!LiesInside(lens ? options.profileFolder : options.dataFolder, file)) {
+        const std::filesystem::path& folder = lens ? options.profileFolder : options.dataFolder;
+        std::error_code missing;
+        // A folder yet to be made holds no link; the save makes it.
+        if (std::filesystem::exists(folder, missing) && !LiesInside(folder, file)) {
             reading.why = "the file leads out of its folder";
             return false;
         }
@@ -582,6 +585,8 @@ struct CStudio::Impl {
         }
         const std::filesystem::path target = lens ? LensFile() : ConfigurationFile();
         const std::string bytes = current.text.Encode(composed);
+        std::error_code made;
+        std::filesystem::create_directories(target.parent_path(), made);
         CPendingFile pending(target);
         if (!pending.Write(bytes, why)) {
             return Refuse(500, why);
@@ -681,8 +686,8 @@ struct CStudio::Impl {
                 it.disable_recursion_pending();
             }
             const std::filesystem::path& path = it->path();
-            if (!it->is_regular_file(error) || path.extension() != ".xml" ||
-                path.parent_path() == options.dataFolder) {
+            // The files beside the configuration are no gauges.
+            if (it.depth() == 0 || !it->is_regular_file(error) || path.extension() != ".xml") {
                 continue;
             }
             std::string relative = Narrow(path.lexically_relative(options.dataFolder).wstring());
@@ -817,8 +822,8 @@ struct CStudio::Impl {
                 !GetText(item, "radio1", radio1, present)) {
                 return Refuse(400, "a page entry is malformed");
             }
-            markup +=
-                "<" + Narrow(name) + (present ? writer.NewAttribute("radio1", radio1) : "") + "/>";
+            markup.append("<").append(Narrow(name));
+            markup.append(present ? writer.NewAttribute("radio1", radio1) : "").append("/>");
         }
         markup += "</Hotas></GaugeList>";
         PLATFORM::CXmlDocument document;
@@ -881,7 +886,7 @@ CStudio::CStudio(StudioOptions options, std::string page, std::function<void()> 
     impl_->quit = std::move(quit);
     std::error_code error;
     impl_->scratch = std::filesystem::temp_directory_path(error) /
-                     ("skydeck-studio-" + impl_->options.secret.substr(0, 12));
+                     ("skydeck-studio-" + MakeSecret().substr(0, 12));
     std::filesystem::create_directories(impl_->scratch, error);
 }
 

@@ -181,7 +181,7 @@ function renderGrid(lit = S.litLenses || []) {
       class: ['lens', colour, lit[lens] ? 'lit-' + lit[lens] : '', lens === S.lens ? 'selected' : ''].join(' '),
       'data-lens': lens, title: names.join(', '),
       onclick: () => { S.lens = lens; renderGrid(); renderEditor(); },
-    }, el('span', { class: 'number' }, lens), el('span', { class: 'name' }, name + (names.length > 1 ? ` +${names.length - 1}` : '')));
+    }, el('span', { class: 'number' }, lens), el('span', { class: 'name' + (name.length > 12 ? ' long' : '') }, name + (names.length > 1 ? ` +${names.length - 1}` : '')));
     if (flags.length) node.append(el('span', { class: 'flag ' + (flags.some((f) => f.severity === 'error') ? '' : 'warning') }));
     grid.append(node);
   }
