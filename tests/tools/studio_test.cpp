@@ -7,6 +7,7 @@
 #include <boost/beast.hpp>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <thread>
 
 #include "check_support.h"
@@ -14,6 +15,7 @@
 #include "http_server.h"
 #include "lens_document.h"
 #include "studio.h"
+#include "studio_tool.h"
 #include "tool_text.h"
 #include "xml_map.h"
 
@@ -399,6 +401,21 @@ TEST_F(StudioServerTest, DrawsGaugesAndPagesAndSurvivesBrokenOnes) {
               json({{{"path", "sim/cockpit/radios/transponder_code"}, {"integer", true}}}));
     EXPECT_TRUE(lines[1].is_null());
     EXPECT_TRUE(lines[2].is_null());
+}
+
+TEST(StudioTool, RefusesBadUsage) {
+    std::ostringstream out;
+    std::ostringstream err;
+    for (const std::vector<std::string>& arguments : {std::vector<std::string>{"--port", "65536"},
+                                                      {"--port=x"},
+                                                      {"--data"},
+                                                      {"--", "x"},
+                                                      {"-x"}}) {
+        EXPECT_EQ(STUDIO::Run(arguments, "", out, err), kBadUsage) << arguments[0];
+    }
+    EXPECT_EQ(STUDIO::Run({"--data=/no/such/folder", "--no-browser"}, "", out, err), kFailed);
+    EXPECT_EQ(STUDIO::Run({"-h"}, "", out, err), kDone);
+    EXPECT_NE(out.str().find("usage: skydeck-studio"), std::string::npos);
 }
 
 TEST(StudioHttp, AnswersOnTheLoopbackAndRefusesOversizedRequests) {
