@@ -1,6 +1,7 @@
 #include "studio.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <nlohmann/json.hpp>
@@ -793,16 +794,23 @@ struct CStudio::Impl {
             }
         }
         CGaugePreview::Picture drawn;
+        const auto started = std::chrono::steady_clock::now();
         if (!preview.Draw(values, drawn)) {
             return Refuse(500, "the picture could not be made");
         }
+        const double milliseconds =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+                .count();
         std::string leds;
         for (size_t led = 1; led < drawn.leds.size(); ++led) {
             if (drawn.leds[led]) {
                 leds += (leds.empty() ? "" : ",") + std::to_string(led);
             }
         }
-        return HttpResponse{200, "image/png", std::move(drawn.png), {{"X-Leds", leds}}};
+        char timing[48];
+        std::snprintf(timing, sizeof timing, "draw;dur=%.1f", milliseconds);
+        return HttpResponse{
+            200, "image/png", std::move(drawn.png), {{"X-Leds", leds}, {"Server-Timing", timing}}};
     }
 
     HttpResponse HotasLines(const json& body) {

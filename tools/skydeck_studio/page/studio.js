@@ -498,7 +498,9 @@ async function refreshPreview(started = performance.now()) {
       const leds = (response.headers.get('X-Leds') || '').split(',').filter(Boolean).map(Number);
       renderLeds(leds);
       const ms = performance.now() - started;
+      const drawn = /dur=([0-9.]+)/.exec(response.headers.get('Server-Timing') || '');
       window.studioTimings.push(ms);
+      window.studioDrawTimings = (window.studioDrawTimings || []).concat(drawn ? [Number(drawn[1])] : []);
       $('preview-time').textContent = `picture in ${ms.toFixed(0)} ms`;
     }
   } finally {
