@@ -83,7 +83,7 @@ def read(browser, selector, what="textContent"):
     """A property of the first element the selector finds, read in one step (the page redraws)."""
     return browser.execute_script(
         "const node = document.querySelector(arguments[0]); return node ? String(node[arguments[1]]) : '';",
-        selector, what)
+        selector, what).replace("\u200b", "")
 
 
 def click(browser, selector):
@@ -161,6 +161,8 @@ def run(browser, wait, address, args, data, profile, config, original_config):
     click(browser, 'input[data-lit="BeaconLight"]')
     wait.until(lambda b: "lit-red" in read(b, '.lens[data-lens="22"]', "className"))
     click(browser, '.lens[data-lens="8"]')
+    browser.execute_script("const s = document.getElementById('condition-search'); s.value = '';"
+                           "s.dispatchEvent(new Event('input'));")
     browser.save_screenshot(os.path.join(args.out, "studio-lamp.png"))
     click(browser, "#lamp-save")
     wait.until(lambda b: read(b, "#lamp-status") == "Saved")

@@ -52,6 +52,8 @@ function el(tag, attrs, ...children) {
   return node;
 }
 const $ = (id) => document.getElementById(id);
+// A condition's name may wrap between its words (StallWarning: Stall|Warning).
+const wordBreaks = (name) => name.replace(/([a-z])([A-Z0-9])/g, '$1\u200b$2');
 const clone = (value) => JSON.parse(JSON.stringify(value));
 
 async function call(path, body) {
@@ -181,7 +183,7 @@ function renderGrid(lit = S.litLenses || []) {
       class: ['lens', colour, lit[lens] ? 'lit-' + lit[lens] : '', lens === S.lens ? 'selected' : ''].join(' '),
       'data-lens': lens, title: names.join(', '),
       onclick: () => { S.lens = lens; renderGrid(); renderEditor(); },
-    }, el('span', { class: 'number' }, lens), el('span', { class: 'name' + (name.length > 12 ? ' long' : '') }, name + (names.length > 1 ? ` +${names.length - 1}` : '')));
+    }, el('span', { class: 'number' }, lens), el('span', { class: 'name' + (name.length > 12 ? ' long' : '') }, wordBreaks(name) + (names.length > 1 ? ` +${names.length - 1}` : '')));
     if (flags.length) node.append(el('span', { class: 'flag ' + (flags.some((f) => f.severity === 'error') ? '' : 'warning') }));
     grid.append(node);
   }
