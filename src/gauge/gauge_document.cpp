@@ -292,6 +292,7 @@ void CGaugeDocument::ReadNonlinearity(const CXmlNode& node, CGaugeElement& eleme
             continue;
         }
         NonlinearityItem item;
+        item.line = child->line;
         item.value = Number(*child, L"Value");
         if (child->GetAttribute(L"Degrees") != nullptr) {
             item.degrees = Number(*child, L"Degrees");

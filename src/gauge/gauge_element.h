@@ -24,6 +24,7 @@ struct NonlinearityItem {
     float x = 0.0f;
     float y = 0.0f;
     float degrees = 0.0f;
+    uint32_t line = 0;  // of its Item in the gauge file (from 1; 0 when unknown), for messages
 };
 
 class CGaugeElement {

@@ -23,18 +23,7 @@ Native ToNative(std::wstring_view text) {
     if constexpr (std::is_same_v<NativeChar, wchar_t>) {
         native.assign(text.begin(), text.end());
     } else {
-        for (size_t i = 0; i < text.size(); ++i) {
-            uint32_t c = static_cast<uint32_t>(text[i]);
-            if (sizeof(wchar_t) == 2 && c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() &&
-                static_cast<uint32_t>(text[i + 1]) >= 0xDC00 &&
-                static_cast<uint32_t>(text[i + 1]) <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<uint32_t>(text[++i]) - 0xDC00);
-            }
-            if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
-                c = 0xFFFD;
-            }
-            PLATFORM::AppendUtf8(native, c);
-        }
+        PLATFORM::AppendUtf8(native, text);
     }
     for (NativeChar& c : native) {
         if (c == NativeChar('\\')) {

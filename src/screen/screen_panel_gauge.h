@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
 
 #include "gauge/gauge_document.h"
 #include "gauge/gauge_variables.h"
@@ -40,7 +39,8 @@ public:
     void AddButton(int32_t number, const std::wstring& label, const std::wstring& event,
                    uint32_t eventType, uint8_t visible);
     // A press (state 1) or release (any other state) of a button: the first binding of the
-    // number fires its event with its text in the ANSI code page. Nothing for an unbound number.
+    // number fires its event with its text in the system's ANSI code page
+    // (PLATFORM::ToAnsiCodePage), cut to kEventBufferBytes. Nothing for an unbound number.
     void FireButton(int32_t number, uint32_t state) const;
     // What an event does: see GaugeEventType. A press is a state of exactly 1.
     static void FireGaugeEvent(const char* event, uint32_t eventType, uint32_t state);
@@ -52,10 +52,6 @@ public:
     // The document's name, or "" without one.
     const std::wstring& Name() const;
     CGaugeVariables& Variables() { return variables; }
-
-    // text in Windows-1252, the ANSI code page of the systems the panel is made for: characters
-    // it lacks become '?'; at most capacity - 1 bytes and a terminator.
-    static void ToAnsi(std::wstring_view text, char* out, size_t capacity);
 
 private:
     // Declared first: the document refers to the table, so it must go first.

@@ -3,8 +3,11 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <string>
+#include <type_traits>
 
 #include "platform/folders.h"
+#include "platform/utf8.h"
 #include "trace/trace.h"
 
 namespace XPL::UTILITY {
@@ -217,7 +220,15 @@ std::filesystem::path MakeFilePath(std::string_view path) {
 }
 
 std::filesystem::path MakeFilePath(std::wstring_view path) {
-    return SlashPath(path);
+    if constexpr (std::is_same_v<std::filesystem::path::value_type, wchar_t>) {
+        return SlashPath(path);
+    } else {
+        // A narrow file system takes UTF-8 (a wide text would go through the C locale, which
+        // refuses every character outside ASCII).
+        std::string utf8;
+        PLATFORM::AppendUtf8(utf8, path);
+        return SlashPath(std::string_view(utf8));
+    }
 }
 
 int32_t TruncateToInt(float value) {

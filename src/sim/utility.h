@@ -56,7 +56,8 @@ std::wstring GetProfileFolder();
 // becomes '/', which Windows accepts as a separator as well, so "C:\X-Plane\a.acf" opens on
 // Windows and "/home/x\a.acf" opens "/home/x/a.acf" elsewhere. A narrow text is taken in the
 // platform's narrow file-name encoding (the ANSI code page on Windows, as the simulator's
-// legacy paths are written). Touches no file.
+// legacy paths are written), a wide one in full (as UTF-8 where file names are narrow). Touches
+// no file and never throws.
 std::filesystem::path MakeFilePath(std::string_view path);
 std::filesystem::path MakeFilePath(std::wstring_view path);
 

@@ -9,31 +9,6 @@
 
 namespace XPL {
 
-namespace {
-
-// UTF-8 of a wide text (UTF-16 where wchar_t has 16 bits, so pairs of surrogates join); an
-// unpaired surrogate becomes U+FFFD.
-void AppendUtf8(std::string& out, std::wstring_view text) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t c = static_cast<uint32_t>(text[i]);
-        if (sizeof(wchar_t) == 2 && c >= 0xD800 && c <= 0xDFFF) {
-            const uint32_t next = i + 1 < text.size() ? static_cast<uint32_t>(text[i + 1]) : 0;
-            if (c <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
-                ++i;
-            } else {
-                c = 0xFFFD;
-            }
-        }
-        if (c > 0x10FFFF) {
-            c = 0xFFFD;
-        }
-        PLATFORM::AppendUtf8(out, c);
-    }
-}
-
-}  // namespace
-
 CSimulatorLog& CSimulatorLog::Get() {
     static CSimulatorLog log;
     return log;
@@ -57,12 +32,12 @@ void CSimulatorLog::Write(const wchar_t* format, const TraceArg* args, size_t ar
     std::string line = kPrefix;
     if (count > kMostPerFormat) {
         line += "further messages like \"";
-        AppendUtf8(line, key);
+        PLATFORM::AppendUtf8(line, key);
         line += "\" are suppressed";
     } else {
         wchar_t text[kTraceLineChars] = {};
         FormatTraceText(text, kTraceLineChars, format, args, argCount);
-        AppendUtf8(line, text);
+        PLATFORM::AppendUtf8(line, text);
     }
     line += '\n';
     Queue(std::move(line));

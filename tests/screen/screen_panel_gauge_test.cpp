@@ -7,6 +7,7 @@
 
 #include "backends/virtual/virtual_input.h"
 #include "gauge/bmp_file.h"
+#include "platform/code_page.h"
 #include "screen/screen_panel_gauge.h"
 #include "test_support.h"
 #include "trace/trace.h"
@@ -130,9 +131,10 @@ TEST_F(ScreenGaugeTest, ABoundNumberKeepsItsFirstBindingAndLightsItsLed) {
 
 TEST(ScreenGaugeAnsiTest, TextBecomesWindows1252CutToTheBuffer) {
     char out[8];
-    CScreenPanel::CGauge::ToAnsi(L"a\u00e9\u20ac\u2122\u4e2d\U0001F600b", out, sizeof(out));
+    EXPECT_EQ(PLATFORM::ToAnsiCodePage(L"a\u00e9\u20ac\u2122\u4e2d\U0001F600b", out, sizeof(out)),
+              7u);
     EXPECT_STREQ(out, "a\xE9\x80\x99??b");
-    CScreenPanel::CGauge::ToAnsi(L"0123456789", out, sizeof(out));
+    PLATFORM::ToAnsiCodePage(L"0123456789", out, sizeof(out));
     EXPECT_STREQ(out, "0123456");
 }
 

@@ -302,7 +302,10 @@ TEST(MakeFilePath, OpensAFileNamedWithBackslashes) {
     narrow.close();  // Windows refuses to remove a file that is still open
     EXPECT_EQ(text, "found");
 
-    const std::wstring wideStyle = dir.parent_path().wstring() + L"\\Sub Folder\\a.txt";
+    // A wide name may hold any character, also where file names are narrow.
+    std::filesystem::create_directories(dir.parent_path() / u8"Zo\u00eb \u65e5\u672c");
+    std::ofstream(dir.parent_path() / u8"Zo\u00eb \u65e5\u672c" / "a.txt") << "found";
+    const std::wstring wideStyle = dir.parent_path().wstring() + L"\\Zo\u00eb \u65e5\u672c\\a.txt";
     EXPECT_TRUE(std::ifstream(UTILITY::MakeFilePath(wideStyle)).good());
 
     EXPECT_EQ(UTILITY::MakeFilePath(std::string("C:\\X-Plane\\a.acf")).generic_string(),

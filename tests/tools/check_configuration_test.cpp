@@ -117,6 +117,8 @@ INSTANTIATE_TEST_SUITE_P(
 <Button Id="5" Type="Key" Event="nothing like it"/>
 <Button Id="6" Type="Key" Event="xplm_key_pause"/>
 <Button Id="6" Event="xplm_key_pausx"/>
+<Button Id="7" Type="Key" Event="xplm_key_nope"/>
+<Button Id="7" Name="LATER"/>
 </Gauge>)",
             "",
             {"3: error: the Event \"xplm_key_pausee\" is not a simulator key name: the button "
@@ -132,7 +134,10 @@ INSTANTIATE_TEST_SUITE_P(
              "strokes key 0$",
              // A repeated Id keeps the earlier Type: the event is checked as a key.
              "9: warning: button 6 is bound again",
-             "9: error: the Event \"xplm_key_pausx\" is not a simulator key name"},
+             "9: error: the Event \"xplm_key_pausx\" is not a simulator key name",
+             // Named where the Event was written, not at the element that bound the button last.
+             "10: error: the Event \"xplm_key_nope\" is not a simulator key name",
+             "11: warning: button 7 is bound again"},
             {}},
         ConfigurationCase{"Gauges",
                           R"(<Gauge/>
@@ -157,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
 <ComNav radio1="True"/>
 </Hotas>)",
                           "",
-                          {"3: error: the stick has no page Radar (did you mean ",
+                          {"3: error: the stick has no page Radar: it is left out",
                            "4: error: the stick has no page dme (did you mean Dme?): it is left "
                            "out",
                            "5: error: a ComNav page without radio1",

@@ -32,7 +32,7 @@ protected:
 struct ScriptCase {
     const char* name;
     const char* script;                 // as the file writes it
-    std::vector<std::string> findings;  // all on the script's line, 3
+    std::vector<std::string> findings;  // the script starts on line 3
 };
 
 class CheckScriptTest : public GaugeCheckTest, public ::testing::WithParamInterface<ScriptCase> {};
@@ -72,10 +72,11 @@ INSTANTIATE_TEST_SUITE_P(
                    "1 foo",
                    {kIn + "\"foo\" is skipped: the evaluator knows no "
                           "such word"}},
-        ScriptCase{"LineBreak",
-                   "1\n2 +",
-                   {kIn + "\"1\\n2\" is skipped: only a single space separates words",
-                    kIn + "\"+\" needs 2 values but never has any here"}},
+        ScriptCase{
+            "LineBreak",
+            "1\n2 +",
+            {kIn + "\"1\\n2\" is skipped: only a single space separates words",
+             "4: error: the visibility script: \"+\" needs 2 values but never has any here"}},
         ScriptCase{"OperandsNeverThere",
                    "1 + if{ 2 }",
                    {kIn + "\"+\" needs 2 values but never has more than 1 here, so it is skipped"}},
@@ -193,16 +194,17 @@ INSTANTIATE_TEST_SUITE_P(
                   R"(<Gauge Name="G">
 <Image Name="Face.bmp" ImageSizes="240,240,240,240"/>
 <Element><Image Name="Needle.bmp"/><Rotate><Value>1</Value><Nonlinearity>
-<Item Value="0" Degrees="0"/><Item Value="100" Degrees="90"/><Item Value="50" Degrees="45"/>
+<Item Value="0" Degrees="0"/><Item Value="100" Degrees="90"/>
+<Item Value="50" Degrees="45"/>
 </Nonlinearity></Rotate></Element>
 <Element><Image Name="Needle.bmp"/><Shift><Value>1</Value><Nonlinearity>
 <Item Value="10" X="0" Y="0"/><Item Value="10" X="5" Y="0"/>
 </Nonlinearity></Shift></Element>
 </Gauge>)",
                   true,
-                  {"3: error: the Nonlinearity items are not in ascending order of Value (50 "
+                  {"5: error: the Nonlinearity items are not in ascending order of Value (50 "
                    "follows 100)",
-                   "6: error: two Nonlinearity items have the Value 10"}}),
+                   "8: error: two Nonlinearity items have the Value 10"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

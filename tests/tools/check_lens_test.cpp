@@ -46,9 +46,12 @@ INSTANTIATE_TEST_SUITE_P(
         LensCase{"UnknownCondition",
                  R"(<Lamp><LampProgramming Id="A">
 <Lense><Id>Gearup</Id><Colour>Green</Colour><Assignment>0</Assignment></Lense>
+<Lense>
+  <Id>Radar</Id><Colour>Green</Colour><Assignment>1</Assignment></Lense>
 </LampProgramming></Lamp>)",
-                 {"2: error: the condition \"Gearup\" is unknown, so the Lense programs nothing; "
-                  "the closest known one is \"GearUp\""}},
+                 {"2: error: the condition \"Gearup\" is unknown (did you mean \"GearUp\"?), so "
+                  "the Lense programs nothing",
+                  "4: error: the condition \"Radar\" is unknown, so the Lense programs nothing"}},
         LensCase{"LensOutOfRange",
                  R"(<Lamp><LampProgramming Id="A">
 <Lense><Id>GearUp</Id><Colour>Red</Colour><Assignment>24</Assignment></Lense>

@@ -50,6 +50,14 @@ INSTANTIATE_TEST_SUITE_P(
                  0,
                  "3\n"},
         EvalCase{{"eval", "(A:sim/none,number) 1 -"}, 0, "-1\n"}, EvalCase{{"eval"}, 2, ""},
+        // Every digit that tells two floats apart.
+        EvalCase{{"eval", "--float=sim/a=16777218", "(A:sim/a,x)"}, 0, "16777218\n"},
+        EvalCase{{"eval", "1 3 /"}, 0, "0.33333334\n"}, EvalCase{{"eval", "--", "-1"}, 0, "0\n"},
+        EvalCase{{"eval", "1", "-h"},
+                 0,
+                 "usage: skydeck-gauge eval [--float PATH=V]... [--int "
+                 "PATH=V]... [--floats PATH=V,V...]...\n"
+                 "                          [--ints PATH=V,V...]... SCRIPT\n"},
         EvalCase{{"eval", "1", "2"}, 2, ""}, EvalCase{{"eval", "--float", "sim/a=x", "1"}, 2, ""},
         EvalCase{{"eval", "--ints", "sim/a=1,,2", "1"}, 2, ""},
         EvalCase{{"eval", "--int", "sim/a=1.5", "1"}, 2, ""}, EvalCase{{"eval", "--float"}, 2, ""},
@@ -145,6 +153,8 @@ TEST(GaugeToolRenderTest, DrawsTheGaugeOverTheGivenValuesWithLabelsAsPng) {
         {"render", gauge, "-o", png, "-o", png},
         {"render", gauge, "-o", png, "--label", "x=NAV"},
         {"render", gauge, "-o", png, "--label", "1"},
+        {"render", gauge, "-o", png, "--label", "7=X"},
+        {"render", gauge, "-o", png, "--label=0=X"},
         {"render", gauge, "-o", png, "--float", "sim/on"},
         {"render", gauge, gauge, "-o", png}};
     for (const auto& arguments : refused) {

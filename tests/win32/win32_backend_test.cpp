@@ -18,6 +18,7 @@
 
 #include "backends/win32/device_file_win32.h"
 #include "platform/clock.h"
+#include "platform/code_page.h"
 #include "platform/device_file.h"
 #include "platform/device_watch.h"
 #include "platform/folders.h"
@@ -60,6 +61,38 @@ TEST(Win32Folders, KnownFoldersAreExistingFoldersWithoutTrailingBackslash) {
         const DWORD attributes = ::GetFileAttributesW(folder.c_str());
         ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << "no folder at " << folder;
         EXPECT_NE(attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    }
+}
+
+// Run under each system language (tests/wine/WineTests.cmake sets the locale): speech in Polish,
+// Russian or Japanese reaches the simulator in the bytes of the system's own code page, cut
+// between characters, never inside a double-byte one.
+TEST(Win32CodePage, TextIsInTheActiveCodePageCutBetweenCharacters) {
+    struct Case {
+        UINT codePage;
+        const wchar_t* text;
+        size_t capacity;
+        const char* bytes;
+    };
+    static const Case kCases[] = {
+        {1252, L"Caf\u00e9 \u20ac \u65e5", 16, "Caf\xE9 \x80 ?"},
+        {1250, L"Za\u017c\u00f3\u0142\u0107", 16, "Za\xBF\xF3\xB3\xE6"},
+        {1251, L"\u041f\u0440\u0438\u0432\u0435\u0442", 16, "\xCF\xF0\xE8\xE2\xE5\xF2"},
+        {932, L"\u65e5\u672c\u8a9e", 16, "\x93\xFA\x96\x7B\x8C\xEA"},
+        {932, L"\u65e5\u672c\u8a9e", 4, "\x93\xFA"},
+    };
+    bool ran = false;
+    for (const Case& c : kCases) {
+        if (c.codePage != ::GetACP()) {
+            continue;
+        }
+        ran = true;
+        char out[16];
+        EXPECT_EQ(PLATFORM::ToAnsiCodePage(c.text, out, c.capacity), std::strlen(c.bytes));
+        EXPECT_STREQ(out, c.bytes);
+    }
+    if (!ran) {
+        GTEST_SKIP() << "no case for code page " << ::GetACP();
     }
 }
 

@@ -29,6 +29,13 @@ target_link_libraries(xvs_win32_tests PRIVATE xvs_backend_win32 gtest_main)
 target_link_options(xvs_win32_tests PRIVATE -static)
 add_test(NAME xvs_win32_tests COMMAND xvs_win32_tests)
 xvs_wine_test(xvs_win32_tests 120)
+# The code page of a Polish, a Russian and a Japanese system (Wine takes it from the locale).
+foreach(locale pl_PL ru_RU ja_JP)
+    add_test(NAME xvs_win32_tests.${locale} COMMAND xvs_win32_tests --gtest_filter=Win32CodePage.*)
+    xvs_wine_test(xvs_win32_tests.${locale} 120)
+    set_property(TEST xvs_win32_tests.${locale} APPEND PROPERTY ENVIRONMENT LC_ALL=${locale}.UTF-8)
+    set_tests_properties(xvs_win32_tests.${locale} PROPERTIES FAIL_REGULAR_EXPRESSION "SKIPPED")
+endforeach()
 
 # The shipped module's image: exports and imported DLLs (no Wine needed).
 add_test(NAME win_xpl_image

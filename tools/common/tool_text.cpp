@@ -1,27 +1,51 @@
 #include "tool_text.h"
 
+#include <type_traits>
+
 #include "platform/utf8.h"
+#include "sim/utility.h"
 
 namespace XPL::TOOLS {
 
-std::string Narrow(const std::wstring& text) {
-    std::string narrow;
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t c = static_cast<uint32_t>(text[i]);
-        // Pairs of surrogates, where wchar_t has 16 bits, make one character.
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
-            const uint32_t next = static_cast<uint32_t>(text[i + 1]);
-            if (next >= 0xDC00 && next <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
-                ++i;
-            }
-        }
-        PLATFORM::AppendUtf8(narrow, c);
+namespace {
+
+// The conversions for either kind of native path string (only the one of the platform is made).
+template <class Char>
+std::filesystem::path PathOf(std::string_view utf8, const std::basic_string<Char>*) {
+    if constexpr (std::is_same_v<Char, wchar_t>) {
+        return UTILITY::MakeFilePath(std::wstring_view(Widen(utf8)));
+    } else {
+        return UTILITY::MakeFilePath(utf8);  // the file system's own bytes
     }
+}
+
+template <class Char>
+std::wstring WideOf(const std::basic_string<Char>& native) {
+    if constexpr (std::is_same_v<Char, wchar_t>) {
+        return native;
+    } else {
+        return Widen(native);
+    }
+}
+
+template <class Char>
+std::string Utf8Of(const std::basic_string<Char>& native) {
+    if constexpr (std::is_same_v<Char, wchar_t>) {
+        return Narrow(native);
+    } else {
+        return native;
+    }
+}
+
+}  // namespace
+
+std::string Narrow(std::wstring_view text) {
+    std::string narrow;
+    PLATFORM::AppendUtf8(narrow, text);
     return narrow;
 }
 
-std::wstring Widen(const std::string& text) {
+std::wstring Widen(std::string_view text) {
     std::wstring wide;
     size_t i = 0;
     while (i < text.size()) {
@@ -48,6 +72,18 @@ std::wstring Widen(const std::string& text) {
         i += extra + 1;
     }
     return wide;
+}
+
+std::filesystem::path PathOfUtf8(std::string_view text) {
+    return PathOf(text, static_cast<const std::filesystem::path::string_type*>(nullptr));
+}
+
+std::wstring WideOfPath(const std::filesystem::path& path) {
+    return WideOf(path.native());
+}
+
+std::string ShownPath(const std::filesystem::path& path) {
+    return Utf8Of(std::filesystem::path(path).make_preferred().native());
 }
 
 }  // namespace XPL::TOOLS

@@ -1,25 +1,36 @@
 // skydeck-art: draws the sample gauges' bitmaps into FOLDER (data/gauges/1024 in the source
 // tree, where the generated files are kept, so an install needs no build step).
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <string>
+#include <vector>
 
+#include "command_line.h"
 #include "gauge_art.h"
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fputs("usage: skydeck-art FOLDER\n", stderr);
-        return 2;
+    namespace TOOLS = XPL::TOOLS;
+    const TOOLS::CToolUsage usage("skydeck-art", "usage: skydeck-art FOLDER\n");
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const TOOLS::CommandLine line = TOOLS::ParseCommandLine(arguments, {});
+    if (line.help) {
+        return usage.Help(std::cout);
     }
-    const std::filesystem::path folder = argv[1];
+    const std::vector<std::string> operands = line.Operands();
+    if (!line.error.empty() || operands.size() != 1) {
+        return usage.Error(std::cerr, !line.error.empty() ? line.error
+                                      : operands.empty()  ? TOOLS::MissingArgument("FOLDER")
+                                                          : TOOLS::UnexpectedArgument(operands[1]));
+    }
+    const std::filesystem::path folder = operands[0];
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     for (const auto& [name, canvas] : XPL::ARTTOOL::MakeGaugeArt()) {
         std::ofstream file(folder / name, std::ios::binary | std::ios::trunc);
         file << canvas.Bmp();
         if (!file.flush()) {
-            std::fprintf(stderr, "skydeck-art: cannot write %s\n", (folder / name).c_str());
+            std::cerr << "skydeck-art: cannot write " << (folder / name).string() << "\n";
             return 1;
         }
     }

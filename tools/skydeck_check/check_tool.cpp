@@ -2,23 +2,21 @@
 
 #include <system_error>
 
+#include "command_line.h"
 #include "configuration_check.h"
 #include "findings.h"
 #include "lens_check.h"
 #include "panels/lamp_panel.h"
 #include "sim/utility.h"
 #include "tool_folders.h"
+#include "tool_text.h"
 
 namespace XPL::CHECKTOOL {
 
 namespace {
 
 constexpr char kUsage[] = "usage: skydeck-check [--data DIR] [--profile DIR]\n";
-
-int BadUsage(std::ostream& err, const std::string& message) {
-    err << "skydeck-check: " << message << "\n" << kUsage;
-    return kBadUsage;
-}
+constexpr TOOLS::OptionSpec kOptions[] = {{"--data", "DIR"}, {"--profile", "DIR"}};
 
 bool IsFolder(const std::filesystem::path& folder) {
     std::error_code error;
@@ -34,20 +32,20 @@ void CheckProfile(const CheckOptions& options, CFindings& findings) {
     const std::filesystem::path& folder = options.profileFolder;
     if (!IsFolder(folder)) {
         if (options.profileNamed) {
-            findings.Error(folder.string(), 0, L"the profile folder does not exist");
+            findings.Error(TOOLS::ShownPath(folder), 0, L"the profile folder does not exist");
         }
         return;
     }
     const std::filesystem::path file = folder / CLampPanel::kProgrammingFileName;
     if (!IsFile(file)) {
         if (options.profileNamed) {
-            findings.Error(file.string(), 0,
+            findings.Error(TOOLS::ShownPath(file), 0,
                            L"the lens programming file does not exist, so every lens of a lamp "
                            L"panel stays dark");
         }
         return;
     }
-    CLensCheck(findings).Check(file, file.string());
+    CLensCheck(findings).Check(file, TOOLS::ShownPath(file));
 }
 
 }  // namespace
@@ -55,7 +53,7 @@ void CheckProfile(const CheckOptions& options, CFindings& findings) {
 int Check(const CheckOptions& options, std::ostream& out) {
     CFindings findings;
     if (!IsFolder(options.dataFolder)) {
-        findings.Error(options.dataFolder.string(), 0, L"the data folder does not exist");
+        findings.Error(TOOLS::ShownPath(options.dataFolder), 0, L"the data folder does not exist");
     } else {
         CConfigurationCheck(findings).Check(options.dataFolder);
     }
@@ -66,27 +64,25 @@ int Check(const CheckOptions& options, std::ostream& out) {
 
 int Run(const std::vector<std::string>& arguments, const std::filesystem::path& builtInData,
         std::ostream& out, std::ostream& err) {
+    const TOOLS::CToolUsage usage("skydeck-check", kUsage);
+    const TOOLS::CommandLine line = TOOLS::ParseCommandLine(arguments, kOptions);
+    if (line.help) {
+        return usage.Help(out);
+    }
+    if (!line.error.empty()) {
+        return usage.Error(err, line.error);
+    }
     CheckOptions options;
     bool dataNamed = false;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        const bool hasValue = i + 1 < arguments.size();
-        if ((argument == "--data" || argument == "--profile") && hasValue) {
-            const std::filesystem::path folder = UTILITY::MakeFilePath(arguments[++i]);
-            if (argument == "--data") {
-                options.dataFolder = folder;
-                dataNamed = true;
-            } else {
-                options.profileFolder = folder;
-                options.profileNamed = true;
-            }
-        } else if (argument == "--help" || argument == "-h") {
-            out << kUsage;
-            return kClean;
-        } else if (argument == "--data" || argument == "--profile") {
-            return BadUsage(err, argument + " wants a folder");
+    for (const TOOLS::Argument& argument : line.arguments) {
+        if (argument.Is("--data")) {
+            options.dataFolder = TOOLS::PathOfUtf8(argument.value);
+            dataNamed = true;
+        } else if (argument.Is("--profile")) {
+            options.profileFolder = TOOLS::PathOfUtf8(argument.value);
+            options.profileNamed = true;
         } else {
-            return BadUsage(err, "unexpected argument " + argument);
+            return usage.Error(err, TOOLS::UnexpectedArgument(argument.value));
         }
     }
     if (!dataNamed) {

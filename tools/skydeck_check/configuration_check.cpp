@@ -69,7 +69,7 @@ void CConfigurationCheck::Check(const std::filesystem::path& dataFolder) {
 
 void CConfigurationCheck::Check(const std::filesystem::path& dataFolder,
                                 const std::filesystem::path& file) {
-    shown_ = file.string();
+    shown_ = ShownPath(file);
     findings_.Reading(shown_);
     if (!IsFile(file)) {
         findings_.Error(shown_, 0,
@@ -82,7 +82,7 @@ void CConfigurationCheck::Check(const std::filesystem::path& dataFolder,
         findings_.Error(shown_, 0, L"the XML reader cannot be made: " + created.message);
         return;
     }
-    if (const PLATFORM::XmlStatus loaded = document.LoadFile(file.wstring()); !loaded) {
+    if (const PLATFORM::XmlStatus loaded = document.LoadFile(WideOfPath(file)); !loaded) {
         findings_.Error(shown_, loaded.line,
                         L"the file does not read as XML, so the plug-in reads no gauge and no "
                         L"page: " +
@@ -111,7 +111,7 @@ void CConfigurationCheck::Check(const std::filesystem::path& dataFolder,
     // The key, button and key names that events are looked up in.
     ResolveSimRegistry();
     // Gauge paths as the plug-in composes them: the data folder's text, then "File".
-    std::wstring folderText = dataFolder.wstring();
+    std::wstring folderText = WideOfPath(dataFolder);
     if (folderText.empty() || (folderText.back() != L'\\' && folderText.back() != L'/')) {
         folderText += L'\\';
     }
@@ -145,7 +145,7 @@ void CConfigurationCheck::CheckGauge(const PLATFORM::CXmlNode& gauge,
                         L"the gauge file " + *name + L" does not exist: the plug-in skips it");
         return;
     }
-    const CGaugeCheck::Result result = CGaugeCheck(findings_).Check(path, resolved.string());
+    const CGaugeCheck::Result result = CGaugeCheck(findings_).Check(path, ShownPath(resolved));
     if (!result.usable) {
         return;
     }
@@ -215,19 +215,28 @@ void CConfigurationCheck::CheckButtons(const PLATFORM::CXmlNode& gauge) {
                     break;
             }
         });
-    // Each event as the button will fire it, named at the element that bound the button last.
-    std::array<uint32_t, kBoundButtonCount> lines{};
+    // Each event as the button will fire it, named at the element that wrote the Event the
+    // button keeps (a later element of the same Id changes only what it carries); without one,
+    // at the element that gave the Type.
+    std::array<uint32_t, kBoundButtonCount> eventLines{};
+    std::array<uint32_t, kBoundButtonCount> typeLines{};
     for (const PLATFORM::CXmlNode& child : gauge.Children()) {
         const int32_t id = child.HasAttributes()
                                ? ReadButtonId(child.GetAttribute(L"Id").value_or(std::wstring()))
                                : 0;
         if (id >= 1 && id <= kBoundButtonCount) {
-            lines[static_cast<size_t>(id - 1)] = lineOf(child);
+            const auto i = static_cast<size_t>(id - 1);
+            if (child.GetAttribute(L"Event")) {
+                eventLines[i] = lineOf(child);
+            }
+            if (child.GetAttribute(L"Type")) {
+                typeLines[i] = lineOf(child);
+            }
         }
     }
     for (size_t i = 0; i < bindings.size(); ++i) {
         if (bindings[i].number != 0) {
-            CheckEvent(bindings[i], lines[i]);
+            CheckEvent(bindings[i], eventLines[i] != 0 ? eventLines[i] : typeLines[i]);
         }
     }
 }
@@ -300,9 +309,11 @@ void CConfigurationCheck::CheckPages(const PLATFORM::CXmlDocument& document) {
         const uint32_t line = lines_->LineOf(page);
         const std::wstring name = page.Name();
         if (std::find(names.begin(), names.end(), name) == names.end()) {
+            const std::wstring meant = SuggestedName(name, names);
             findings_.Error(shown_, line,
-                            L"the stick has no page " + name + L" (did you mean " +
-                                ClosestName(name, names) + L"?): it is left out");
+                            L"the stick has no page " + name +
+                                (meant.empty() ? L"" : L" (did you mean " + meant + L"?)") +
+                                L": it is left out");
         } else if (name == L"ComNav") {
             const std::optional<std::wstring> radio = page.GetAttribute(L"radio1");
             if (!radio) {
@@ -320,11 +331,11 @@ void CConfigurationCheck::CheckPages(const PLATFORM::CXmlDocument& document) {
 }
 
 void CConfigurationCheck::CheckMemory(const std::filesystem::path& file) {
-    const std::string shown = file.string();
+    const std::string shown = ShownPath(file);
     findings_.Reading(shown);
     PLATFORM::CXmlDocument document;
     document.Create();
-    if (const PLATFORM::XmlStatus loaded = document.LoadFile(file.wstring()); !loaded) {
+    if (const PLATFORM::XmlStatus loaded = document.LoadFile(WideOfPath(file)); !loaded) {
         findings_.Error(shown, loaded.line,
                         L"the file does not read as XML: screen panels start with their first "
                         L"gauge, and the plug-in replaces the file when it stops: " +

@@ -58,6 +58,8 @@ private:
 };
 
 using TOOLS::Narrow;
+using TOOLS::ShownPath;
 using TOOLS::Widen;
+using TOOLS::WideOfPath;
 
 }  // namespace XPL::CHECKTOOL

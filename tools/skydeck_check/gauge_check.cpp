@@ -130,14 +130,16 @@ CGaugeCheck::Result CGaugeCheck::Check(const std::wstring& path, const std::stri
         }
         const auto& items = element->nonlinearity;
         for (size_t k = 1; k < items.size(); ++k) {
+            // Named at the item that breaks the order.
+            const uint32_t line = items[k].line != 0 ? items[k].line : element->line;
             if (items[k].value == items[k - 1].value) {
-                findings_.Error(shown, element->line,
+                findings_.Error(shown, line,
                                 L"two Nonlinearity items have the Value " + Number(items[k].value) +
                                     L": the segment between them has no length");
                 break;
             }
             if (items[k].value < items[k - 1].value && items.size() > 2) {
-                findings_.Error(shown, element->line,
+                findings_.Error(shown, line,
                                 L"the Nonlinearity items are not in ascending order of Value (" +
                                     Number(items[k].value) + L" follows " +
                                     Number(items[k - 1].value) +

@@ -18,9 +18,22 @@ using Panel = CLampPanel;
 // One Lense as the panel read it, with its place.
 struct Binding {
     std::wstring tile;
-    uint32_t line = 0;
-    int32_t lens = -1;  // -1 when it lights no lens
+    uint32_t line = 0;            // of its Lense
+    uint32_t assignmentLine = 0;  // of the Assignment that placed it
+    int32_t lens = -1;            // -1 when it lights no lens
 };
+
+// The line of the last child element named name (the one the panel keeps), or fallback.
+uint32_t LastChildLine(const PLATFORM::CXmlNode& parent, std::wstring_view name, const auto& lineOf,
+                       uint32_t fallback) {
+    uint32_t line = fallback;
+    for (const PLATFORM::CXmlNode& child : parent.Children()) {
+        if (child.Type() == PLATFORM::XmlNodeType::Element && child.Name() == name) {
+            line = lineOf(child, fallback);
+        }
+    }
+    return line;
+}
 
 std::vector<std::wstring> Names(const auto& list) {
     std::vector<std::wstring> names;
@@ -63,7 +76,7 @@ void CLensCheck::Check(const std::filesystem::path& file, const std::string& sho
         findings_.Error(shown, 0, L"the XML reader cannot be made: " + created.message);
         return;
     }
-    if (const PLATFORM::XmlStatus loaded = document.LoadFile(file.wstring()); !loaded) {
+    if (const PLATFORM::XmlStatus loaded = document.LoadFile(WideOfPath(file)); !loaded) {
         findings_.Error(
             shown, loaded.line,
             L"the file does not read as XML, so every lens stays dark: " + loaded.message);
@@ -154,12 +167,12 @@ void CLensCheck::Check(const std::filesystem::path& file, const std::string& sho
                     } else if (child.Type() != PLATFORM::XmlNodeType::Element) {
                         findings_.Error(shown, line, L"text directly inside a Lense is not read");
                     } else {
-                        const std::wstring closest = ClosestName(text, parts);
-                        findings_.Error(shown, line,
-                                        L"the element " + text +
-                                            L" is not read: a Lense holds Id, Colour and "
-                                            L"Assignment (did you mean " +
-                                            closest + L"?)");
+                        const std::wstring meant = SuggestedName(text, parts);
+                        findings_.Error(
+                            shown, line,
+                            L"the element " + text +
+                                L" is not read: a Lense holds Id, Colour and Assignment" +
+                                (meant.empty() ? L"" : L" (did you mean " + meant + L"?)"));
                     }
                 });
             if (!reading.hasId) {
@@ -167,11 +180,12 @@ void CLensCheck::Check(const std::filesystem::path& file, const std::string& sho
                 continue;
             }
             if (std::find(tiles.begin(), tiles.end(), reading.name) == tiles.end()) {
-                findings_.Error(shown, lenseLine,
-                                L"the condition " + Quote(reading.name) +
-                                    L" is unknown, so the Lense programs nothing; the closest "
-                                    L"known one is " +
-                                    Quote(ClosestName(reading.name, tiles)));
+                const std::wstring meant = SuggestedName(reading.name, tiles);
+                findings_.Error(
+                    shown, LastChildLine(lense, L"Id", lineOf, lenseLine),
+                    L"the condition " + Quote(reading.name) + L" is unknown" +
+                        (meant.empty() ? L"" : L" (did you mean " + Quote(meant) + L"?)") +
+                        L", so the Lense programs nothing");
                 continue;
             }
             if (!reading.hasColour) {
@@ -194,8 +208,9 @@ void CLensCheck::Check(const std::filesystem::path& file, const std::string& sho
                                       std::to_wstring(earlier->second.line));
             }
             const bool lights = reading.colour != Panel::kUnprogrammed && reading.lens >= 0;
-            tilesOfSerial[reading.name] =
-                Binding{reading.name, lenseLine, lights ? reading.lens : -1};
+            tilesOfSerial[reading.name] = Binding{
+                reading.name, lenseLine, LastChildLine(lense, L"Assignment", lineOf, lenseLine),
+                lights ? reading.lens : -1};
         }
     }
 
@@ -221,10 +236,10 @@ void CLensCheck::Check(const std::filesystem::path& file, const std::string& sho
                     }
                 }
                 if (decider != nullptr) {
-                    findings_.Warning(shown, sharing[i]->line,
+                    findings_.Warning(shown, sharing[i]->assignmentLine,
                                       L"lens " + std::to_wstring(lens) +
                                           L" is also programmed for " + decider->tile + L" (line " +
-                                          std::to_wstring(decider->line) +
+                                          std::to_wstring(decider->assignmentLine) +
                                           L"), which the plug-in writes later in each frame: " +
                                           decider->tile + L" decides the lens, lit or dark, so " +
                                           sharing[i]->tile + L" does not show");

@@ -1,11 +1,11 @@
 // skydeck-check: checks the plug-in's configuration, gauge files and lens programming file.
 #include <iostream>
-#include <string>
-#include <vector>
 
 #include "check_tool.h"
+#include "platform/program.h"
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
-    return XPL::CHECKTOOL::Run(arguments, XVS_DEFAULT_DATA_DIR, std::cout, std::cerr);
+    XPL::PLATFORM::UseUtf8Console();
+    return XPL::CHECKTOOL::Run(XPL::PLATFORM::GetProgramArguments(argc, argv), XVS_DEFAULT_DATA_DIR,
+                               std::cout, std::cerr);
 }

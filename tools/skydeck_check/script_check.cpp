@@ -1,6 +1,7 @@
 #include "script_check.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "gauge/gauge_script.h"
 #include "gauge/gauge_variables.h"
@@ -110,11 +111,21 @@ std::wstring Values(size_t count) {
 
 }  // namespace
 
-void CScriptCheck::Report(Severity severity, const std::wstring& text) {
-    findings_.Add(file_, line_, severity, what_ + L": " + text);
+void CScriptCheck::Report(Severity severity, const std::wstring& text, std::wstring_view token) {
+    uint32_t line = line_;
+    // The line breaks of the text before the word (the reader turns CR LF into LF).
+    const std::less_equal<const wchar_t*> notAfter;
+    if (line != 0 && token.data() != nullptr && notAfter(script_.data(), token.data()) &&
+        notAfter(token.data(), script_.data() + script_.size())) {
+        const std::wstring_view before =
+            script_.substr(0, static_cast<size_t>(token.data() - script_.data()));
+        line += static_cast<uint32_t>(std::count(before.begin(), before.end(), L'\n'));
+    }
+    findings_.Add(file_, line, severity, what_ + L": " + text);
 }
 
 void CScriptCheck::Check(std::wstring_view script, uint32_t line, const std::wstring& what) {
+    script_ = script;
     line_ = line;
     what_ = what;
     for (const auto& [open, close, name] :
@@ -140,18 +151,20 @@ void CScriptCheck::CheckText(std::wstring_view text, bool& ifSeen) {
         if (info.tokenClass != Script::TokenClass::Skipped &&
             token.find_first_of(L"\t\r\n") != std::wstring_view::npos) {
             Report(Severity::Error,
-                   Quoted(token) + L" holds a tab or a line break: " + SkippedReason(token));
+                   Quoted(token) + L" holds a tab or a line break: " + SkippedReason(token), token);
         }
         switch (info.tokenClass) {
             case Script::TokenClass::Number:
                 if (token.empty()) {
                     Report(Severity::Warning,
                            L"a leading space or two spaces in a row make an empty word, which "
-                           L"pushes 0");
+                           L"pushes 0",
+                           token);
                 }
                 break;
             case Script::TokenClass::Skipped:
-                Report(Severity::Error, Quoted(token) + L" is skipped: " + SkippedReason(token));
+                Report(Severity::Error, Quoted(token) + L" is skipped: " + SkippedReason(token),
+                       token);
                 continue;
             case Script::TokenClass::VariableRead:
             case Script::TokenClass::VariableWrite:
@@ -163,7 +176,8 @@ void CScriptCheck::CheckText(std::wstring_view text, bool& ifSeen) {
                 if (!isIf && !ifSeen) {
                     Report(Severity::Warning,
                            L"\"els{\" has no \"if{\" before it in this element: its block runs "
-                           L"every time");
+                           L"every time",
+                           token);
                 }
                 std::wstring_view block;
                 if (Script::BlockText(token, block)) {
@@ -184,7 +198,8 @@ void CScriptCheck::CheckText(std::wstring_view text, bool& ifSeen) {
                    Quoted(token) + L" needs " + Values(info.effect.needs) + L" but never has " +
                        (before.hi == 0 ? std::wstring(L"any")
                                        : L"more than " + std::to_wstring(before.hi)) +
-                       L" here, so it is skipped");
+                       L" here, so it is skipped",
+                   token);
         }
     }
 }
@@ -196,13 +211,16 @@ void CScriptCheck::CheckWord(std::wstring_view token) {
         Report(Severity::Error,
                Quoted(token) + (write ? L" stores nothing" : L" always reads 0") +
                    L": only the letters A, E and P (or a, e, p) name variables, written as "
-                   L"(A:name,unit)");
+                   L"(A:name,unit)",
+               token);
         return;
     }
     if (write && variables_ != nullptr && variables_->IndexOf(reference.name, reference.unit) < 0) {
-        Report(Severity::Warning, Quoted(token) +
-                                      L" writes a variable that no script of the gauge reads, "
-                                      L"so the write has no effect");
+        Report(Severity::Warning,
+               Quoted(token) +
+                   L" writes a variable that no script of the gauge reads, "
+                   L"so the write has no effect",
+               token);
     }
 }
 

@@ -28,19 +28,23 @@ public:
     // A new element: its scripts share the condition of "if{" in drawing order (visibility,
     // rotation, shift).
     void BeginElement() { ifSeen_ = false; }
-    // Checks one script at line; what names it in the messages ("the rotation script").
+    // Checks one script whose text begins at line; what names it in the messages ("the
+    // rotation script"). A finding about one word is named at the word's own line.
     void Check(std::wstring_view script, uint32_t line, const std::wstring& what);
 
 private:
     // One evaluation context (the script's own, or a block's): ifSeen is its "if{" state.
     void CheckText(std::wstring_view text, bool& ifSeen);
     void CheckWord(std::wstring_view token);
-    void Report(Severity severity, const std::wstring& text);
+    // token: a view into the script being checked, placing the finding at its line; empty for
+    // the whole script.
+    void Report(Severity severity, const std::wstring& text, std::wstring_view token = {});
 
     CFindings& findings_;
     std::string file_;
     const CGaugeVariables* variables_;
     bool ifSeen_ = false;
+    std::wstring_view script_;
     uint32_t line_ = 0;
     std::wstring what_;
 };

@@ -47,19 +47,6 @@ bool SameIgnoringCase(std::wstring_view a, std::wstring_view b) {
                       [](wchar_t x, wchar_t y) { return Lower(x) == Lower(y); });
 }
 
-std::wstring ClosestName(std::wstring_view word, const std::vector<std::wstring>& names) {
-    const std::wstring* best = nullptr;
-    size_t bestDistance = 0;
-    for (const std::wstring& name : names) {
-        const size_t distance = Distance(word, name);
-        if (best == nullptr || distance < bestDistance) {
-            best = &name;
-            bestDistance = distance;
-        }
-    }
-    return best != nullptr ? *best : std::wstring();
-}
-
 std::wstring SuggestedName(std::wstring_view word, const std::vector<std::wstring>& names) {
     const std::wstring* best = nullptr;
     size_t bestDistance = 0;

@@ -10,12 +10,9 @@ namespace XPL::CHECKTOOL {
 // Whether a and b differ at most in the case of ASCII letters.
 bool SameIgnoringCase(std::wstring_view a, std::wstring_view b);
 
-// The name of names closest to word (fewest letters to add, drop or change, letter case not
-// counted; the first of equals), or "" when names is empty.
-std::wstring ClosestName(std::wstring_view word, const std::vector<std::wstring>& names);
-
 // The name of names that word most likely means, or "" when none is close: the closest one
-// when at most a third of word's letters differ, or one that holds word's letters in order (a
+// (fewest letters to add, drop or change, letter case not counted; the first of equals) when at
+// most a third of word's letters differ, or one that holds word's letters in order (a
 // shortening such as "ctrl" for "control") when word has at least three. Among equally close
 // names, one that holds word's letters in order wins.
 std::wstring SuggestedName(std::wstring_view word, const std::vector<std::wstring>& names);

@@ -2,41 +2,71 @@
 
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <optional>
-#include <sstream>
+#include <string_view>
 
+#include "command_line.h"
 #include "gauge/gauge_canvas.h"
 #include "gauge/gauge_document.h"
 #include "gauge/gauge_script.h"
 #include "gauge/gauge_variables.h"
+#include "png_file.h"
+#include "sim/utility.h"
 #include "tool_text.h"
 #include "vsim/vsim.h"
-
-// The writer's functions stay private to this file.
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
 
 namespace XPL::GAUGETOOL {
 
 namespace {
 
-constexpr char kUsage[] =
+constexpr char kProgram[] = "skydeck-gauge";
+constexpr char kEvalUsage[] =
     "usage: skydeck-gauge eval [--float PATH=V]... [--int PATH=V]... [--floats PATH=V,V...]...\n"
-    "                          [--ints PATH=V,V...]... SCRIPT\n"
-    "       skydeck-gauge show GAUGE.xml\n"
-    "       skydeck-gauge render GAUGE.xml -o OUT.png [--float PATH=V]... [--int PATH=V]...\n"
+    "                          [--ints PATH=V,V...]... SCRIPT\n";
+constexpr char kShowUsage[] = "usage: skydeck-gauge show GAUGE.xml\n";
+constexpr char kRenderUsage[] =
+    "usage: skydeck-gauge render GAUGE.xml -o OUT.png [--float PATH=V]... [--int PATH=V]...\n"
     "                            [--floats PATH=V,V...]... [--ints PATH=V,V...]...\n"
     "                            [--label N=TEXT]...\n";
+constexpr TOOLS::OptionSpec kEvalOptions[] = {{"--float", "PATH=V", true},
+                                              {"--int", "PATH=V", true},
+                                              {"--floats", "PATH=V,V...", true},
+                                              {"--ints", "PATH=V,V...", true}};
+constexpr TOOLS::OptionSpec kRenderOptions[] = {
+    {"--float", "PATH=V", true},     {"--int", "PATH=V", true}, {"--floats", "PATH=V,V...", true},
+    {"--ints", "PATH=V,V...", true}, {"-o", "OUT.png"},         {"--label", "N=TEXT", true}};
 
 using TOOLS::Narrow;
 using TOOLS::Widen;
 
-std::string Number(double value) {
+// The value as "%g" writes it, with more digits where six do not tell it from its neighbours:
+// "150", "100000", "0.33333334", "16777218".
+std::string Number(float value) {
     char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
-    return text;
+    for (int digits = 6;; ++digits) {
+        std::snprintf(text, sizeof(text), "%.*g", digits, static_cast<double>(value));
+        float read = 0.0f;
+        const char* end = text + std::strlen(text);
+        if (digits >= 9 || (std::from_chars(text, end, read).ptr == end && read == value)) {
+            return text;
+        }
+    }
+}
+
+// The usage of every command, one under the other.
+std::string Usage() {
+    std::string usage;
+    for (const std::string_view command : {kEvalUsage, kShowUsage, kRenderUsage}) {
+        usage += usage.empty() ? command : "       " + std::string(command.substr(7));
+    }
+    return usage;
+}
+
+// A path as the gauge names it (a Windows path), as the tool shows it.
+std::string Shown(const std::wstring& path) {
+    return TOOLS::ShownPath(UTILITY::MakeFilePath(path));
 }
 
 // One value of a dataref option, read whole.
@@ -73,37 +103,27 @@ std::optional<std::vector<T>> ParseValues(const std::string& text) {
     }
 }
 
-int BadArguments(std::ostream& err, const std::string& message) {
-    err << "skydeck-gauge: " << message << "\n" << kUsage;
-    return kBadArguments;
-}
-
-bool IsDatarefOption(const std::string& option) {
-    return option == "--float" || option == "--int" || option == "--floats" || option == "--ints";
-}
-
-// Gives the simulator the value of one dataref option; false (with the message written) when the
-// assignment is no PATH=VALUE of the option's type.
-bool SetDataref(const std::string& option, const std::string& assignment, std::ostream& err) {
+// Gives the simulator the value of one dataref option; the usage error, or "" when it was set.
+std::string SetDataref(const TOOLS::Argument& argument) {
+    const std::string& assignment = argument.value;
     const size_t equals = assignment.find('=');
     if (equals == std::string::npos || equals == 0) {
-        BadArguments(err, option + " wants PATH=VALUE, not " + assignment);
-        return false;
+        return TOOLS::InvalidValue(argument.option, assignment, "not PATH=VALUE");
     }
     const std::string path = assignment.substr(0, equals);
     const std::string value = assignment.substr(equals + 1);
     bool valid = false;
-    if (option == "--float") {
+    if (argument.Is("--float")) {
         const auto v = ParseValue<float>(value);
         if ((valid = v.has_value())) {
             VSIM::SetFloat(path, *v);
         }
-    } else if (option == "--int") {
+    } else if (argument.Is("--int")) {
         const auto v = ParseValue<int>(value);
         if ((valid = v.has_value())) {
             VSIM::SetInt(path, *v);
         }
-    } else if (option == "--floats") {
+    } else if (argument.Is("--floats")) {
         const auto v = ParseValues<float>(value);
         if ((valid = v.has_value())) {
             VSIM::SetFloats(path, *v);
@@ -114,33 +134,33 @@ bool SetDataref(const std::string& option, const std::string& assignment, std::o
             VSIM::SetInts(path, *v);
         }
     }
-    if (!valid) {
-        BadArguments(err, option + " " + assignment + ": the value is no number");
-    }
-    return valid;
+    return valid ? std::string()
+                 : TOOLS::InvalidValue(argument.option, assignment, "the value is no number");
 }
 
 int Eval(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    const TOOLS::CToolUsage usage(kProgram, kEvalUsage);
+    const TOOLS::CommandLine line = TOOLS::ParseCommandLine(arguments, kEvalOptions);
+    if (line.help) {
+        return usage.Help(out);
+    }
+    if (!line.error.empty()) {
+        return usage.Error(err, line.error);
+    }
     VSIM::Reset();
     std::optional<std::string> script;
-    for (size_t i = 1; i < arguments.size(); ++i) {
-        const std::string& option = arguments[i];
-        if (!IsDatarefOption(option)) {
-            if (script || (option.rfind("--", 0) == 0 && option.size() > 2)) {
-                return BadArguments(err, "unexpected argument " + option);
+    for (const TOOLS::Argument& argument : line.arguments) {
+        if (argument.IsOperand()) {
+            if (script) {
+                return usage.Error(err, TOOLS::UnexpectedArgument(argument.value));
             }
-            script = option;
-            continue;
-        }
-        if (i + 1 >= arguments.size()) {
-            return BadArguments(err, option + " wants PATH=VALUE");
-        }
-        if (!SetDataref(option, arguments[++i], err)) {
-            return kBadArguments;
+            script = argument.value;
+        } else if (const std::string error = SetDataref(argument); !error.empty()) {
+            return usage.Error(err, error);
         }
     }
     if (!script) {
-        return BadArguments(err, "eval wants a SCRIPT");
+        return usage.Error(err, TOOLS::MissingArgument("SCRIPT"));
     }
     const std::wstring text = Widen(*script);
     CGaugeVariables variables;
@@ -152,7 +172,7 @@ int Eval(const std::vector<std::string>& arguments, std::ostream& out, std::ostr
 }
 
 void ShowImage(std::ostream& out, const char* label, const CGaugeImage& image, bool axis) {
-    out << "  " << label << Narrow(image.Path());
+    out << "  " << label << Shown(image.Path());
     if (image.HasBitmap()) {
         out << "  " << image.Width() << " x " << image.Height();
     } else {
@@ -208,22 +228,34 @@ void ShowElement(std::ostream& out, size_t number, const CGaugeElement& element)
 }
 
 int Show(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-    if (arguments.size() != 2) {
-        return BadArguments(err, "show wants one GAUGE.xml");
+    const TOOLS::CToolUsage usage(kProgram, kShowUsage);
+    const TOOLS::CommandLine line = TOOLS::ParseCommandLine(arguments, {});
+    if (line.help) {
+        return usage.Help(out);
     }
-    const std::wstring path = Widen(arguments[1]);
+    if (!line.error.empty()) {
+        return usage.Error(err, line.error);
+    }
+    const std::vector<std::string> operands = line.Operands();
+    if (operands.empty()) {
+        return usage.Error(err, TOOLS::MissingArgument("GAUGE.xml"));
+    }
+    if (operands.size() > 1) {
+        return usage.Error(err, TOOLS::UnexpectedArgument(operands[1]));
+    }
+    const std::wstring path = TOOLS::WideOfPath(TOOLS::PathOfUtf8(operands[0]));
     CGaugeVariables variables;
     CGaugeDocument document;
     const bool usable = document.Load(variables, path);
     const char* dialect = document.dialect == GaugeDialect::Classic    ? "classic"
                           : document.dialect == GaugeDialect::Document ? "document"
                                                                        : "unknown";
-    out << "gauge " << arguments[1] << "\n";
+    out << "gauge " << Shown(path) << "\n";
     out << "name: " << Narrow(document.name) << "\n";
     out << "dialect: " << dialect << "\n";
     out << "size: " << document.targetWidth << " x " << document.targetHeight << ", designed at "
         << document.designWidth << " x " << document.designHeight << "\n";
-    out << "bitmaps from: " << Narrow(document.imageFolder) << "\n";
+    out << "bitmaps from: " << Shown(document.imageFolder) << "\n";
     ShowImage(out, "background ", document.background, false);
     for (size_t i = 0; i < document.elements.size(); ++i) {
         ShowElement(out, i + 1, *document.elements[i]);
@@ -249,7 +281,7 @@ int Show(const std::vector<std::string>& arguments, std::ostream& out, std::ostr
 }
 
 // The canvas as a PNG file, top row first.
-bool WritePng(const CGaugeCanvas& canvas, const std::string& file) {
+bool WritePng(const CGaugeCanvas& canvas, const std::filesystem::path& file) {
     std::vector<uint8_t> rgb;
     rgb.reserve(CGaugeCanvas::kBytes);
     for (int32_t y = 0; y < CGaugeCanvas::kHeight; ++y) {
@@ -260,80 +292,88 @@ bool WritePng(const CGaugeCanvas& canvas, const std::string& file) {
             rgb.push_back(static_cast<uint8_t>(pixel));
         }
     }
-    return stbi_write_png(file.c_str(), CGaugeCanvas::kWidth, CGaugeCanvas::kHeight, 3, rgb.data(),
-                          static_cast<int>(CGaugeCanvas::kRowBytes)) != 0;
+    return TOOLS::WritePng(file, rgb.data(), CGaugeCanvas::kWidth, CGaugeCanvas::kHeight,
+                           static_cast<int>(CGaugeCanvas::kRowBytes));
 }
 
 int Render(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    const TOOLS::CToolUsage usage(kProgram, kRenderUsage);
+    const TOOLS::CommandLine line = TOOLS::ParseCommandLine(arguments, kRenderOptions);
+    if (line.help) {
+        return usage.Help(out);
+    }
+    if (!line.error.empty()) {
+        return usage.Error(err, line.error);
+    }
     VSIM::Reset();
     std::optional<std::string> gauge;
     std::optional<std::string> picture;
     std::vector<GaugeButton> buttons;
-    for (size_t i = 1; i < arguments.size(); ++i) {
-        const std::string& option = arguments[i];
-        const bool takesValue = IsDatarefOption(option) || option == "-o" || option == "--label";
-        if (!takesValue) {
-            if (gauge || (option.rfind("-", 0) == 0 && option.size() > 1)) {
-                return BadArguments(err, "unexpected argument " + option);
+    for (const TOOLS::Argument& argument : line.arguments) {
+        const std::string& value = argument.value;
+        if (argument.IsOperand()) {
+            if (gauge) {
+                return usage.Error(err, TOOLS::UnexpectedArgument(value));
             }
-            gauge = option;
-            continue;
-        }
-        if (i + 1 >= arguments.size()) {
-            return BadArguments(err, option + " wants a value");
-        }
-        const std::string& value = arguments[++i];
-        if (option == "-o") {
-            if (picture) {
-                return BadArguments(err, "-o is given twice");
-            }
+            gauge = value;
+        } else if (argument.Is("-o")) {
             picture = value;
-        } else if (option == "--label") {
+        } else if (argument.Is("--label")) {
             const size_t equals = value.find('=');
             const auto number =
                 ParseValue<int32_t>(value.substr(0, equals == std::string::npos ? 0 : equals));
             if (equals == std::string::npos || !number) {
-                return BadArguments(err, "--label wants N=TEXT, not " + value);
+                return usage.Error(err, TOOLS::InvalidValue("--label", value, "not N=TEXT"));
+            }
+            if (*number < 1 || *number > 6) {
+                return usage.Error(err, TOOLS::InvalidValue("--label", value,
+                                                            "labels are drawn for buttons 1 to 6"));
             }
             GaugeButton button;
             button.id = *number;
             button.label = Widen(value.substr(equals + 1));
             button.visible = 1;
             buttons.push_back(std::move(button));
-        } else if (!SetDataref(option, value, err)) {
-            return kBadArguments;
+        } else if (const std::string error = SetDataref(argument); !error.empty()) {
+            return usage.Error(err, error);
         }
     }
-    if (!gauge || !picture) {
-        return BadArguments(err, "render wants a GAUGE.xml and -o OUT.png");
+    if (!gauge) {
+        return usage.Error(err, TOOLS::MissingArgument("GAUGE.xml"));
+    }
+    if (!picture) {
+        return usage.Error(err, TOOLS::MissingArgument("-o OUT.png"));
     }
     // A gauge's bitmaps are found from its file's folder, so a bare file name is taken from the
     // current folder.
     std::error_code ignored;
-    const std::filesystem::path absolute = std::filesystem::absolute(*gauge, ignored);
+    const std::filesystem::path named = TOOLS::PathOfUtf8(*gauge);
+    const std::filesystem::path absolute = std::filesystem::absolute(named, ignored);
     CGaugeVariables variables;
     CGaugeDocument document;
-    if (!document.Load(variables, absolute.empty() ? Widen(*gauge) : absolute.wstring())) {
-        err << "skydeck-gauge: " << *gauge << " is not usable: " << Narrow(document.loadFailure)
-            << "\n";
+    if (!document.Load(variables, TOOLS::WideOfPath(absolute.empty() ? named : absolute))) {
+        err << kProgram << ": " << TOOLS::ShownPath(named)
+            << " is not usable: " << Narrow(document.loadFailure) << "\n";
         return kUnusable;
     }
     for (const std::wstring& failure : document.bitmapFailures) {
-        err << "skydeck-gauge: bitmap not loaded: " << Narrow(failure) << "\n";
+        err << kProgram << ": bitmap not loaded: " << Narrow(failure) << "\n";
     }
     document.buttons = std::move(buttons);
     variables.Fetch();
     CGaugeCanvas canvas;
     if (canvas.Font() == nullptr && !document.buttons.empty()) {
-        err << "skydeck-gauge: no label font (Arial or Liberation Sans) was found; the labels are "
+        err << kProgram
+            << ": no label font (Arial or Liberation Sans) was found; the labels are "
                "left out\n";
     }
     document.Draw(canvas);
-    if (!WritePng(canvas, *picture)) {
-        err << "skydeck-gauge: " << *picture << " cannot be written\n";
+    const std::filesystem::path file = TOOLS::PathOfUtf8(*picture);
+    if (!WritePng(canvas, file)) {
+        err << kProgram << ": " << TOOLS::ShownPath(file) << " cannot be written\n";
         return kUnusable;
     }
-    out << *picture << ": 320 x 240, gauge at (" << document.PlacementX() << ", "
+    out << TOOLS::ShownPath(file) << ": 320 x 240, gauge at (" << document.PlacementX() << ", "
         << document.PlacementY() << ")\n";
     return kUsable;
 }
@@ -341,23 +381,31 @@ int Render(const std::vector<std::string>& arguments, std::ostream& out, std::os
 }  // namespace
 
 int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-    if (arguments.empty()) {
-        return BadArguments(err, "a command is wanted");
+    // The command comes first; each reads the arguments after it.
+    const std::string command = arguments.empty() ? std::string() : arguments[0];
+    const std::vector<std::string> rest(arguments.begin() + (arguments.empty() ? 0 : 1),
+                                        arguments.end());
+    if (command == "eval") {
+        return Eval(rest, out, err);
     }
-    if (arguments[0] == "--help" || arguments[0] == "-h") {
-        out << kUsage;
-        return kUsable;
+    if (command == "show") {
+        return Show(rest, out, err);
     }
-    if (arguments[0] == "eval") {
-        return Eval(arguments, out, err);
+    if (command == "render") {
+        return Render(rest, out, err);
     }
-    if (arguments[0] == "show") {
-        return Show(arguments, out, err);
+    const std::string usageText = Usage();
+    const TOOLS::CToolUsage usage(kProgram, usageText);
+    const TOOLS::CommandLine line = TOOLS::ParseCommandLine(arguments, {});
+    if (line.help) {
+        return usage.Help(out);
     }
-    if (arguments[0] == "render") {
-        return Render(arguments, out, err);
+    if (!line.error.empty()) {
+        return usage.Error(err, line.error);
     }
-    return BadArguments(err, "unknown command " + arguments[0]);
+    return usage.Error(err, arguments.empty()
+                                ? TOOLS::MissingArgument("COMMAND (eval, show or render)")
+                                : "unknown command " + command);
 }
 
 }  // namespace XPL::GAUGETOOL

@@ -1,11 +1,11 @@
 // skydeck-gauge: evaluate a gauge script, show how a gauge file reads, or draw it.
 #include <iostream>
-#include <string>
-#include <vector>
 
 #include "gauge_tool.h"
+#include "platform/program.h"
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
-    return XPL::GAUGETOOL::Run(arguments, std::cout, std::cerr);
+    XPL::PLATFORM::UseUtf8Console();
+    return XPL::GAUGETOOL::Run(XPL::PLATFORM::GetProgramArguments(argc, argv), std::cout,
+                               std::cerr);
 }

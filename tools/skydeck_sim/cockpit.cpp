@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <iostream>
 #include <random>
 #include <system_error>
 #include <thread>
@@ -16,6 +17,7 @@
 #include "picture_file.h"
 #include "shell/module.h"
 #include "shell/plugin.h"
+#include "tool_text.h"
 #include "vsim/vsim.h"
 
 namespace XPL::SIMTOOL {
@@ -29,14 +31,8 @@ constexpr uint16_t kUnsupportedProductId = 0x4A7F;
 constexpr uint16_t kForeignVendorId = 0x1209;
 constexpr uint16_t kForeignProductId = 0x0001;
 
-// Paths handed to the plug-in are byte-widened: the tool's own names are ASCII.
-std::wstring Widen(const std::string& text) {
-    std::wstring out;
-    for (const char c : text) {
-        out += static_cast<wchar_t>(static_cast<unsigned char>(c));
-    }
-    return out;
-}
+using TOOLS::ShownPath;
+using TOOLS::Widen;
 
 // Appends a trace text as the journal writes it: indentation dropped, characters outside
 // printable ASCII as \xHH (\uHHHH beyond a byte).
@@ -239,11 +235,11 @@ CCockpit::~CCockpit() {
 bool CCockpit::Setup(std::string& message) {
     std::error_code error;
     if (!fs::is_directory(options.dataFolder, error)) {
-        message = "no data folder " + options.dataFolder.string();
+        message = "no data folder " + ShownPath(options.dataFolder);
         return false;
     }
     if (!options.profileFolder.empty() && !fs::is_directory(options.profileFolder, error)) {
-        message = "no profile folder " + options.profileFolder.string();
+        message = "no profile folder " + ShownPath(options.profileFolder);
         return false;
     }
     scratch = MakeScratchFolder();
@@ -277,14 +273,14 @@ bool CCockpit::Setup(std::string& message) {
         }
     }
     if (error) {
-        message = "cannot place the data folder " + options.dataFolder.string();
+        message = "cannot place the data folder " + ShownPath(options.dataFolder);
         return false;
     }
     bool profileCopy = false;  // read only: nothing to copy back
     if (!options.profileFolder.empty() &&
         !PlaceFolder(options.profileFolder, "Trellis Profiles", scratch / "Documents", documents,
                      profileCopy)) {
-        message = "cannot place the profile folder " + options.profileFolder.string();
+        message = "cannot place the profile folder " + ShownPath(options.profileFolder);
         return false;
     }
     if (options.profileFolder.empty()) {
@@ -297,8 +293,8 @@ bool CCockpit::Setup(std::string& message) {
     }
     VIRTUAL::ResetPlatform();
     VSIM::Reset();
-    VIRTUAL::SetModuleFilePath(Widen((plugin / "64" / "win.xpl").string()));
-    VIRTUAL::SetPublicDocumentsFolder(Widen(documents.string()));
+    VIRTUAL::SetModuleFilePath(TOOLS::WideOfPath(plugin / "64" / "win.xpl"));
+    VIRTUAL::SetPublicDocumentsFolder(TOOLS::WideOfPath(documents));
     VIRTUAL::SetTraceListener([this](const VIRTUAL::TraceLine& line) {
         char head[64];
         std::snprintf(head, sizeof(head), "trace %u 0x%llX ", static_cast<unsigned>(line.level),
@@ -358,8 +354,7 @@ int CCockpit::Play(const std::vector<Command>& commands, const std::string& file
         DropCaptures();
         journal.Flush();
         if (outcome.status != kPassed) {
-            std::fprintf(stderr, "%s:%d: %s\n", fileName.c_str(), command.line,
-                         outcome.message.c_str());
+            std::cerr << fileName << ":" << command.line << ": " << outcome.message << "\n";
             return outcome.status;
         }
     }
@@ -492,7 +487,7 @@ CCockpit::Outcome CCockpit::Execute(const Command& command, const fs::path& base
     } else if (v == "unknown") {
         VSIM::SetPathKnown(a[0].text, false);
     } else if (v == "aircraft") {
-        const fs::path file = (baseFolder / a[0].text).lexically_normal();
+        const fs::path file = (baseFolder / TOOLS::PathOfUtf8(a[0].text)).lexically_normal();
         VSIM::SetUserAircraft(file.filename().string(), file.string());
         XPluginReceiveMessage(0, kPlaneLoaded, nullptr);
     } else if (v == "model") {
@@ -935,9 +930,9 @@ CCockpit::Outcome CCockpit::Save(const Command& command, const fs::path& baseFol
     if (view.pictures == 0) {
         return {kScenarioError, device->name + " has shown no picture yet"};
     }
-    const fs::path file = (baseFolder / a[1].text).lexically_normal();
+    const fs::path file = (baseFolder / TOOLS::PathOfUtf8(a[1].text)).lexically_normal();
     if (!SavePicturePng(view.picture, file)) {
-        return {kScenarioError, "cannot write " + file.string()};
+        return {kScenarioError, "cannot write " + ShownPath(file)};
     }
     return {};
 }

@@ -3,12 +3,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <utility>
 #include <vector>
 
 #include "devices/skydeck.h"
 #include "picture_file.h"
 #include "scenario.h"
+#include "tool_text.h"
 
 namespace XPL::SIMTOOL {
 
@@ -153,8 +155,8 @@ void CDemo::SavePicture(const std::string& device, uint64_t number,
         pictureFolder / (device + "-" + std::to_string(number) + ".png");
     newPictures[device].push_back("picture " + std::to_string(number) + ": " +
                                   (SavePicturePng(picture, file)
-                                       ? file.string()
-                                       : "not saved: cannot write " + file.string()));
+                                       ? TOOLS::ShownPath(file)
+                                       : "not saved: cannot write " + TOOLS::ShownPath(file)));
 }
 
 std::string CDemo::SetupCommands() {
@@ -234,7 +236,7 @@ int CDemo::Play() {
         std::vector<Command> commands;
         ScenarioError error;
         if (!CScenarioParser::Parse(text, commands, error)) {
-            std::fprintf(stderr, "demo:%d: %s\n", error.line, error.message.c_str());
+            std::cerr << "demo:" << error.line << ": " << error.message << "\n";
             return kScenarioError;
         }
         return cockpit.Play(commands, "demo", std::filesystem::current_path());

@@ -1,25 +1,29 @@
 // skydeck-sim: the virtual cockpit. Runs a scenario file (or standard input, or the built-in
 // demo) against the real plug-in entry points over the virtual simulator and device bus.
-#include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <sstream>
+#include <optional>
 #include <string>
 
 #include "cockpit.h"
+#include "command_line.h"
 #include "demo.h"
+#include "platform/program.h"
 #include "scenario.h"
 #include "tool_folders.h"
+#include "tool_text.h"
 
 using namespace XPL::SIMTOOL;
+namespace TOOLS = XPL::TOOLS;
 
 namespace {
 
 constexpr char kUsage[] =
     "usage: skydeck-sim [--data DIR] [--profile DIR] [--trace LEVEL,KEYWORDS] [--quiet] "
     "[SCENARIO | -]\n";
+constexpr TOOLS::OptionSpec kOptions[] = {
+    {"--data", "DIR"}, {"--profile", "DIR"}, {"--trace", "LEVEL,KEYWORDS"}, {"--quiet", ""}};
 
 bool ParseTrace(const std::string& text, CockpitOptions& options) {
     const size_t comma = text.find(',');
@@ -37,85 +41,91 @@ bool ParseTrace(const std::string& text, CockpitOptions& options) {
     return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    CockpitOptions options;
-    options.dataFolder = XPL::TOOLS::DefaultDataFolder(XVS_DEFAULT_DATA_DIR);
-    std::string scenario;
-    bool haveScenario = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (arg == "--data" && hasValue) {
-            options.dataFolder = argv[++i];
-        } else if (arg == "--profile" && hasValue) {
-            options.profileFolder = argv[++i];
-        } else if (arg == "--trace" && hasValue) {
-            if (!ParseTrace(argv[++i], options)) {
-                std::fprintf(stderr, "skydeck-sim: --trace wants LEVEL,KEYWORDS\n%s", kUsage);
-                return kScenarioError;
-            }
-        } else if (arg == "--quiet") {
-            options.quiet = true;
-        } else if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return kPassed;
-        } else if (!haveScenario && (arg == "-" || arg.rfind("--", 0) != 0)) {
-            scenario = arg;
-            haveScenario = true;
-        } else {
-            std::fprintf(stderr, "skydeck-sim: unexpected argument %s\n%s", arg.c_str(), kUsage);
-            return kScenarioError;
-        }
+int PlayDemo(CockpitOptions options) {
+    // The demo prints its own views instead of the journal.
+    options.quiet = true;
+    CCockpit cockpit(options);
+    std::string message;
+    if (!cockpit.Setup(message)) {
+        std::cerr << "skydeck-sim: " << message << "\n";
+        return kScenarioError;
     }
+    std::error_code error;
+    const int status =
+        CDemo(cockpit, std::cout, std::filesystem::temp_directory_path(error) / "skydeck-demo")
+            .Play();
+    cockpit.Finish();
+    return status;
+}
 
-    if (!haveScenario) {
-        // The demo prints its own views instead of the journal.
-        options.quiet = true;
-        CCockpit cockpit(options);
-        std::string message;
-        if (!cockpit.Setup(message)) {
-            std::fprintf(stderr, "skydeck-sim: %s\n", message.c_str());
-            return kScenarioError;
-        }
-        const int status =
-            CDemo(cockpit, std::cout, std::filesystem::temp_directory_path() / "skydeck-demo")
-                .Play();
-        cockpit.Finish();
-        return status;
-    }
-
+int RunScenario(const CockpitOptions& options, const std::string& scenario) {
     std::string text;
-    std::string fileName;
-    std::filesystem::path baseFolder = std::filesystem::current_path();
+    std::string fileName = scenario;
+    std::error_code ignored;
+    std::filesystem::path baseFolder = std::filesystem::current_path(ignored);
     if (scenario == "-") {
-        fileName = "-";
         text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
     } else {
-        std::ifstream in(scenario, std::ios::binary);
+        const std::filesystem::path file = TOOLS::PathOfUtf8(scenario);
+        std::ifstream in(file, std::ios::binary);
         if (!in) {
-            std::fprintf(stderr, "%s:0: cannot read the scenario file\n", scenario.c_str());
+            std::cerr << scenario << ":0: cannot read the scenario file\n";
             return kScenarioError;
         }
         text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        fileName = scenario;
-        baseFolder = std::filesystem::absolute(scenario).parent_path();
+        baseFolder = std::filesystem::absolute(file, ignored).parent_path();
     }
 
     std::vector<Command> commands;
     ScenarioError error;
     if (!CScenarioParser::Parse(text, commands, error)) {
-        std::fprintf(stderr, "%s:%d: %s\n", fileName.c_str(), error.line, error.message.c_str());
+        std::cerr << fileName << ":" << error.line << ": " << error.message << "\n";
         return kScenarioError;
     }
     CCockpit cockpit(options);
     std::string message;
     if (!cockpit.Setup(message)) {
-        std::fprintf(stderr, "skydeck-sim: %s\n", message.c_str());
+        std::cerr << "skydeck-sim: " << message << "\n";
         return kScenarioError;
     }
     const int status = cockpit.Run(commands, fileName, baseFolder);
     cockpit.Finish();
     return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    XPL::PLATFORM::UseUtf8Console();
+    const TOOLS::CToolUsage usage("skydeck-sim", kUsage);
+    const TOOLS::CommandLine line =
+        TOOLS::ParseCommandLine(XPL::PLATFORM::GetProgramArguments(argc, argv), kOptions);
+    if (line.help) {
+        return usage.Help(std::cout);
+    }
+    if (!line.error.empty()) {
+        return usage.Error(std::cerr, line.error);
+    }
+    CockpitOptions options;
+    options.dataFolder = TOOLS::DefaultDataFolder(XVS_DEFAULT_DATA_DIR);
+    std::optional<std::string> scenario;
+    for (const TOOLS::Argument& argument : line.arguments) {
+        if (argument.Is("--data")) {
+            options.dataFolder = TOOLS::PathOfUtf8(argument.value);
+        } else if (argument.Is("--profile")) {
+            options.profileFolder = TOOLS::PathOfUtf8(argument.value);
+        } else if (argument.Is("--trace")) {
+            if (!ParseTrace(argument.value, options)) {
+                return usage.Error(std::cerr, TOOLS::InvalidValue("--trace", argument.value,
+                                                                  "not LEVEL,KEYWORDS"));
+            }
+        } else if (argument.Is("--quiet")) {
+            options.quiet = true;
+        } else if (scenario) {
+            return usage.Error(std::cerr, TOOLS::UnexpectedArgument(argument.value));
+        } else {
+            scenario = argument.value;
+        }
+    }
+    return scenario ? RunScenario(options, *scenario) : PlayDemo(options);
 }

@@ -1,9 +1,6 @@
 #include "picture_file.h"
 
-// The writer's functions stay private to this file, so no other copy of them can clash.
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
+#include "png_file.h"
 
 namespace XPL::SIMTOOL {
 
@@ -41,8 +38,8 @@ bool SavePicturePng(const std::vector<uint8_t>& picture, const std::filesystem::
             out[2] = bgr[0];
         }
     }
-    return stbi_write_png(file.string().c_str(), kPictureWidth, kPictureHeight, 3, rgb.data(),
-                          static_cast<int>(kRowBytes)) != 0;
+    return TOOLS::WritePng(file, rgb.data(), kPictureWidth, kPictureHeight,
+                           static_cast<int>(kRowBytes));
 }
 
 }  // namespace XPL::SIMTOOL

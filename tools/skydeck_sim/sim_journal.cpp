@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iostream>
 #include <utility>
 #include <vector>
 
@@ -88,8 +89,7 @@ std::string CSimJournal::TraceTextOf(const std::string& line) {
 void CSimJournal::Add(std::string line) {
     std::lock_guard lock(mutex);
     if (!quiet) {
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        std::fputc('\n', stdout);
+        std::cout << line << '\n';
     }
     const std::string_view kind = KindView(line);
     auto found = streams.find(kind);
@@ -112,7 +112,7 @@ void CSimJournal::Add(std::string line) {
 
 void CSimJournal::Flush() {
     std::lock_guard lock(mutex);
-    std::fflush(stdout);
+    std::cout.flush();
 }
 
 std::string CSimJournal::DroppedNote(const Stream& stream) {

@@ -148,7 +148,7 @@ bool CGaugePreview::Load(const std::filesystem::path& file, const ButtonBindings
     loaded->file = file;
     loaded->written = written;
     loaded->bindings = bindings;
-    if (!loaded->gauge.Initialize(file.wstring(), bindings) ||
+    if (!loaded->gauge.Initialize(TOOLS::WideOfPath(file), bindings) ||
         loaded->gauge.Document() == nullptr) {
         why = "the gauge does not load";
         return false;

@@ -90,15 +90,17 @@ json FindingsJson(const CHECKTOOL::CFindings& findings,
     return list;
 }
 
-// The deepest element whose start tag ends on line.
+// The element a finding's line concerns: the deepest one whose start tag stands on it, else the
+// deepest one the line lies in.
 size_t ElementOnLine(const CXmlText& text, uint32_t line) {
-    size_t found = CXmlText::kNone;
+    size_t tag = CXmlText::kNone;
+    size_t inside = CXmlText::kNone;
     for (size_t i = 0; i < text.Elements().size(); ++i) {
-        if (text.Elements()[i].line == line) {
-            found = i;
-        }
+        const CXmlText::Element& element = text.Elements()[i];
+        tag = element.firstLine <= line && line <= element.line ? i : tag;
+        inside = element.firstLine <= line && line <= element.lastLine ? i : inside;
     }
-    return found;
+    return tag != CXmlText::kNone ? tag : inside;
 }
 
 // A file as the plug-in reads it: the document, where its elements stand, and the check.
@@ -129,7 +131,7 @@ struct CStudio::Impl {
         return options.profileFolder / CLampPanel::kProgrammingFileName;
     }
     std::wstring FolderText() const {
-        std::wstring text = options.dataFolder.wstring();
+        std::wstring text = TOOLS::WideOfPath(options.dataFolder);
         if (text.empty() || (text.back() != L'\\' && text.back() != L'/')) {
             text += L'\\';
         }
@@ -140,7 +142,7 @@ struct CStudio::Impl {
     // with check, runs the configuration check on them.
     void Read(const std::filesystem::path& path, Reading& reading, bool lens, bool check) {
         reading.document.Create();
-        const PLATFORM::XmlStatus loaded = reading.document.LoadFile(path.wstring());
+        const PLATFORM::XmlStatus loaded = reading.document.LoadFile(TOOLS::WideOfPath(path));
         reading.loaded = static_cast<bool>(loaded);
         reading.loadError = Narrow(loaded.message);
         if (reading.loaded && reading.bytes) {
@@ -154,7 +156,7 @@ struct CStudio::Impl {
         }
         if (check) {
             if (lens) {
-                CHECKTOOL::CLensCheck(reading.findings).Check(path, path.string());
+                CHECKTOOL::CLensCheck(reading.findings).Check(path, TOOLS::ShownPath(path));
             } else {
                 CHECKTOOL::CConfigurationCheck(reading.findings).Check(options.dataFolder, path);
             }
@@ -388,8 +390,8 @@ struct CStudio::Impl {
             json gauges = json::array();
             for (size_t k = 0; k < model.gauges.size(); ++k) {
                 if (model.gauges[k].file &&
-                    UTILITY::ResolveWindowsPath(FolderText() + *model.gauges[k].file).string() ==
-                        finding.file) {
+                    TOOLS::ShownPath(UTILITY::ResolveWindowsPath(
+                        FolderText() + *model.gauges[k].file)) == finding.file) {
                     gauges.push_back(k);
                 }
             }
@@ -461,19 +463,19 @@ struct CStudio::Impl {
 
     std::string Shown(const std::string& file, const std::string& draft, bool lens) const {
         if (file == draft) {
-            return Narrow((lens ? LensFile() : ConfigurationFile()).wstring());
+            return TOOLS::ShownPath(lens ? LensFile() : ConfigurationFile());
         }
         return file;
     }
 
     json State(bool lens, Reading& reading) {
-        json state{{"file", Narrow((lens ? LensFile() : ConfigurationFile()).wstring())},
+        json state{{"file", TOOLS::ShownPath(lens ? LensFile() : ConfigurationFile())},
                    {"exists", reading.bytes.has_value()},
                    {"version", VersionOf(reading.bytes)},
                    {"readable", reading.loaded},
                    {"editable", reading.editable},
                    {"why", reading.why}};
-        const std::string shown = Narrow((lens ? LensFile() : ConfigurationFile()).wstring());
+        const std::string shown = TOOLS::ShownPath(lens ? LensFile() : ConfigurationFile());
         if (lens) {
             state["panels"] =
                 reading.loaded ? LensPanels(ReadLensModel(reading.document)) : json::array();
@@ -565,7 +567,8 @@ struct CStudio::Impl {
         Reading result;
         result.bytes = current.text.Encode(composed);
         Read(writer.Temporary(), result, lens, true);
-        return Json(200, {{"findings", FindingsOf(lens, result, writer.Temporary().string())}});
+        return Json(200,
+                    {{"findings", FindingsOf(lens, result, TOOLS::ShownPath(writer.Temporary()))}});
     }
 
     HttpResponse Save(bool lens, const json& body) {
@@ -598,7 +601,7 @@ struct CStudio::Impl {
         if (!ReadsAsMeant(lens, body, current, result)) {
             return Refuse(500, "the file as composed would not read as meant; nothing was written");
         }
-        const json findings = FindingsOf(lens, result, pending.Temporary().string());
+        const json findings = FindingsOf(lens, result, TOOLS::ShownPath(pending.Temporary()));
         const bool confirmed =
             body.contains("confirm") && body["confirm"].is_boolean() && body["confirm"].get<bool>();
         if (result.findings.Errors() != 0 && !confirmed) {
@@ -691,7 +694,8 @@ struct CStudio::Impl {
             if (it.depth() == 0 || !it->is_regular_file(error) || path.extension() != ".xml") {
                 continue;
             }
-            std::string relative = Narrow(path.lexically_relative(options.dataFolder).wstring());
+            std::string relative =
+                Narrow(TOOLS::WideOfPath(path.lexically_relative(options.dataFolder)));
             std::replace(relative.begin(), relative.end(), '/', '\\');
             gaugeFiles.push_back(relative);
         }
@@ -707,8 +711,8 @@ struct CStudio::Impl {
                           {"tiles", tiles},
                           {"gaugeFiles", gaugeFiles},
                           {"pages", pages},
-                          {"dataFolder", Narrow(options.dataFolder.wstring())},
-                          {"profileFolder", Narrow(options.profileFolder.wstring())}});
+                          {"dataFolder", TOOLS::ShownPath(options.dataFolder)},
+                          {"profileFolder", TOOLS::ShownPath(options.profileFolder)}});
     }
 
     // The bindings the plug-in makes of the page's raw attributes: read by its own rules from a

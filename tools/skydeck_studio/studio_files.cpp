@@ -6,6 +6,8 @@
 #include <iterator>
 #include <system_error>
 
+#include "tool_text.h"
+
 namespace XPL::STUDIO {
 
 namespace {
@@ -69,7 +71,7 @@ std::optional<std::filesystem::path> InsideFolder(const std::filesystem::path& f
             return std::nullopt;
         }
         if (!part.empty() && part != ".") {
-            relative /= std::filesystem::u8path(part);
+            relative /= TOOLS::PathOfUtf8(part);
         }
         if (end == std::string_view::npos) {
             break;

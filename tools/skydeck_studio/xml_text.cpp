@@ -327,6 +327,7 @@ bool CXmlText::Locate(std::string& why) {
             }
             element.contentEnd = at;
             element.end = close + 1;
+            element.lastLine = lineAt(close);
             open.pop_back();
             at = close + 1;
         } else {
@@ -383,9 +384,11 @@ bool CXmlText::Locate(std::string& why) {
                 element.attributes.push_back(std::move(attribute));
                 i = close + 1;
             }
+            element.firstLine = lineAt(element.begin);
             element.line = lineAt(element.startEnd - 1);
             if (element.empty) {
                 element.contentEnd = element.end = element.startEnd;
+                element.lastLine = element.line;
             }
             at = element.startEnd;
             elements_.push_back(std::move(element));

@@ -42,13 +42,15 @@ public:
     };
     struct Element {
         std::string name;
-        size_t begin = 0;       // '<' of the start tag
-        size_t startEnd = 0;    // just past the start tag's '>'
-        size_t contentEnd = 0;  // '<' of the end tag (startEnd for an empty element)
-        size_t end = 0;         // just past the end tag (startEnd for an empty element)
-        bool empty = false;     // written <name .../>
-        size_t parent = kNone;  // index of the parent element
-        uint32_t line = 0;      // where the start tag ends, from 1
+        size_t begin = 0;        // '<' of the start tag
+        size_t startEnd = 0;     // just past the start tag's '>'
+        size_t contentEnd = 0;   // '<' of the end tag (startEnd for an empty element)
+        size_t end = 0;          // just past the end tag (startEnd for an empty element)
+        bool empty = false;      // written <name .../>
+        size_t parent = kNone;   // index of the parent element
+        uint32_t firstLine = 0;  // where the start tag begins, from 1
+        uint32_t line = 0;       // where the start tag ends
+        uint32_t lastLine = 0;   // where the element ends
         std::vector<Attribute> attributes;
         const Attribute* Find(std::string_view attribute) const;
     };

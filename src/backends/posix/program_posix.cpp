@@ -1,4 +1,5 @@
-// Program seam on Linux: the kernel's link to the running executable; the desktop's xdg-open.
+// Program seam on Linux: the kernel's link to the running executable; arguments and the console
+// are UTF-8 already; the desktop's xdg-open.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -15,6 +16,12 @@ std::filesystem::path GetProgramFilePath() {
     std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
     return error ? std::filesystem::path() : path;
 }
+
+std::vector<std::string> GetProgramArguments(int argc, char** argv) {
+    return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
+}
+
+void UseUtf8Console() {}
 
 bool OpenInBrowser(const std::string& address) {
     // xdg-open returns once the browser is on its way; its output is the desktop's, not ours.

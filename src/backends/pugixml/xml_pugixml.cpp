@@ -45,9 +45,12 @@ std::wstring ToWide(const char* text) {
     return pugi::as_wide(text);
 }
 
+// The file system's UTF-8 name of a Windows path (a wide text would go through the C locale,
+// which refuses every character outside ASCII).
 std::filesystem::path FilePath(std::wstring_view path) {
-    std::wstring text(path);
-    std::replace(text.begin(), text.end(), L'\\', L'/');
+    std::string text;
+    PLATFORM::AppendUtf8(text, path);
+    std::replace(text.begin(), text.end(), '\\', '/');
     return std::filesystem::path(text);
 }
 
