@@ -9,6 +9,8 @@ namespace XPL::BENCH {
 
 void ResetSimulation() {
     VIRTUAL::ResetPlatform();
+    // A stop that waits for a device moves the clock on by itself.
+    VIRTUAL::DriveClock();
     VIRTUAL::ResetDevices();
     VSIM::Reset();
     ResolveSimRegistry();
@@ -32,6 +34,7 @@ std::unique_ptr<CSkydeck> StartSkydeck(int warmFrames) {
     for (int i = 0; i < warmFrames; ++i) {
         skydeck->NotifyPanels();
     }
+    VIRTUAL::AwaitIdle();  // what the frames set going (a screen's LEDs) is done
     return skydeck;
 }
 

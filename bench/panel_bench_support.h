@@ -21,7 +21,8 @@ VIRTUAL::DeviceSpec PanelSpec(const std::wstring& path, uint16_t productId,
                               uint16_t featureReportLength);
 
 // A device manager started over the attached devices, run warmFrames frames so that first
-// reports are sent and reads pend: steady from here.
+// reports are sent and reads pend, and what they set going on other threads done: steady from
+// here.
 std::unique_ptr<CSkydeck> StartSkydeck(int warmFrames = 3);
 
 struct SteadyFrameOptions {

@@ -1,8 +1,10 @@
 // One steady frame of the device manager with a screen panel whose gauge reads 20 variables,
-// none changing: the LEDs are compared with what the link last confirmed and the gauge's values
-// fetched under the try-locked gauge lock; nothing is sent or drawn. Target: no heap allocation
-// per frame. BM_GetDataf20 makes the frame's 20 dataref reads alone, in the same run, as its
-// floor.
+// none changing: the LEDs wanted are compared with those handed to the panel's I/O thread and the
+// gauge's values fetched under the try-locked gauge lock; nothing is sent or drawn. Target: no
+// heap allocation per frame. BM_GetDataf20 makes the frame's 20 dataref reads alone, in the same
+// run, as its floor. With unresponsive:1 the screen never completes a write, so the I/O thread
+// waits in its first LED exchange all along: the frame must cost what it costs with a screen
+// that answers (it never waits for the device).
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -59,18 +61,20 @@ void BM_ScreenSteadyFrame(benchmark::State& state) {
     display.path = kDisplayPath;
     display.serial = L"BENCH";
     XPL::VIRTUAL::AttachDevice(display);
+    const bool unresponsive = state.range(0) != 0;
+    XPL::VIRTUAL::SetFault(kDisplayPath, XPL::VIRTUAL::Fault::WritePending, unresponsive);
     // The warm frames light the LEDs and take the first values; the I/O thread waits on the
     // virtual clock, which stands still, so nothing is drawn meanwhile.
     auto skydeck = XPL::BENCH::StartSkydeck();
-    if (XPL::VIRTUAL::ViewDisplay(kDisplayPath).leds !=
-        ((1u << 1) | (1u << 4) | (1u << 7) | (1u << 8))) {
-        state.SkipWithError("the panel did not light its LEDs");
+    const uint16_t lit = unresponsive ? 0 : (1u << 1) | (1u << 4) | (1u << 7) | (1u << 8);
+    if (XPL::VIRTUAL::ViewDisplay(kDisplayPath).leds != lit) {
+        state.SkipWithError("the panel's LEDs are not as they should be");
     }
     XPL::BENCH::TimeSteadyFrames(state, *skydeck, kScreenPath);
     std::error_code ignored;
     fs::remove_all(root, ignored);
 }
-BENCHMARK(BM_ScreenSteadyFrame);
+BENCHMARK(BM_ScreenSteadyFrame)->ArgName("unresponsive")->Arg(0)->Arg(1);
 
 void BM_GetDataf20(benchmark::State& state) {
     XPL::BENCH::ResetSimulation();

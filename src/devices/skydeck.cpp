@@ -123,6 +123,13 @@ std::shared_ptr<CGlasslink> CSkydeck::GetGlasslink(const std::wstring& key) {
     return found == links.end() ? nullptr : found->second;
 }
 
+std::shared_ptr<CGlasslink> CSkydeck::WaitForGlasslink(const std::wstring& key) {
+    CTraceScope scope(kKeyword, "XPL::CSkydeck::WaitForGlasslink");
+    std::lock_guard held(linkLock);
+    const auto found = links.find(key);
+    return found == links.end() ? nullptr : found->second;
+}
+
 size_t CSkydeck::PanelCount() {
     std::lock_guard lock(panelLock);
     return panels.size();
@@ -276,15 +283,15 @@ uint32_t CSkydeck::CreatePanelDevice(const std::wstring& devicePath,
                    L"Failed in initializing the panel object");
         return kStatusInitializeFailed;
     }
-    // A panel filed under the same path before is replaced; it is finished outside the lock.
+    // A panel filed under the same path before is replaced; it is finished outside the lock, so
+    // that the frames of the others go on meanwhile (no frame reaches it any more).
     std::unique_ptr<CPanel> replaced;
     {
         std::lock_guard lock(panelLock);
-        std::unique_ptr<CPanel>& slot = panels[devicePath];
-        replaced = std::exchange(slot, std::move(panel));
-        if (replaced) {
-            replaced->Uninitialize();
-        }
+        replaced = std::exchange(panels[devicePath], std::move(panel));
+    }
+    if (replaced) {
+        replaced->Uninitialize();
     }
     return 0;
 }
@@ -334,10 +341,14 @@ void CSkydeck::RemovePanelDevice(const std::wstring& devicePath) {
         std::lock_guard lock(panelLock);
         const auto found = panels.find(devicePath);
         if (found != panels.end()) {
-            found->second->Uninitialize();
             removed = std::move(found->second);
             panels.erase(found);
         }
+    }
+    // Out of the map no frame reaches it: it is finished outside the lock, where a screen panel
+    // may wait for its exchange under way without holding up the other panels' frames.
+    if (removed) {
+        removed->Uninitialize();
     }
     TraceWrite(kTraceNotice, kKeyword, kTraceMessage, L"The panel: %s has been removed",
                devicePath);

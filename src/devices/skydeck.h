@@ -4,7 +4,9 @@
 // Threads: the simulator's thread runs Initialize (with the enumeration of present devices),
 // NotifyPanels and Uninitialize; the watch thread creates and removes devices that arrive and
 // leave afterwards. They meet only in panelLock and linkLock, which the frame and GetGlasslink
-// only try, so the simulator's thread never waits for the watch thread.
+// only try, so the simulator's thread never waits for the watch thread. A removed or replaced
+// panel leaves its map under the lock and is uninitialised after it, so the other panels' frames
+// go on while it finishes (a screen panel's exchange under way).
 #pragma once
 
 #include <condition_variable>
@@ -56,6 +58,9 @@ public:
     // name), or null, also when the link lock is busy. The link stays alive while the caller
     // holds it, even if its device is removed meanwhile.
     std::shared_ptr<CGlasslink> GetGlasslink(const std::wstring& key) override;
+    // As GetGlasslink, waiting for the link lock (held only briefly: by a frame, or to file or
+    // drop a link).
+    std::shared_ptr<CGlasslink> WaitForGlasslink(const std::wstring& key) override;
 
     // Enumeration callback: creates the device of one present interface (only the one matching
     // filterPath, ignoring case, when a filter is given). True to go on enumerating.

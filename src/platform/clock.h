@@ -4,7 +4,9 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
+#include <thread>
 
 namespace XPL::PLATFORM {
 
@@ -15,5 +17,9 @@ uint32_t GetTickCount();
 // clock; returns ready(context). Whoever makes ready true notifies condition.
 bool TimedWait(std::unique_lock<std::mutex>& lock, std::condition_variable& condition,
                uint32_t timeoutMs, bool (*ready)(void* context), void* context);
+
+// Starts a thread that waits on this clock. (A clock that tests drive counts it as taking part
+// from its start, so time does not move on by itself before the thread first waits.)
+std::thread StartThread(std::function<void()> body);
 
 }  // namespace XPL::PLATFORM

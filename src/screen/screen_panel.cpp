@@ -89,15 +89,17 @@ void CScreenPanel::OnInitialize() {
     LoadGauge();
 
     dirty = 1;
-    pictureStop.Reset();
     {
-        std::lock_guard hold(stopLock);
+        std::lock_guard hold(ioLock);
         stopping = false;
         ioThreadEnded = false;
+        ledsWanted = kNoLeds;
+        ledsTaken = kNoLeds;
     }
+    ledsHandedOver = kNoLeds;
     initializedAt = PLATFORM::GetTickCount();
     try {
-        ioThread = std::thread(&CScreenPanel::IoThreadRoutine, this);
+        ioThread = PLATFORM::StartThread([this] { IoThreadRoutine(); });
     } catch (const std::system_error& error) {
         TraceWrite(kTraceFailure, kKeyword, kTraceMessage,
                    L"Failed in creating the I/O thread due to %d", error.code().value());
@@ -106,17 +108,24 @@ void CScreenPanel::OnInitialize() {
 
 void CScreenPanel::OnUninitialize() {
     CTraceScope scope(kKeyword, "XPL::CScreenPanel::OnUninitialize");
-    // A picture on its way is ended first: the LEDs below would otherwise wait for it, and a
-    // device that does not answer would keep them waiting for its time-outs.
-    pictureStop.Stop();
-    SetLeds(false);
-    StopIoThread();
+    StopIoThread();  // the thread turns the LEDs off before it ends
     SaveGauge();
 }
 
 void CScreenPanel::OnNotify() {
     CTraceScope scope(kKeyword, "XPL::CScreenPanel::OnNotify");
-    SetLeds(true);
+    const uint16_t wanted = LedsWanted();
+    if (wanted != ledsHandedOver) {
+        ledsWanted = wanted;
+        // A thread between its look at the wish and its wait holds the lock: it would miss the
+        // wake, so the next frame makes it.
+        std::unique_lock wake(ioLock, std::try_to_lock);
+        if (wake.owns_lock()) {
+            wake.unlock();
+            ioEvent.notify_all();
+            ledsHandedOver = wanted;
+        }
+    }
     std::unique_lock held(gaugeLock, std::try_to_lock);
     if (!held.owns_lock()) {
         return;  // the I/O thread draws: this frame's values wait for the next frame
@@ -157,31 +166,64 @@ void CScreenPanel::OnButton(uint16_t button, uint32_t state) {
     dirty = 1;
 }
 
-void CScreenPanel::SetLeds(bool on) {
-    CTraceScope scope(kKeyword, "XPL::CScreenPanel::SetLeds");
+uint16_t CScreenPanel::LedsWanted() const {
     const auto current = static_cast<size_t>(currentGauge.load());
     if (current >= gauges.size()) {
-        return;
+        return kNoLeds;
     }
-    const std::shared_ptr<CGlasslinkScreen> link = FindLink();
-    if (link == nullptr) {
-        return;
-    }
-    const CGauge& gauge = *gauges[current];
+    uint32_t leds = (1u << 7) | (1u << 8);
     for (int32_t led = 1; led <= kSoftButtonCount; ++led) {
-        link->SetLed(led, on && gauge.BindsButton(led));
+        if (gauges[current]->BindsButton(led)) {
+            leds |= 1u << led;
+        }
     }
-    link->SetLed(7, on);
-    link->SetLed(8, on);
+    return static_cast<uint16_t>(leds);
 }
 
-std::shared_ptr<CGlasslinkScreen> CScreenPanel::FindLink() {
-    // Another kind of link filed under the same key is no screen.
-    return std::dynamic_pointer_cast<CGlasslinkScreen>(manager->GetGlasslink(serialNumber));
+void CScreenPanel::SetLeds(bool on) {
+    CTraceScope scope(kKeyword, "XPL::CScreenPanel::SetLeds");
+    const uint16_t wanted = on ? ledsWanted.load() : LedsWanted();
+    if (wanted == kNoLeds) {
+        return;
+    }
+    const std::shared_ptr<CGlasslinkScreen>& link = FindLink();
+    if (link == nullptr || (!on && !link->Answering())) {
+        return;
+    }
+    const uint32_t began = PLATFORM::GetTickCount();
+    bool sent = false;
+    for (int32_t led = 1; led <= 8; ++led) {
+        const bool lit = on && (wanted >> led & 1u) != 0;
+        if (link->LedOn(led) == lit) {
+            continue;
+        }
+        // A stop sends no exchange beyond the LEDs off, and those only while the device
+        // answers promptly enough.
+        if (on ? stopping.load()
+               : sent &&
+                     (!link->Answering() || PLATFORM::GetTickCount() - began > kStopLedWindowMs)) {
+            return;
+        }
+        if (!link->SetLed(led, lit)) {
+            return;
+        }
+        sent = true;
+    }
 }
 
-bool CScreenPanel::Stopping(void* panel) {
-    return static_cast<CScreenPanel*>(panel)->stopping;
+const std::shared_ptr<CGlasslinkScreen>& CScreenPanel::FindLink() {
+    // Looked up as seldom as that, the manager's lock is seldom held from here when a frame
+    // tries it. Another kind of link filed under the same key is no screen.
+    if (ioLink == nullptr || ioLink->Retired()) {
+        ioLink =
+            std::dynamic_pointer_cast<CGlasslinkScreen>(manager->WaitForGlasslink(serialNumber));
+    }
+    return ioLink;
+}
+
+bool CScreenPanel::WakeOrStop(void* context) {
+    const auto* panel = static_cast<CScreenPanel*>(context);
+    return panel->stopping.load() || panel->ledsWanted.load() != panel->ledsTaken;
 }
 
 bool CScreenPanel::IoThreadEnded(void* panel) {
@@ -190,36 +232,52 @@ bool CScreenPanel::IoThreadEnded(void* panel) {
 
 void CScreenPanel::IoThreadRoutine() {
     CTraceScope scope(kKeyword, "XPL::CScreenPanel::IoThreadRoutine");
-    std::unique_lock hold(stopLock);
-    // The delay counts from initialise, however late the thread got going.
-    const uint32_t waited = PLATFORM::GetTickCount() - initializedAt;
-    const uint32_t delay = waited < kInitialDelayMs ? kInitialDelayMs - waited : 0;
-    if (delay == 0 || !PLATFORM::TimedWait(hold, stopEvent, delay, &Stopping, this)) {
-        while (!stopping) {
-            hold.unlock();
-            RenderGauge();
-            hold.lock();
-            if (PLATFORM::TimedWait(hold, stopEvent, kPassIntervalMs, &Stopping, this)) {
-                break;
-            }
+    std::unique_lock hold(ioLock);
+    // Wakes fall on a grid from initialise, however late the thread got going.
+    uint32_t nextWake = initializedAt + kPassIntervalMs;
+    while (!stopping) {
+        const auto early = static_cast<int32_t>(nextWake - PLATFORM::GetTickCount());
+        if (early > 0) {
+            PLATFORM::TimedWait(hold, ioEvent, static_cast<uint32_t>(early), &WakeOrStop, this);
         }
+        if (stopping) {
+            break;
+        }
+        ledsTaken = ledsWanted;
+        const uint32_t now = PLATFORM::GetTickCount();
+        const bool pass = static_cast<int32_t>(now - nextWake) >= 0;
+        if (pass) {
+            nextWake = static_cast<int32_t>(now - nextWake) < static_cast<int32_t>(kPassIntervalMs)
+                           ? nextWake + kPassIntervalMs
+                           : now + kPassIntervalMs;
+        }
+        hold.unlock();
+        SetLeds(true);
+        if (pass && now - initializedAt >= kInitialDelayMs) {
+            RenderGauge();
+        }
+        hold.lock();
     }
+    hold.unlock();
+    SetLeds(false);
+    ioLink.reset();
+    hold.lock();
     ioThreadEnded = true;
-    stopEvent.notify_all();
+    ioEvent.notify_all();
 }
 
 void CScreenPanel::StopIoThread() {
     if (!ioThread.joinable()) {
         return;
     }
-    std::unique_lock hold(stopLock);
+    std::unique_lock hold(ioLock);
     stopping = true;
-    stopEvent.notify_all();
-    if (!PLATFORM::TimedWait(hold, stopEvent, kStopWaitMs, &IoThreadEnded, this)) {
-        // Cannot happen while every wait of the thread watches the stop; the thread is waited
-        // for all the same, since ending it forcibly could leave a lock held.
+    ioEvent.notify_all();
+    if (!PLATFORM::TimedWait(hold, ioEvent, kStopWorstMs, &IoThreadEnded, this)) {
+        // Cannot happen while every wait of the thread is bounded; the thread is waited for all
+        // the same, since a std::thread cannot be ended forcibly.
         TraceWrite(kTraceFailure, kKeyword, kTraceMessage,
-                   L"The I/O thread has not ended within %u ms; waiting for it", kStopWaitMs);
+                   L"The I/O thread has not ended within %u ms; waiting for it", kStopWorstMs);
     }
     hold.unlock();
     ioThread.join();
@@ -234,8 +292,8 @@ void CScreenPanel::RenderGauge() {
         }
     }
     // Without a link nothing is drawn: the picture stays dirty until the link is there.
-    const std::shared_ptr<CGlasslinkScreen> link = FindLink();
-    if (link == nullptr) {
+    const std::shared_ptr<CGlasslinkScreen>& link = FindLink();
+    if (link == nullptr || stopping) {
         return;
     }
     if (canvas == nullptr) {
@@ -249,7 +307,7 @@ void CScreenPanel::RenderGauge() {
         // A change from here on makes the picture dirty again.
         dirty = 0;
     }
-    if (link->SetImage(canvas->Bytes(), CGaugeCanvas::kBytes, &pictureStop)) {
+    if (!stopping && link->SetImage(canvas->Bytes(), CGaugeCanvas::kBytes)) {
         return;
     }
     std::lock_guard hold(gaugeLock);

@@ -10,19 +10,27 @@
 // is active.
 //
 // Threads:
-// - The simulator's thread runs the frame (OnNotify: LEDs, then the gauge's values fetched under
-//   gaugeLock, which the frame only tries: a frame never waits for a drawing) and OnButton.
-// - The panel's I/O thread waits 10 s after initialise, then every 50 ms makes a pass: when the
-//   picture is dirty it draws the current gauge under gaugeLock into its own canvas, then sends
-//   it through the link outside the lock, so a slow device holds up neither the frame nor a
-//   gauge change. A send that fails leaves the picture dirty: it is drawn and sent again on the
-//   next pass, also once a link that was missing arrives.
-// - Every wait of the I/O thread ends early when the panel is uninitialised: its initial delay
-//   and its 50 ms waits watch the stop flag, and a picture on its way through the link is ended
-//   through the link's transfer stop (the device may be timing out). So a removal ends the
-//   thread at once, whenever it comes, and a std::thread, which cannot be ended forcibly, never
-//   needs to be: uninitialise still waits at most 1000 ms on the clock and then traces a
-//   failure, but it joins the thread whatever happens, never leaving it running.
+// - The simulator's thread runs the frame (OnNotify) and OnButton, and never waits for the
+//   device: the frame hands the LEDs it wants to the I/O thread (a wake it makes only when the
+//   I/O thread's lock is free at once; otherwise the next frame makes it), and fetches the gauge's
+//   values under gaugeLock, which it only tries. A gauge change takes gaugeLock, which the I/O
+//   thread holds only while drawing.
+// - The panel's I/O thread makes every exchange with the device. It wakes every kPassIntervalMs
+//   (and at once when the frame wants other LEDs) and brings the LEDs the frame wants to the
+//   link, in order, stopping at the first that fails (tried again at the next wake); from
+//   kInitialDelayMs after initialise on, each wake is also a pass: when the picture is dirty it
+//   draws the current gauge under gaugeLock into its own canvas, then sends it through the link
+//   outside the lock. A send that fails leaves the picture dirty: it is drawn and sent again on
+//   the next pass, also once a link that was missing arrives.
+// - Uninitialise stops the thread without cutting anything: no exchange starts any more, the one
+//   under way runs to its end within the link's time-outs, then the thread turns the LEDs off
+//   (while the device answers; none starts later than kStopLedWindowMs after the first, nor after
+//   one failed), then it ends. Uninitialise waits for that: at most kStopWorstMs, which is one
+//   exchange under way, the window, and a last LED exchange (15 s, beyond a drawing under way);
+//   6.5 s for a device that does not answer at all, whose LEDs are then left as they are;
+//   nothing for a device already gone. Neither a driver that never ends a cancelled request (the
+//   link gives that up) nor a second panel sharing the device (the wait for its exchange counts
+//   within ours) lengthens it.
 // - gaugeLock guards currentGauge's changes, dirty, and the drawing (scripts write the gauge's
 //   working values while it draws, the frame's fetch overwrites them). The gauge list is built
 //   before the thread starts and does not change while it runs.
@@ -55,7 +63,9 @@ public:
     static constexpr int32_t kSoftButtonCount = 6;
     static constexpr uint32_t kInitialDelayMs = 10000;
     static constexpr uint32_t kPassIntervalMs = 50;
-    static constexpr uint32_t kStopWaitMs = 1000;
+    static constexpr uint32_t kStopLedWindowMs = 2000;
+    static constexpr uint32_t kStopWorstMs =
+        2 * CGlasslinkScreen::kExchangeWorstMs + kStopLedWindowMs;
     // currentGauge is a signed 16-bit index.
     static constexpr size_t kMaxGauges = 32767;
     static constexpr const wchar_t* kConfigurationFileName = L"XVarlenSkydeck.xml";
@@ -81,9 +91,10 @@ public:
     // updates this panel's entry or appends one. The file is replaced whole, never left half
     // written; a file that exists but does not load is kept aside with kBadFileSuffix.
     void SaveGauge();
-    // LEDs 1 to 6 to on AND "the current gauge binds the button", 7 and 8 to on. Nothing without
-    // a link or a current gauge. Sends only changes (the link keeps the LEDs' state).
-    void SetLeds(bool on);
+    // The LEDs the panel shows (bit n: LED n) while on: 1 to 6 where the current gauge binds the
+    // button, 7 and 8; kNoLeds without a current gauge (the LEDs are then left as they are).
+    uint16_t LedsWanted() const;
+    static constexpr uint16_t kNoLeds = 0xFFFF;
 
     size_t GaugeCount() const { return gauges.size(); }
     const CGauge& Gauge(size_t index) const { return *gauges[index]; }
@@ -97,15 +108,20 @@ protected:
     void OnButton(uint16_t button, uint32_t state) override;
 
 private:
-    // The I/O thread's body: the initial delay, then a pass every kPassIntervalMs until stopped.
+    // The I/O thread's body: LEDs at every wake, a pass once the initial delay is over, until
+    // stopped; then the LEDs off.
     void IoThreadRoutine();
+    // Brings the wanted LEDs (1 to 8) to the link, in order; on: as wanted, otherwise all off.
+    void SetLeds(bool on);
     // One pass: draws a dirty picture and sends it.
     void RenderGauge();
-    // The screen link filed under this panel's serial number, or null.
-    std::shared_ptr<CGlasslinkScreen> FindLink();
+    // The screen link filed under this panel's serial number, or null. The I/O thread's: it keeps
+    // the link it found until the link is retired, and looks again only then (or while there is
+    // none), waiting for a frame that holds the manager's link lock.
+    const std::shared_ptr<CGlasslinkScreen>& FindLink();
     // Raises the stop flag and wakes the I/O thread; waits for it to end and joins it.
     void StopIoThread();
-    static bool Stopping(void* panel);
+    static bool WakeOrStop(void* panel);
     static bool IoThreadEnded(void* panel);
 
     IGlasslinkLookup* manager;
@@ -118,13 +134,17 @@ private:
     std::mutex gaugeLock;
 
     std::thread ioThread;
-    std::mutex stopLock;
-    std::condition_variable stopEvent;  // a change of stopping or ioThreadEnded
-    bool stopping = false;
+    std::mutex ioLock;
+    std::condition_variable ioEvent;    // a change of ledsWanted, stopping or ioThreadEnded
+    std::atomic<bool> stopping{false};  // written under ioLock
     bool ioThreadEnded = false;
     uint32_t initializedAt = 0;  // tick count; the initial delay counts from here
-    // Ends a picture on its way when the panel goes.
-    CGlasslinkScreen::CTransferStop pictureStop;
+    // The LEDs the frame wants, and the last wish the I/O thread took (under ioLock).
+    std::atomic<uint16_t> ledsWanted{kNoLeds};
+    uint16_t ledsTaken = kNoLeds;
+    // The frame's own: the wish it has woken the I/O thread for.
+    uint16_t ledsHandedOver = kNoLeds;
+    std::shared_ptr<CGlasslinkScreen> ioLink;  // the I/O thread's alone
     // The picture as the link sends it; the I/O thread's alone. Made by the thread on its first
     // drawing (the label font is read then, never on the simulator's thread) and kept, so a
     // redraw allocates nothing.

@@ -405,33 +405,54 @@ TEST_F(DeviceWatchTest, SinkMayCallBackIntoTheBusAndRaiseNoticesItself) {
 
 // --- display devices -----------------------------------------------------------------------
 
-// What the display links' tests do not reach: requests a display cannot read, and stick
-// requests held until the device goes.
-TEST_F(VirtualBusTest, DisplaysCountWhatTheyCannotReadAndHeldRequestsNeverTakeEffect) {
+// What the display links' tests do not reach: a screen reads its bytes as one stream, whatever
+// the writes' sizes (a slow write cancelled half-way delivered half), and names what it cannot
+// make sense of; stick requests held until the device goes never take effect.
+TEST_F(VirtualBusTest, DisplaysReadTheirStreamAndNameWhatTheyCannotRead) {
     VIRTUAL::AttachDevice(DisplayDevice(VIRTUAL::DeviceKind::ScreenDisplay, kScreen, L"\\c", L""));
     DeviceFile* screen = Open(kScreen);
     IoRequest* request = Request();
-    std::vector<uint8_t> led(44, 0);
-    led[7] = 1;    // marker
-    led[23] = 24;  // set LED
-    led[31] = 9;   // LED 9: there is none
-    led[35] = 1;
+    const auto led = [](uint8_t index) {
+        std::vector<uint8_t> header(44, 0);
+        header[7] = 1;    // marker
+        header[23] = 24;  // set LED
+        header[31] = index;
+        header[35] = 1;
+        return header;
+    };
+    std::vector<uint8_t> stream = led(1);
+    const std::vector<uint8_t> nine = led(9);
+    stream.insert(stream.end(), nine.begin(), nine.end());
+    stream.resize(stream.size() + 44, 0);  // a header without its marker follows
     uint8_t reply[44];
-    const auto answered = [&] {
+    const auto read = [&] {
         const IoStart start = StartRead(screen, request, reply, 44, error_);
         CancelIo(screen);
         return start == IoStart::Completed;
     };
-    StartWrite(screen, request, led.data(), 10, error_);  // not a header: no answer
-    EXPECT_FALSE(answered());
-    StartWrite(screen, request, led.data(), 44, error_);  // answered, but no LED changes
-    EXPECT_TRUE(answered());
-    led[31] = 1;
-    StartWrite(screen, request, led.data(), 44, error_);
-    StartWrite(screen, request, led.data(), 44, error_);  // before the last reply was read
-    const VIRTUAL::DisplayView shown = VIRTUAL::ViewDisplay(kScreen);
-    EXPECT_EQ(shown.leds, 1u << 1);
-    EXPECT_EQ(shown.protocolErrors, 3u);
+    VIRTUAL::SetFault(kScreen, VIRTUAL::Fault::Slow, true);
+    EXPECT_EQ(StartWrite(screen, request, stream.data(), 20, error_), IoStart::Pending);
+    VIRTUAL::AdvanceClock(50);
+    CancelIo(screen);  // 10 bytes reached the device
+    VIRTUAL::SetFault(kScreen, VIRTUAL::Fault::Slow, false);
+    EXPECT_FALSE(read());
+    StartWrite(screen, request, stream.data() + 10, 80, error_);
+    EXPECT_TRUE(read());
+    StartWrite(screen, request, stream.data() + 90, 42, error_);
+    std::vector<std::string> errors;
+    uint64_t seen = 0;
+    for (const auto& event : VIRTUAL::DisplayEventsSince(kScreen, &seen)) {
+        if (event.kind == VIRTUAL::DisplayEvent::Kind::ProtocolError) {
+            errors.push_back(event.text);
+        }
+    }
+    EXPECT_EQ(errors, (std::vector<std::string>{
+                          "a reply awaited while 34 header bytes of a request are due",
+                          "a request before the last reply was read", "LED 9",
+                          "a request before the last reply was read",
+                          "a reply awaited while 42 header bytes of a request are due",
+                          "an unknown request (command 0, marker 0)"}));
+    EXPECT_EQ(VIRTUAL::ViewDisplay(kScreen).leds, 1u << 1);
 
     VIRTUAL::AttachDevice(DisplayDevice(VIRTUAL::DeviceKind::StickDisplay, kStick, L"\\d", L""));
     DeviceFile* stick = Open(kStick);

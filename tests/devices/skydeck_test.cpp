@@ -205,7 +205,9 @@ TEST_F(SkydeckTest, ScreenLinkWithoutSerialIsFiledUnderTheEmptyKey) {
                                     L"Failed in getting the serial number from the device"));
 }
 
-TEST_F(SkydeckTest, FrameIsSkippedWhileTheWatchThreadHoldsThePanels) {
+// A panel on its way out (held in its uninitialise) is out of the frames, which go on for the
+// others meanwhile.
+TEST_F(SkydeckTest, FramesGoOnForTheOthersWhileAPanelIsRemoved) {
     VIRTUAL::AttachDevice(HidDevice(kPanelA, kAutoflightProductId));
     VIRTUAL::AttachDevice(HidDevice(kPanelB, kAutoflightProductId));
     ASSERT_EQ(skydeck_.Initialize(), 0u);
@@ -215,13 +217,10 @@ TEST_F(SkydeckTest, FrameIsSkippedWhileTheWatchThreadHoldsThePanels) {
     while (!g_removalHeld) {
         std::this_thread::yield();
     }
-    skydeck_.NotifyPanels();  // must return at once without touching the panels
-    EXPECT_TRUE(Notified().empty());
-    g_holdRemoval = false;
-    remover.join();
-
     skydeck_.NotifyPanels();
     EXPECT_EQ(Notified(), std::vector<std::wstring>{kPanelA});
+    g_holdRemoval = false;
+    remover.join();
 }
 
 TEST_F(SkydeckTest, WatchThreadThatCannotStartFailsTheStart) {

@@ -1,14 +1,15 @@
-// The screen link against a virtual screen display: the bytes of its requests, the LED cache,
-// reply handling, the time-outs on the virtual clock and the serialisation of its exchanges.
+// The screen link against a virtual screen display: the bytes of its requests, the LED and
+// picture caches, reply handling, the time-outs on the virtual clock and the serialisation of its
+// exchanges per device.
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
 
 #include "glasslink/glasslink_screen.h"
+#include "platform/clock.h"
 #include "test_support.h"
 #include "trace/trace.h"
 
@@ -43,27 +44,12 @@ protected:
         ASSERT_TRUE(link_->Initialize());
         VIRTUAL::EnableTrace(3, TRACEKW::kGlasslink);
         TakeTraceTexts();
+        VIRTUAL::DriveClock();  // the link's waits move the clock on by themselves
     }
     void TearDown() override {
         link_.reset();
         EXPECT_EQ(VIRTUAL::OpenFileCount(), 0);
         VIRTUAL::ResetPlatform();
-    }
-    // Runs call on its own thread, as the panel's I/O thread would, so the test can drive the
-    // clock; returns once the call waits on the clock (or has returned).
-    void Begin(std::function<bool()> call) {
-        done_ = false;
-        worker_ = std::thread([this, call] {
-            result_ = call();
-            done_ = true;
-        });
-        while (!done_ && VIRTUAL::TimedWaiters() == 0) {
-            std::this_thread::yield();
-        }
-    }
-    bool End() {
-        worker_.join();
-        return result_;
     }
     static Bytes Picture(uint8_t fill) { return Bytes(CGlasslinkScreen::kImageBytes, fill); }
     bool SendPicture(const Bytes& picture) {
@@ -71,9 +57,6 @@ protected:
     }
 
     std::unique_ptr<CGlasslinkScreen> link_;
-    std::thread worker_;
-    std::atomic<bool> done_{false};
-    std::atomic<bool> result_{false};
 };
 
 TEST_F(GlasslinkScreenTest, RequestsCarryTheirBigEndianHeaderThenThePayload) {
@@ -134,49 +117,101 @@ INSTANTIATE_TEST_SUITE_P(ExtraBytes, ScreenReplyTest,
                                            std::pair<int32_t, size_t>{1500, 3},
                                            std::pair<int32_t, size_t>{-5, 1}));
 
-TEST_F(GlasslinkScreenTest, AWriteThatDoesNotCompleteInTimeIsCancelledAndNothingIsRead) {
-    VIRTUAL::SetFault(kScreen, VIRTUAL::Fault::WritePending, true);
-    Begin([this] { return SendPicture(Picture(2)); });
-    VIRTUAL::AdvanceClock(499);
-    EXPECT_FALSE(done_);
-    VIRTUAL::AdvanceClock(1);
-    EXPECT_FALSE(End());
-    EXPECT_EQ(VIRTUAL::RequestsInFlight(kScreen), 0) << "cancelled and waited for";
-    const auto texts = TakeTraceTexts();
-    EXPECT_EQ(CountLines(texts, L"The write request failed due to 258"), 1u);
-    EXPECT_FALSE(HasLineStartingWith(texts, L">>XPL::CGlasslinkScreen::IoRead"));
+// On the clock, which the test's waits move on by themselves: a write that does not complete in
+// time is cancelled and nothing is read; a reply that never comes ends the exchange after ten
+// reads; a driver that never ends a cancelled request costs one cancel wait more and the link is
+// given up; a reply counting very many bytes is read until the exchange's time is up.
+struct TimeOutCase {
+    const char* name;
+    std::vector<VIRTUAL::Fault> faults;
+    uint32_t took;
+    const wchar_t* failure;
+    size_t failures;
+};
+
+void PrintTo(const TimeOutCase& c, std::ostream* out) {
+    *out << c.name;
 }
 
-// Each of ten reply reads waits 500 ms; a LED written counts as set even without a reply.
-TEST_F(GlasslinkScreenTest, ARequestWhoseReplyNeverComesEndsAfterTenReads) {
+class ScreenTimeOutTest : public GlasslinkScreenTest,
+                          public ::testing::WithParamInterface<TimeOutCase> {};
+
+TEST_P(ScreenTimeOutTest, AnExchangeEndsWithinItsTimeOuts) {
+    const TimeOutCase& c = GetParam();
+    for (const VIRTUAL::Fault fault : c.faults) {
+        VIRTUAL::SetFault(kScreen, fault, true);
+    }
+    VIRTUAL::SetReplyExtraBytes(kScreen, 1 << 20);
+    const uint32_t before = PLATFORM::GetTickCount();
+    SendPicture(Picture(2));
+    EXPECT_EQ(PLATFORM::GetTickCount() - before, c.took);
+    EXPECT_EQ(CountLines(TakeTraceTexts(1), c.failure), c.failures);
+    const bool givenUp = VIRTUAL::RequestsInFlight(kScreen) != 0;
+    EXPECT_EQ(givenUp, c.took == 1000) << "left to the driver";
+    for (const VIRTUAL::Fault fault : c.faults) {
+        VIRTUAL::SetFault(kScreen, fault, false);
+    }
+    EXPECT_EQ(SendPicture(Picture(3)), !givenUp);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, ScreenTimeOutTest,
+    ::testing::Values(
+        TimeOutCase{"WritePending",
+                    {VIRTUAL::Fault::WritePending},
+                    500,
+                    L"The write request failed due to 258",
+                    1},
+        TimeOutCase{
+            "NoReply", {VIRTUAL::Fault::Reply}, 5000, L"The read request failed due to 258", 10},
+        TimeOutCase{
+            "CancelNeverEnds",
+            {VIRTUAL::Fault::Reply, VIRTUAL::Fault::Stuck},
+            1000,
+            L"The device \\\\?\\glasslink#screen#7 has not ended a cancelled request within "
+            L"500 ms; the link is given up",
+            1},
+        TimeOutCase{"EndlessReply",
+                    {VIRTUAL::Fault::Slow, VIRTUAL::Fault::ExtraBytes},
+                    6000,
+                    L"The exchange has not ended within 6000 ms; it is given up",
+                    1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The picture the device accepted last is not sent again; after an exchange that failed, the
+// device may show anything, so the next one goes out. A retired link makes no exchange.
+TEST_F(GlasslinkScreenTest, APictureTheDeviceShowsIsNotSentAgain) {
+    const Bytes a = Picture(1);
+    EXPECT_TRUE(SendPicture(a));
+    EXPECT_TRUE(SendPicture(a));
+    EXPECT_TRUE(SendPicture(Picture(2)));
     VIRTUAL::SetFault(kScreen, VIRTUAL::Fault::Reply, true);
-    Begin([this] {
-        const bool sent = SendPicture(Picture(3));
-        link_->SetLed(4, true);
-        return sent;
-    });
-    VIRTUAL::AdvanceClock(4999);
-    EXPECT_EQ(CountLines(TakeTraceTexts(1), L"The read request failed due to 258"), 9u);
-    VIRTUAL::AdvanceClock(1 + 5000);
-    EXPECT_FALSE(End());
-    EXPECT_EQ(CountLines(TakeTraceTexts(1), L"The read request failed due to 258"), 11u);
-    EXPECT_EQ(VIRTUAL::RequestsInFlight(kScreen), 0);
+    EXPECT_FALSE(SendPicture(a));
+    EXPECT_TRUE(link_->SetLed(4, true)) << "a LED written counts as set without a reply";
     VIRTUAL::SetFault(kScreen, VIRTUAL::Fault::Reply, false);
-    link_->SetLed(4, true);
-    const VIRTUAL::DisplayView view = VIRTUAL::ViewDisplay(kScreen);
-    EXPECT_EQ(view.pictures, 1u) << "the device took it";
-    EXPECT_EQ(view.leds, 1u << 4);
-    EXPECT_EQ(VIRTUAL::DisplayRequests(kScreen).size(), 3u) << "the LED is not sent again";
+    EXPECT_TRUE(link_->SetLed(4, true));
+    EXPECT_EQ(VIRTUAL::DisplayRequests(kScreen).size(), 7u) << "the LED is not sent again";
+    EXPECT_TRUE(SendPicture(a));
+    EXPECT_EQ(VIRTUAL::ViewDisplay(kScreen).pictures, 4u);
+    link_->Uninitialize();
+    EXPECT_FALSE(SendPicture(Picture(5)));
+    EXPECT_FALSE(link_->SetLed(1, true));
+    EXPECT_EQ(VIRTUAL::ViewDisplay(kScreen).pictures, 4u);
 }
 
-TEST_F(GlasslinkScreenTest, ALedWaitsForAPictureOnItsWayAndExchangesNeverMix) {
+// Two links of one device (it arrived twice; its path in another letter case): pictures through
+// one and LEDs through the other never mix their exchanges.
+TEST_F(GlasslinkScreenTest, ExchangesOfTwoLinksOfOneDeviceNeverMix) {
+    CGlasslinkScreen other(L"\\\\?\\GLASSLINK#SCREEN#7");
+    ASSERT_TRUE(other.Initialize());
     // Further bytes after every reply: a read taken by the wrong exchange would be seen.
     VIRTUAL::SetFault(kScreen, VIRTUAL::Fault::ExtraBytes, true);
     VIRTUAL::SetReplyExtraBytes(kScreen, 16 * 1024);
     VIRTUAL::DisableTrace();
     constexpr int kPictures = 20;
     std::atomic<bool> picturesSent{false};
-    std::thread pictures([&] {
+    // A thread that takes part in the clock: time does not move on while it sends.
+    std::thread pictures = PLATFORM::StartThread([&] {
         for (int i = 1; i <= kPictures; ++i) {
             EXPECT_TRUE(SendPicture(Picture(static_cast<uint8_t>(i))));
         }
@@ -186,7 +221,7 @@ TEST_F(GlasslinkScreenTest, ALedWaitsForAPictureOnItsWayAndExchangesNeverMix) {
     uint16_t expected = 0;
     for (int i = 0; !picturesSent || i < 100; ++i) {
         const bool on = (i / 9) % 2 == 0;
-        link_->SetLed(i % 9, on);
+        other.SetLed(i % 9, on);
         expected =
             static_cast<uint16_t>(on ? expected | (1u << (i % 9)) : expected & ~(1u << (i % 9)));
     }
@@ -197,34 +232,6 @@ TEST_F(GlasslinkScreenTest, ALedWaitsForAPictureOnItsWayAndExchangesNeverMix) {
     EXPECT_EQ(view.picture, Picture(kPictures));
     EXPECT_EQ(view.leds, expected);
     EXPECT_EQ(VIRTUAL::RequestsInFlight(kScreen), 0);
-}
-
-}  // namespace
-
-namespace {
-
-// A stop raised from another thread ends the exchange waiting for the device at once (no time
-// passes), makes the exchanges that follow fail without a request, and LEDs go on meanwhile.
-TEST_F(GlasslinkScreenTest, AStopEndsThePictureOnItsWayAndRefusesPicturesUntilReset) {
-    CGlasslinkScreen::CTransferStop stop;
-    VIRTUAL::SetFault(kScreen, VIRTUAL::Fault::Reply, true);
-    Begin([this, &stop] {
-        const Bytes picture = Picture(4);
-        return link_->SetImage(picture.data(), CGlasslinkScreen::kImageBytes, &stop);
-    });
-    stop.Stop();
-    EXPECT_FALSE(End());
-    EXPECT_EQ(VIRTUAL::RequestsInFlight(kScreen), 0);
-    const size_t requests = VIRTUAL::DisplayRequests(kScreen).size();
-    const Bytes picture = Picture(5);
-    EXPECT_FALSE(link_->SetImage(picture.data(), CGlasslinkScreen::kImageBytes, &stop));
-    EXPECT_EQ(VIRTUAL::DisplayRequests(kScreen).size(), requests);
-    EXPECT_EQ(CountLines(TakeTraceTexts(1), L"The read request failed due to 258"), 0u);
-
-    VIRTUAL::SetFault(kScreen, VIRTUAL::Fault::Reply, false);
-    stop.Reset();
-    EXPECT_TRUE(link_->SetImage(picture.data(), CGlasslinkScreen::kImageBytes, &stop));
-    EXPECT_EQ(VIRTUAL::ViewDisplay(kScreen).picture, picture);
 }
 
 }  // namespace

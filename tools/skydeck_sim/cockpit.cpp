@@ -2,13 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <random>
 #include <system_error>
-#include <thread>
 
 #include "backends/virtual/virtual_devices.h"
 #include "backends/virtual/virtual_input.h"
@@ -188,6 +186,8 @@ std::optional<VIRTUAL::Fault> FaultNamed(const std::string& name) {
         {"ioctlpending", VIRTUAL::Fault::IoctlPending},
         {"writepending", VIRTUAL::Fault::WritePending},
         {"extrabytes", VIRTUAL::Fault::ExtraBytes},
+        {"slow", VIRTUAL::Fault::Slow},
+        {"stuck", VIRTUAL::Fault::Stuck},
     };
     const auto found = kFaults.find(name);
     if (found == kFaults.end()) {
@@ -292,6 +292,7 @@ bool CCockpit::Setup(std::string& message) {
         }
     }
     VIRTUAL::ResetPlatform();
+    VIRTUAL::DriveClock();
     VSIM::Reset();
     VIRTUAL::SetModuleFilePath(TOOLS::WideOfPath(plugin / "64" / "win.xpl"));
     VIRTUAL::SetPublicDocumentsFolder(TOOLS::WideOfPath(documents));
@@ -349,8 +350,14 @@ int CCockpit::Run(const std::vector<Command>& commands, const std::string& fileN
 int CCockpit::Play(const std::vector<Command>& commands, const std::string& fileName,
                    const fs::path& baseFolder) {
     for (const Command& command : commands) {
+        const uint64_t moved = VIRTUAL::MovedByItself();
         const Outcome outcome = Execute(command, baseFolder);
+        VIRTUAL::AwaitIdle();
         PollDevices();
+        // The plug-in waited on a device until its time-outs: the clock moved on by itself.
+        if (const uint64_t waited = VIRTUAL::MovedByItself() - moved; waited != 0) {
+            journal.Add("waited " + std::to_string(waited));
+        }
         DropCaptures();
         journal.Flush();
         if (outcome.status != kPassed) {
@@ -537,18 +544,6 @@ void CCockpit::StartPlugin() {
     VIRTUAL::AwaitWatchesSettled();
     if (started) {
         enabled = XPluginEnable() == 1;
-        AwaitScreenThreads();
-    }
-}
-
-void CCockpit::AwaitScreenThreads() {
-    const auto screens =
-        static_cast<int>(std::count_if(devices.begin(), devices.end(), [](const auto& entry) {
-            return entry.second->attached && entry.second->kind == "screen";
-        }));
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-    while (VIRTUAL::TimedWaiters() < screens && std::chrono::steady_clock::now() < giveUp) {
-        std::this_thread::yield();
     }
 }
 
@@ -568,6 +563,8 @@ void CCockpit::RunFrames(int64_t count) {
     for (int64_t i = 0; i < count; ++i) {
         model.Frame();
         VSIM::RunFrames(1);
+        // What the frame set going (a screen's LEDs) is done before the next one.
+        VIRTUAL::AwaitIdle();
         PollDevices();
         DropCaptures();
     }
@@ -606,6 +603,9 @@ void CCockpit::PollDevices() {
                 case VIRTUAL::DisplayEvent::Kind::Picture:
                     journal.Add("picture " + name + " " + index);
                     lastPicture = event.index;
+                    break;
+                case VIRTUAL::DisplayEvent::Kind::ProtocolError:
+                    journal.Add("protocol " + name + " " + QuoteWord(event.text));
                     break;
             }
         }
@@ -679,9 +679,6 @@ CCockpit::Outcome CCockpit::Attach(const Command& command) {
         VIRTUAL::AttachDevice(display);
     }
     VIRTUAL::AttachDevice(hid);
-    if (started && added.kind == "screen") {
-        AwaitScreenThreads();
-    }
     PollDevices();
     return {};
 }

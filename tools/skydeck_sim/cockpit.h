@@ -119,10 +119,6 @@ private:
     Device* FindDisplay(const std::string& name, const std::string& kind, Outcome& outcome);
     void StartPlugin();
     void StopPlugin();
-    // Returns once the I/O thread of every attached screen panel waits on the virtual clock (or
-    // after a second of real time, for a panel that could not start one), so that a `wait`
-    // right after `start` or `attach screen` times its passes from the start.
-    void AwaitScreenThreads();
     void RunFrames(int64_t count);
     // Journals the feature reports the devices accepted, and what their displays accepted, since
     // the last poll.

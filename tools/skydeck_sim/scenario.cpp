@@ -31,13 +31,13 @@ int HexDigit(char c) {
 const std::set<std::string> kDeviceKinds = {"autoflight", "tuner", "toggle",      "lamp",
                                             "screen",     "hotas", "unsupported", "foreign"};
 const std::set<std::string> kFaults = {
-    "open",      "overlapped", "attributes",   "preparsed",    "caps",      "pending",
-    "readstart", "read",       "usages",       "feature",      "serial",    "write",
-    "reply",     "ioctl",      "ioctlpending", "writepending", "extrabytes"};
+    "open",         "overlapped",   "attributes", "preparsed", "caps",  "pending", "readstart",
+    "read",         "usages",       "feature",    "serial",    "write", "reply",   "ioctl",
+    "ioctlpending", "writepending", "extrabytes", "slow",      "stuck"};
 // Journal kinds an `expect EVENT` may name (`led` and `line` name what a display shows now).
-const std::set<std::string> kEventKinds = {"cmd",      "set",     "key",     "joy",
-                                           "speak",    "log",     "input",   "trace",
-                                           "attached", "removed", "feature", "picture"};
+const std::set<std::string> kEventKinds = {"cmd",     "set",     "key",      "joy",      "speak",
+                                           "log",     "input",   "trace",    "attached", "removed",
+                                           "feature", "picture", "protocol", "waited"};
 
 ScenarioError Error(const Command& command, const std::string& message) {
     return ScenarioError{command.line, message};

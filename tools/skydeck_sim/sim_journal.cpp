@@ -72,7 +72,8 @@ std::string CSimJournal::KindOf(const std::string& line) {
 
 std::string_view CSimJournal::KindView(std::string_view line) {
     const std::string_view first = line.substr(0, line.find(' '));
-    if (first == "feature" || first == "led" || first == "line" || first == "picture") {
+    if (first == "feature" || first == "led" || first == "line" || first == "picture" ||
+        first == "protocol") {
         return line.substr(0, line.find(' ', first.size() + 1));
     }
     return first;

@@ -36,7 +36,7 @@ public:
     static std::string FormatKeyBatch(const VIRTUAL::KeyBatch& batch);
 
     // The stream a line belongs to: its first word, or the first two for a device's own stream
-    // (feature, led, line, picture).
+    // (feature, led, line, picture, protocol).
     static std::string KindOf(const std::string& line);
     static std::string_view KindView(std::string_view line);
     // The text of a "trace LEVEL KEYWORD TEXT" line.

@@ -42,9 +42,8 @@ inline constexpr uint32_t kErrorDeviceNotConnected = 1167;
 inline constexpr uint32_t kErrorNotFound = 1168;
 inline constexpr uint32_t kErrorInvalidWindowHandle = 1400;
 
-// The screen display's serial-number request and the size of its request and reply headers.
+// The screen display's serial-number request.
 inline constexpr uint32_t kSerialNumberControl = 0x220004;
-inline constexpr uint32_t kScreenHeaderBytes = 44;
 
 // A request log keeps its newest entries within these bounds, so a long run of the virtual
 // cockpit (a picture is 230400 bytes, sent up to 20 times a second) does not grow without end.
@@ -147,6 +146,18 @@ void QueueNotice(Bus& bus, std::vector<NoticeTicket>& tickets, uint32_t event,
 // on return.
 void AwaitNotices(std::unique_lock<std::mutex>& lock, std::vector<NoticeTicket>& tickets);
 
+// Waits on condition (lock held) until ready(context), as a wait the virtual clock sees: a thread
+// waiting here takes part in the clock's stillness (virtual_platform.h).
+void UntimedWait(std::unique_lock<std::mutex>& lock, std::condition_variable& condition,
+                 bool (*ready)(void*), void* context);
+// The same on the bus's condition, lock holding the bus mutex.
+template <class Ready>
+void AwaitBus(std::unique_lock<std::mutex>& lock, Ready ready) {
+    UntimedWait(
+        lock, TheBus().changed, [](void* context) { return (*static_cast<Ready*>(context))(); },
+        &ready);
+}
+
 // Watch state, bus mutex held. Clears the watch faults.
 void ResetWatchFaults(Bus& bus);
 
@@ -169,6 +180,12 @@ struct IoRequest {
     uint8_t* buffer = nullptr;
     uint32_t length = 0;
     std::thread::id starter;  // CancelIo cancels only the requests of the calling thread
+    // A slow screen display's transfer: it completes delay ms after startedAt; a write's bytes
+    // (from source) reach the device as the time passes, delivered of them so far.
+    uint32_t delay = 0;
+    uint32_t startedAt = 0;
+    const uint8_t* source = nullptr;
+    uint32_t delivered = 0;
 };
 
 struct DeviceFile {

@@ -1,11 +1,11 @@
 // Device files and overlapped requests on the virtual bus.
 //
 // A request either completes when it starts, or stays in flight until its data is there (a
-// queued HID input report, a screen reply), it is cancelled, its file is closed or its device is
-// pulled out. A pending read's data is copied into the caller's buffer only by the thread that
-// collects the result (GetIoResult), never by the thread that queued the data; a request that is
-// cancelled, closed or detached is ended without touching its buffer. The files of either kind
-// (overlapped or not) behave alike.
+// queued HID input report, a screen reply) or its time has come (a slow screen's transfer), it is
+// cancelled, its file is closed or its device is pulled out. A pending read's data is copied into
+// the caller's buffer only by the thread that collects the result (GetIoResult), never by the
+// thread that queued the data; a request that is cancelled, closed or detached is ended without
+// touching its buffer. The files of either kind (overlapped or not) behave alike.
 #include <algorithm>
 #include <cstring>
 
@@ -41,6 +41,7 @@ void Complete(Bus& bus, IoRequest& request, uint32_t error, uint32_t bytes) {
     request.bytes = bytes;
     request.file = nullptr;
     request.buffer = nullptr;
+    request.source = nullptr;
     request.signalled = true;
     bus.changed.notify_all();
 }
@@ -62,6 +63,37 @@ IoStart Pend(DeviceFile* file, IoRequest* request, uint32_t& error) {
     return IoStart::Pending;
 }
 
+// The delay of each transfer of the device: a slow screen's, otherwise none.
+uint32_t TransferDelay(const Bus& bus, const Device& device) {
+    return device.spec.kind == DeviceKind::ScreenDisplay && FaultOn(bus, device, Fault::Slow)
+               ? device.display.transferDelay
+               : 0;
+}
+
+// Pends a transfer that completes after the device's delay.
+IoStart PendSlow(DeviceFile* file, IoRequest* request, uint32_t delay, uint32_t& error) {
+    request->delay = delay;
+    request->startedAt = GetTickCount();
+    request->delivered = 0;
+    return Pend(file, request, error);
+}
+
+bool TimeHasCome(const IoRequest& request) {
+    return request.delay == 0 ||
+           static_cast<uint32_t>(GetTickCount() - request.startedAt) >= request.delay;
+}
+
+// The clock time left before a slow transfer's time comes.
+uint32_t TimeLeft(const IoRequest& request) {
+    return TimeHasCome(request) ? 0 : request.delay - (GetTickCount() - request.startedAt);
+}
+
+// Whether a slow write may complete now.
+bool WriteDue(const IoRequest& request) {
+    return request.pending && request.kind == IoKind::Write && request.delay != 0 &&
+           TimeHasCome(request);
+}
+
 // The checks every start makes; resets the request's event. Bus mutex held.
 bool Begin(DeviceFile* file, IoRequest* request, IoKind kind, uint32_t& error) {
     if (file == nullptr || request == nullptr) {
@@ -78,6 +110,9 @@ bool Begin(DeviceFile* file, IoRequest* request, IoKind kind, uint32_t& error) {
     request->bytes = 0;
     request->buffer = nullptr;
     request->length = 0;
+    request->delay = 0;
+    request->source = nullptr;
+    request->delivered = 0;
     if (!file->device->attached) {
         Refuse(request, VIRTUAL::kErrorDeviceNotConnected, error);
         return false;
@@ -93,7 +128,8 @@ bool ReadsWithheld(const Bus& bus, const Device& device) {
 
 // True when a pending read can end now: its data is queued, or its result is to fail.
 bool ReadCanEnd(const Bus& bus, const IoRequest& request) {
-    if (!request.pending || request.kind != IoKind::Read || request.file == nullptr) {
+    if (!request.pending || request.kind != IoKind::Read || request.file == nullptr ||
+        !TimeHasCome(request)) {
         return false;
     }
     const Device& device = *request.file->device;
@@ -131,6 +167,62 @@ void QueueScreenReply(const Bus& bus, Device& device) {
     }
 }
 
+// Bytes written to a screen display: logged, then read by the device as one stream, each request
+// answered as it becomes whole. Bus mutex held.
+void TakeScreenBytes(const Bus& bus, Device& device, const uint8_t* data, uint32_t length) {
+    if (length == 0) {
+        return;
+    }
+    device.displayRequests.Append(std::vector<uint8_t>(data, data + length));
+    while (length != 0) {
+        bool completed = false;
+        const uint32_t taken = VIRTUAL::AcceptScreenBytes(device.display, data, length,
+                                                          !device.inbox.empty(), completed);
+        data += taken;
+        length -= taken;
+        if (completed) {
+            QueueScreenReply(bus, device);
+        }
+    }
+}
+
+// The bytes of a slow write that have reached the device by now (all of them once its time has
+// come), handed over. Bus mutex held.
+void DeliverWritten(const Bus& bus, IoRequest& request) {
+    Device& device = *request.file->device;
+    const uint32_t elapsed = GetTickCount() - request.startedAt;
+    const uint32_t reached =
+        elapsed >= request.delay
+            ? request.length
+            : static_cast<uint32_t>(uint64_t{request.length} * elapsed / request.delay);
+    if (device.attached && reached > request.delivered) {
+        TakeScreenBytes(bus, device, request.source + request.delivered,
+                        reached - request.delivered);
+    }
+    request.delivered = std::max(request.delivered, reached);
+}
+
+// Completes a slow write whose time has come. Bus mutex held.
+void CompleteDueWrite(Bus& bus, IoRequest& request) {
+    if (WriteDue(request)) {
+        DeliverWritten(bus, request);
+        Complete(bus, request, 0, request.length);
+    }
+}
+
+// Cancels a request in flight, unless the driver never ends cancelled requests (the Stuck
+// fault): a slow write has delivered what reached the device by now. Bus mutex held.
+void Cancel(Bus& bus, IoRequest& request) {
+    const Device& device = *request.file->device;
+    if (device.spec.kind == DeviceKind::ScreenDisplay && FaultOn(bus, device, Fault::Stuck)) {
+        return;
+    }
+    if (request.kind == IoKind::Write && request.delay != 0) {
+        DeliverWritten(bus, request);
+    }
+    Complete(bus, request, VIRTUAL::kErrorOperationAborted, 0);
+}
+
 // Ends a pending read that ReadCanEnd allowed, on the collecting thread. Bus mutex held.
 void EndRead(Bus& bus, IoRequest& request) {
     Device& device = *request.file->device;
@@ -149,7 +241,14 @@ struct WaitContext {
 
 bool RequestSignalled(void* context) {
     const auto* wait = static_cast<WaitContext*>(context);
-    return wait->request->signalled || ReadCanEnd(*wait->bus, *wait->request);
+    return wait->request->signalled || ReadCanEnd(*wait->bus, *wait->request) ||
+           WriteDue(*wait->request);
+}
+
+bool RequestSettles(void* context) {
+    const auto* wait = static_cast<WaitContext*>(context);
+    return !wait->request->pending || ReadCanEnd(*wait->bus, *wait->request) ||
+           WriteDue(*wait->request);
 }
 
 }  // namespace
@@ -231,6 +330,12 @@ IoStart StartRead(DeviceFile* file, IoRequest* request, uint8_t* buffer, uint32_
     }
     request->buffer = buffer;
     request->length = length;
+    if (device.spec.kind == DeviceKind::ScreenDisplay) {
+        VIRTUAL::NoteScreenRead(device.display);
+    }
+    if (const uint32_t delay = TransferDelay(bus, device); delay != 0) {
+        return PendSlow(file, request, delay, error);
+    }
     // A read whose result is to fail is accepted first and fails when collected.
     if (FaultOn(bus, device, Fault::ReadResult) || ReadsWithheld(bus, device) ||
         device.inbox.empty()) {
@@ -261,10 +366,12 @@ IoStart StartWrite(DeviceFile* file, IoRequest* request, const uint8_t* data, ui
     if (FaultOn(bus, device, Fault::WritePending)) {
         return Pend(file, request, error);  // the device takes nothing
     }
-    device.displayRequests.Append(std::vector<uint8_t>(data, data + length));
-    if (VIRTUAL::AcceptScreenWrite(device.display, data, length, !device.inbox.empty())) {
-        QueueScreenReply(bus, device);
+    if (const uint32_t delay = TransferDelay(bus, device); delay != 0) {
+        request->source = data;
+        request->length = length;
+        return PendSlow(file, request, delay, error);
     }
+    TakeScreenBytes(bus, device, data, length);
     Complete(bus, *request, 0, length);
     error = 0;
     return IoStart::Completed;
@@ -320,18 +427,27 @@ bool GetIoResult(DeviceFile* /*file*/, IoRequest* request, bool wait, uint32_t& 
         bus.readChecks.store(bus.readChecks.load(std::memory_order_relaxed) + 1,
                              std::memory_order_relaxed);
     }
+    WaitContext context{&bus, request};
     while (request->pending) {
+        CompleteDueWrite(bus, *request);
         if (ReadCanEnd(bus, *request)) {
             EndRead(bus, *request);
+            break;
+        }
+        if (!request->pending) {
             break;
         }
         if (!wait) {
             error = kErrorIoIncomplete;
             return false;
         }
-        // Like the OS, waits as long as the request is in flight: until its data arrives, or
-        // it is cancelled, closed or its device pulled out.
-        bus.changed.wait(lock);
+        // Like the OS, waits as long as the request is in flight: until its data arrives or its
+        // time comes, or it is cancelled, closed or its device pulled out.
+        if (const uint32_t left = TimeLeft(*request); left != 0) {
+            TimedWait(lock, bus.changed, left, &RequestSettles, &context);
+        } else {
+            VIRTUAL::UntimedWait(lock, bus.changed, &RequestSettles, &context);
+        }
     }
     if (request->error != 0) {
         error = request->error;
@@ -349,8 +465,21 @@ uint32_t WaitIoRequest(IoRequest* request, uint32_t timeoutMs) {
     Bus& bus = TheBus();
     std::unique_lock lock(bus.mutex);
     WaitContext context{&bus, request};
-    if (!TimedWait(lock, bus.changed, timeoutMs, &RequestSignalled, &context)) {
-        return kWaitTimeout;
+    const uint32_t began = GetTickCount();
+    for (;;) {
+        CompleteDueWrite(bus, *request);
+        if (RequestSignalled(&context)) {
+            break;
+        }
+        const uint32_t waited = GetTickCount() - began;
+        if (waited >= timeoutMs) {
+            return kWaitTimeout;
+        }
+        // A slow transfer's time coming is a deadline of its own.
+        const uint32_t left = TimeLeft(*request);
+        const uint32_t span =
+            std::min(timeoutMs - waited, request->pending && left != 0 ? left : UINT32_MAX);
+        TimedWait(lock, bus.changed, span, &RequestSignalled, &context);
     }
     if (request->signalled && !request->manualReset) {
         request->signalled = false;
@@ -377,7 +506,7 @@ void CancelIo(DeviceFile* file) {
     for (size_t i = file->inFlight.size(); i-- > 0;) {
         IoRequest* request = file->inFlight[i];
         if (request->starter == self) {
-            Complete(bus, *request, VIRTUAL::kErrorOperationAborted, 0);
+            Cancel(bus, *request);
         }
     }
 }
@@ -391,7 +520,7 @@ bool CancelIoRequest(DeviceFile* file, IoRequest* request) {
     if (!request->pending || request->file != file) {
         return false;  // ERROR_NOT_FOUND: nothing to cancel
     }
-    Complete(bus, *request, VIRTUAL::kErrorOperationAborted, 0);
+    Cancel(bus, *request);
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "backends/virtual/virtual_bus.h"
+#include "platform/clock.h"
 #include "platform/device_watch.h"
 
 namespace XPL::PLATFORM {
@@ -86,7 +87,7 @@ void WatchThread(std::shared_ptr<WatchState> watch) {
     watch->handled = 1;
     bus.changed.notify_all();
     for (;;) {
-        bus.changed.wait(lock, [&] { return watch->quit || !watch->queue.empty(); });
+        AwaitBus(lock, [&] { return watch->quit || !watch->queue.empty(); });
         if (watch->quit) {
             break;
         }
@@ -128,7 +129,6 @@ void QueueNotice(Bus& bus, std::vector<NoticeTicket>& tickets, uint32_t event,
 }
 
 void AwaitNotices(std::unique_lock<std::mutex>& lock, std::vector<NoticeTicket>& tickets) {
-    Bus& bus = TheBus();
     for (NoticeTicket& ticket : tickets) {
         if (ticket.direct) {
             lock.unlock();
@@ -138,7 +138,7 @@ void AwaitNotices(std::unique_lock<std::mutex>& lock, std::vector<NoticeTicket>&
         }
         WatchState& watch = *ticket.watch;
         const uint64_t sequence = ticket.notice.sequence;
-        bus.changed.wait(lock, [&] { return watch.ended || watch.handled >= sequence; });
+        AwaitBus(lock, [&] { return watch.ended || watch.handled >= sequence; });
     }
 }
 
@@ -182,7 +182,7 @@ void SetNotificationFails(bool fails) {
 void AwaitWatchesSettled() {
     Bus& bus = TheBus();
     std::unique_lock lock(bus.mutex);
-    bus.changed.wait(lock, [&] {
+    AwaitBus(lock, [&] {
         return std::all_of(bus.watches.begin(), bus.watches.end(), [](const auto& watch) {
             return watch->ended || watch->handled >= watch->raised;
         });
@@ -212,7 +212,7 @@ DeviceWatch* StartDeviceWatch(IDeviceWatchSink* sink, uint32_t& error) {
         }
     }
     auto* watch = new DeviceWatch{std::make_shared<VIRTUAL::WatchState>(sink), {}};
-    watch->thread = std::thread(&VIRTUAL::WatchThread, watch->state);
+    watch->thread = StartThread([state = watch->state] { VIRTUAL::WatchThread(state); });
     error = 0;
     return watch;
 }
@@ -223,13 +223,18 @@ bool StopDeviceWatch(DeviceWatch* watch, uint32_t /*timeoutMs*/) {
     }
     Bus& bus = TheBus();
     bool hangs = false;
+    const bool fromInside = watch->thread.get_id() == std::this_thread::get_id();
     {
-        std::lock_guard lock(bus.mutex);
+        std::unique_lock lock(bus.mutex);
         hangs = bus.watchHangs;
         watch->state->quit = true;
         bus.changed.notify_all();
+        // The notice it may be handling can need the clock: the wait is one the clock sees.
+        if (!fromInside) {
+            VIRTUAL::AwaitBus(lock, [&] { return watch->state->ended; });
+        }
     }
-    if (watch->thread.get_id() == std::this_thread::get_id()) {
+    if (fromInside) {
         watch->thread.detach();  // stopped from inside a notice: the thread ends after it
     } else {
         watch->thread.join();

@@ -76,6 +76,11 @@ enum class Fault {
     WritePending,    // screen display writes stay pending until cancelled; nothing is taken
     ExtraBytes,      // screen display replies count further bytes (SetReplyExtraBytes) and
                      // deliver them
+    Slow,            // each screen display write and read completes SetTransferDelay ms after
+                     // it starts, on the clock; a write's bytes reach the device as the time
+                     // passes, so one cancelled half-way delivered half of them
+    Stuck,           // a cancelled screen display request is never ended by the driver (only
+                     // the device going or its file closing ends it)
 };
 
 // Attaches a device. Without a running watch it is simply present (found by enumeration);
@@ -136,20 +141,21 @@ struct DisplayView {
     // Stick.
     std::array<std::string, 3> lines;  // what each line shows, the bytes as sent
     uint32_t shiftIndicator = 0;       // the value last set
-    // Requests the device could not read (a stray write, a request before the last reply was
-    // read, an overrunning payload, an unknown record or LED number): a sign that exchanges were
-    // mixed up.
+    // What the device could not make sense of (virtual_display.h: a header without its marker,
+    // a request before the last reply was read, a reply awaited while a request is incomplete,
+    // an unknown record or LED number): a sign that exchanges were cut or mixed up.
     uint64_t protocolErrors = 0;
 };
 DisplayView ViewDisplay(const std::wstring& path);
 
-// What a display device accepted, in order: a LED it switched, a line it now shows, a picture.
+// What a display device accepted, in order: a LED it switched, a line it now shows, a picture;
+// and each protocol error, with what it was.
 struct DisplayEvent {
-    enum class Kind { Led, Line, Picture };
+    enum class Kind { Led, Line, Picture, ProtocolError };
     Kind kind = Kind::Led;
     uint32_t index = 0;  // LED number, line number, or the picture's number counted from 1
     bool on = false;     // a LED's new state
-    std::string text;    // a line's text
+    std::string text;    // a line's text, or what the protocol error was
 };
 // The events after the first *sequence ones the device ever had, oldest first; *sequence becomes
 // the number so far (as FeatureReportsSince).
@@ -158,6 +164,10 @@ std::vector<DisplayEvent> DisplayEventsSince(const std::wstring& path, uint64_t*
 // The further bytes each reply of a screen display counts while its ExtraBytes fault is on.
 inline constexpr int32_t kDefaultReplyExtraBytes = 1500;
 void SetReplyExtraBytes(const std::wstring& path, int32_t count);
+
+// How long each transfer of a screen display takes while its Slow fault is on.
+inline constexpr uint32_t kDefaultTransferDelayMs = 100;
+void SetTransferDelay(const std::wstring& path, uint32_t ms);
 
 // Requests in flight on the files of the device attached under path.
 int RequestsInFlight(const std::wstring& path);

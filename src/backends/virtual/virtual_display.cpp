@@ -3,6 +3,7 @@
 #include "backends/virtual/virtual_display.h"
 
 #include <algorithm>
+#include <string>
 
 #include "backends/virtual/virtual_bus.h"
 
@@ -32,12 +33,37 @@ void AddEvent(DisplayState& display, DisplayEvent event) {
     }
 }
 
+void ProtocolError(DisplayState& display, std::string what) {
+    ++display.view.protocolErrors;
+    AddEvent(display, {DisplayEvent::Kind::ProtocolError, 0, false, std::move(what)});
+}
+
+// The header is whole: the request it starts.
+void ReadHeader(DisplayState& display) {
+    const uint8_t* header = display.header;
+    display.payloadLength = BigEndianAt(header, 8);
+    display.command = BigEndianAt(header, 20);
+    display.ledIndex = BigEndianAt(header, 28);
+    display.ledValue = BigEndianAt(header, 32);
+    display.payloadLeft = display.payloadLength;
+    display.incoming.clear();
+    if (BigEndianAt(header, 4) != 1 ||
+        (display.command != kScreenCommandImage && display.command != kScreenCommandLed)) {
+        ProtocolError(display, "an unknown request (command " + std::to_string(display.command) +
+                                   ", marker " + std::to_string(BigEndianAt(header, 4)) + ")");
+    } else if (display.command == kScreenCommandImage && display.payloadLength != kImageBytes) {
+        ProtocolError(display, "a picture of " + std::to_string(display.payloadLength) + " bytes");
+    }
+}
+
 // A whole request takes effect.
 void Complete(DisplayState& display) {
     DisplayView& view = display.view;
+    display.headerBytes = 0;
+    display.cutNoted = false;
     if (display.command == kScreenCommandLed) {
         if (display.ledIndex >= kLedCount) {
-            ++view.protocolErrors;
+            ProtocolError(display, "LED " + std::to_string(display.ledIndex));
             return;
         }
         const bool on = display.ledValue != 0;
@@ -68,38 +94,47 @@ int LineOf(uint16_t code, bool& clear) {
 
 }  // namespace
 
-bool AcceptScreenWrite(DisplayState& display, const uint8_t* data, uint32_t length,
-                       bool replyUnread) {
+uint32_t AcceptScreenBytes(DisplayState& display, const uint8_t* data, uint32_t length,
+                           bool replyUnread, bool& completed) {
+    completed = false;
+    uint32_t taken = 0;
+    if (display.headerBytes < kScreenHeaderBytes) {
+        if (display.headerBytes == 0 && replyUnread && length != 0) {
+            ProtocolError(display, "a request before the last reply was read");
+        }
+        taken = std::min(length, kScreenHeaderBytes - display.headerBytes);
+        std::copy(data, data + taken, display.header + display.headerBytes);
+        display.headerBytes += taken;
+        if (display.headerBytes < kScreenHeaderBytes) {
+            return taken;
+        }
+        ReadHeader(display);
+    }
+    const uint32_t payload = std::min(length - taken, display.payloadLeft);
+    // Only a picture's pixels are kept; other payloads are counted off.
+    if (display.command == kScreenCommandImage && display.payloadLength == kImageBytes) {
+        display.incoming.insert(display.incoming.end(), data + taken, data + taken + payload);
+    }
+    display.payloadLeft -= payload;
+    taken += payload;
     if (display.payloadLeft == 0) {
-        // A request before the last reply was read in full: two exchanges are mixed up.
-        if (length != kScreenHeaderBytes || replyUnread) {
-            ++display.view.protocolErrors;
-        }
-        if (length != kScreenHeaderBytes) {
-            return false;
-        }
-        display.payloadLength = BigEndianAt(data, 8);
-        display.command = BigEndianAt(data, 20);
-        display.ledIndex = BigEndianAt(data, 28);
-        display.ledValue = BigEndianAt(data, 32);
-        display.payloadLeft = display.payloadLength;
-        display.incoming.clear();
-    } else {
-        const uint32_t taken = std::min(length, display.payloadLeft);
-        // Only a picture's pixels are kept; other payloads are counted off.
-        if (display.command == kScreenCommandImage && display.payloadLength == kImageBytes) {
-            display.incoming.insert(display.incoming.end(), data, data + taken);
-        }
-        display.payloadLeft -= taken;
-        if (taken < length) {
-            ++display.view.protocolErrors;
-        }
+        Complete(display);
+        completed = true;
     }
-    if (display.payloadLeft != 0) {
-        return false;
+    return taken;
+}
+
+void NoteScreenRead(DisplayState& display) {
+    if (display.headerBytes == 0 || display.cutNoted) {
+        return;
     }
-    Complete(display);
-    return true;
+    display.cutNoted = true;
+    const uint32_t due = display.headerBytes < kScreenHeaderBytes
+                             ? kScreenHeaderBytes - display.headerBytes
+                             : display.payloadLeft;
+    ProtocolError(display, "a reply awaited while " + std::to_string(due) +
+                               (display.headerBytes < kScreenHeaderBytes ? " header" : " payload") +
+                               " bytes of a request are due");
 }
 
 std::vector<uint8_t> ScreenReply(const DisplayState& display, int32_t extraBytes) {
@@ -119,7 +154,7 @@ bool AcceptStickControl(DisplayState& display, uint32_t code, const uint8_t* inp
     DisplayView& view = display.view;
     if (code == kStickShiftControl) {
         if (length < 4) {
-            ++view.protocolErrors;
+            ProtocolError(display, "a short shift indicator");
             return true;
         }
         view.shiftIndicator = uint32_t{input[0]} | (uint32_t{input[1]} << 8) |
@@ -130,7 +165,7 @@ bool AcceptStickControl(DisplayState& display, uint32_t code, const uint8_t* inp
         return false;
     }
     if (length % 4 != 0) {
-        ++view.protocolErrors;
+        ProtocolError(display, "a line request of " + std::to_string(length) + " bytes");
     }
     bool touched[3] = {};
     const uint32_t records = length / 4;
@@ -139,7 +174,7 @@ bool AcceptStickControl(DisplayState& display, uint32_t code, const uint8_t* inp
         bool clear = false;
         const int line = LineOf(static_cast<uint16_t>(record[0] | (record[1] << 8)), clear);
         if (line < 0) {
-            ++view.protocolErrors;
+            ProtocolError(display, "an unknown line record");
             continue;
         }
         touched[line] = true;
@@ -204,6 +239,14 @@ void SetReplyExtraBytes(const std::wstring& path, int32_t count) {
     std::lock_guard lock(bus.mutex);
     if (Device* device = KnownDevice(bus, path)) {
         device->display.replyExtraBytes = count;
+    }
+}
+
+void SetTransferDelay(const std::wstring& path, uint32_t ms) {
+    Bus& bus = TheBus();
+    std::lock_guard lock(bus.mutex);
+    if (Device* device = KnownDevice(bus, path)) {
+        device->display.transferDelay = ms;
     }
 }
 

@@ -51,16 +51,29 @@ void SetFontsFolder(const std::wstring& folder, uint32_t failStatus = 0);
 void SetInterfaceList(const PLATFORM::Guid& interfaceClass, const PLATFORM::InterfaceList& list);
 
 // Clock. PLATFORM::TimedWait ends only when the clock moves on by its time-out, never in real
-// time. A clock change steps from one wait's end to the next within its span, and at each it
-// returns to its caller, or steps on, only once every thread whose wait it ended has done its
-// work and waits on the clock again or has ended: a thread that wakes every 50 ms has made
-// exactly one pass per 50 ms when AdvanceClock returns. So a thread whose timed wait the clock
-// ends must wait again or end without needing the thread that changes the clock (that thread
-// itself is never waited for). A wait ended early by its condition is not waited for. Changing
-// the clock takes each expiring waiter's mutex, so it must not be called while holding a mutex
-// that a timed wait uses.
+// time. A clock change moves it only while every other thread that takes part (below) waits for
+// something that has not yet come, never in the middle of what one does; it steps from one
+// wait's end to the next within its span, and at each it returns to its caller, or steps on,
+// only once every thread whose wait it ended has done its work and waits again or has ended: a
+// thread that wakes every 50 ms has made exactly one pass per 50 ms when AdvanceClock returns.
+// So a thread that takes part must come to wait, or end, without needing the thread that
+// changes the clock (that thread itself is never waited for). Changing the clock takes each
+// waiter's mutex, so it must not be called while holding a mutex that a timed wait uses.
+//
+// The threads that take part are those that have waited on the clock, or on the bus (a request's
+// result, a device-change notice), and those started through PLATFORM::StartThread. A thread that
+// drives the clock (it called SetTickCount, AdvanceClock or DriveClock) moves it on by itself
+// while it waits (on the clock or the bus): whenever every thread that takes part waits, none for
+// something that has already come, the clock steps to the nearest deadline, as AdvanceClock
+// would. So a wait for a device that does not answer ends after its time-outs, on the clock.
 void SetTickCount(uint32_t ms);
 void AdvanceClock(uint32_t ms);
+void DriveClock();
+// How far the clock has moved on by itself since ResetPlatform.
+uint64_t MovedByItself();
+// Returns once every other thread that takes part waits for something that has not yet come (on
+// the clock or the bus), or has ended: whatever a notice set going has been done.
+void AwaitIdle();
 // How many threads are in a timed wait now (a test advances the clock once one waits).
 int TimedWaiters();
 

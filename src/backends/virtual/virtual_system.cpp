@@ -2,10 +2,12 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <set>
+#include <thread>
 #include <vector>
 
 #include "backends/virtual/virtual_bus.h"
@@ -37,10 +39,10 @@ const wchar_t kDefaultDocuments[] = L"C:\\Users\\Public\\Documents";
 // Where Debian's fonts-liberation puts Liberation Sans.
 const wchar_t kDefaultFonts[] = L"/usr/share/fonts/truetype/liberation";
 
-// A thread that has waited on the clock: whether it waits now, for how long, and on what. It lives
-// in the thread's own storage and leaves the clock's list when the thread ends. Every member is
-// guarded by the clock mutex; expired is also only written with the waiter's mutex held, so the
-// waiter reads it under its own mutex.
+// A thread that takes part in the clock: one that has waited on it, or was started through
+// PLATFORM::StartThread. It lives in the thread's own storage and leaves the clock's list when the
+// thread ends. Every member is guarded by the clock mutex; expired is also only written with the
+// waiter's mutex held, so the waiter reads it under its own mutex.
 struct ClockThread {
     ClockThread();
     ~ClockThread();
@@ -48,14 +50,22 @@ struct ClockThread {
     ClockThread& operator=(const ClockThread&) = delete;
 
     bool waiting = false;
+    bool timed = false;  // a wait with a deadline; the others end only by their condition
     uint32_t start = 0;
     uint32_t timeout = 0;
     std::mutex* mutex = nullptr;
     std::condition_variable* condition = nullptr;
+    // The wait's condition, read by other threads under mutex to tell a thread that waits for
+    // nothing from one about to wake.
+    bool (*ready)(void*) = nullptr;
+    void* context = nullptr;
     bool expired = false;  // the clock ended this wait
     // The clock ended its wait and the thread has neither waited again nor ended: a clock change
     // returns only once no thread is busy.
     bool busy = false;
+    // Written by the thread itself only: while it waits, it moves the clock on when nothing else
+    // can happen.
+    bool drives = false;
 };
 
 struct Machine {
@@ -73,6 +83,10 @@ struct Machine {
     std::mutex clockMutex;
     std::condition_variable settled;  // a busy thread waits again or ended
     std::vector<ClockThread*> threads;
+    // Threads started through StartThread that have not yet joined the list.
+    int starting = 0;
+    // How far the clock moved on by itself (MovedByItself).
+    uint64_t movedByItself = 0;
     // One clock change at a time.
     std::mutex changeMutex;
 };
@@ -99,6 +113,8 @@ void ResetPlatform() {
     m.fontsFailure = 0;
     m.interfaces.clear();
     m.ticks = 0;
+    std::lock_guard clock(m.clockMutex);
+    m.movedByItself = 0;
 }
 
 void SetNamedEventExists(const std::wstring& name, bool exists) {
@@ -143,12 +159,15 @@ void SetInterfaceList(const PLATFORM::Guid& interfaceClass, const PLATFORM::Inte
 
 namespace {
 
+// How often a thread that drives the clock looks, in real time, whether every other thread waits.
+constexpr auto kDriverLook = std::chrono::milliseconds(1);
+
 // Ends every wait whose time ran out at the current tick count (clock mutex held). Taking the
 // waiter's mutex orders the end after the waiter's last look at its state, so none misses it.
 void ExpireWaits(Machine& m) {
     const uint32_t now = m.ticks.load();
     for (ClockThread* thread : m.threads) {
-        if (thread->waiting && !thread->expired &&
+        if (thread->waiting && thread->timed && !thread->expired &&
             static_cast<uint32_t>(now - thread->start) >= thread->timeout) {
             {
                 std::lock_guard hold(*thread->mutex);
@@ -175,12 +194,35 @@ void Settle(Machine& m, std::unique_lock<std::mutex>& clock, const ClockThread& 
     });
 }
 
+// Whether every thread but except waits for something only the clock can bring (clock mutex
+// held, no waiter's mutex): none is starting, running or woken. A waiter whose condition holds
+// but has not woken yet is woken (a notice may have gone to it before it waited).
+bool AllWaitForTheClock(Machine& m, const ClockThread* except) {
+    if (m.starting != 0) {
+        return false;
+    }
+    for (ClockThread* thread : m.threads) {
+        if (thread == except) {
+            continue;
+        }
+        if (!thread->waiting || thread->expired || thread->busy) {
+            return false;
+        }
+        std::lock_guard hold(*thread->mutex);
+        if (thread->ready(thread->context)) {
+            thread->condition->notify_all();
+            return false;
+        }
+    }
+    return true;
+}
+
 // The time left before the nearest wait runs out, if that is at most limit.
 std::optional<uint32_t> NearestDeadline(const Machine& m, uint32_t limit) {
     std::optional<uint32_t> nearest;
     const uint32_t now = m.ticks.load();
     for (const ClockThread* thread : m.threads) {
-        if (!thread->waiting || thread->expired) {
+        if (!thread->waiting || !thread->timed || thread->expired) {
             continue;
         }
         const uint32_t left = thread->timeout - static_cast<uint32_t>(now - thread->start);
@@ -189,6 +231,82 @@ std::optional<uint32_t> NearestDeadline(const Machine& m, uint32_t limit) {
         }
     }
     return nearest;
+}
+
+// Moves the clock on to the nearest deadline when every thread, the driving one (self, whose
+// mutex is released) included, waits and only time can end a wait.
+void MoveOnIfStill(Machine& m, ClockThread& self) {
+    std::unique_lock change(m.changeMutex, std::try_to_lock);
+    if (!change.owns_lock()) {
+        return;
+    }
+    std::unique_lock clock(m.clockMutex);
+    if (!AllWaitForTheClock(m, nullptr)) {
+        return;
+    }
+    const std::optional<uint32_t> step = NearestDeadline(m, UINT32_MAX);
+    if (!step) {
+        return;  // nothing will ever end: a wait for a condition alone
+    }
+    m.ticks += *step;
+    m.movedByItself += *step;
+    ExpireWaits(m);
+    Settle(m, clock, self);
+}
+
+// Waits on condition (lock held) until ready(context), or, when timed, until timeoutMs have passed
+// on the clock; returns ready(context), false only when the time ran out. The wait is registered
+// with the caller's mutex released, so the clock mutex is never taken while a waiter's mutex is
+// held and a clock change can take the waiter's mutex in turn.
+bool ClockWait(std::unique_lock<std::mutex>& lock, std::condition_variable& condition, bool timed,
+               uint32_t timeoutMs, bool (*ready)(void*), void* context) {
+    Machine& m = TheMachine();
+    const uint32_t began = m.ticks.load();
+    while (!ready(context)) {
+        lock.unlock();
+        ClockThread& self = ThisThread();  // may take the clock mutex
+        {
+            std::lock_guard clock(m.clockMutex);
+            const uint32_t elapsed = m.ticks.load() - began;
+            self.waiting = !timed || elapsed < timeoutMs;
+            self.timed = timed;
+            self.start = m.ticks.load();
+            self.timeout = timed ? timeoutMs - std::min(elapsed, timeoutMs) : 0;
+            self.mutex = lock.mutex();
+            self.condition = &condition;
+            self.ready = ready;
+            self.context = context;
+            self.expired = !self.waiting;
+            self.busy = false;
+            m.settled.notify_all();
+        }
+        lock.lock();
+        while (!ready(context) && !self.expired) {
+            if (!self.drives) {
+                condition.wait(lock);
+                continue;
+            }
+            condition.wait_for(lock, kDriverLook);
+            if (!ready(context) && !self.expired) {
+                lock.unlock();
+                MoveOnIfStill(m, self);
+                lock.lock();
+            }
+        }
+        const bool expired = self.expired;
+        lock.unlock();
+        {
+            std::lock_guard clock(m.clockMutex);
+            self.waiting = false;
+        }
+        lock.lock();
+        if (expired) {
+            break;
+        }
+        // Otherwise the condition held, but may have been taken back before this thread looked
+        // again (another waiter was quicker): it waits on for the time that is left.
+    }
+    return ready(context);
 }
 
 }  // namespace
@@ -206,11 +324,19 @@ ClockThread::~ClockThread() {
     m.settled.notify_all();
 }
 
+// Waits until every other thread that takes part waits for something only the clock can bring:
+// time moves on only between what threads do, never in the middle of it.
+void AwaitStill(Machine& m, std::unique_lock<std::mutex>& clock, const ClockThread& self) {
+    m.settled.wait(clock, [&m, &self] { return AllWaitForTheClock(m, &self); });
+}
+
 void SetTickCount(uint32_t ms) {
     Machine& m = TheMachine();
-    const ClockThread& self = ThisThread();
+    ClockThread& self = ThisThread();
+    self.drives = true;
     std::lock_guard change(m.changeMutex);
     std::unique_lock clock(m.clockMutex);
+    AwaitStill(m, clock, self);
     m.ticks = ms;
     ExpireWaits(m);
     Settle(m, clock, self);
@@ -221,11 +347,13 @@ void SetTickCount(uint32_t ms) {
 // deadlines are reached.
 void AdvanceClock(uint32_t ms) {
     Machine& m = TheMachine();
-    const ClockThread& self = ThisThread();
+    ClockThread& self = ThisThread();
+    self.drives = true;
     std::lock_guard change(m.changeMutex);
     std::unique_lock clock(m.clockMutex);
     uint32_t left = ms;
     do {
+        AwaitStill(m, clock, self);
         const uint32_t step = NearestDeadline(m, left).value_or(left);
         m.ticks += step;
         left -= step;
@@ -234,11 +362,34 @@ void AdvanceClock(uint32_t ms) {
     } while (left != 0);
 }
 
+void DriveClock() {
+    ThisThread().drives = true;
+}
+
+void AwaitIdle() {
+    Machine& m = TheMachine();
+    const ClockThread& self = ThisThread();  // may take the clock mutex
+    std::unique_lock clock(m.clockMutex);
+    AwaitStill(m, clock, self);
+}
+
+uint64_t MovedByItself() {
+    Machine& m = TheMachine();
+    std::lock_guard clock(m.clockMutex);
+    return m.movedByItself;
+}
+
 int TimedWaiters() {
     Machine& m = TheMachine();
     std::lock_guard lock(m.clockMutex);
-    return static_cast<int>(std::count_if(m.threads.begin(), m.threads.end(),
-                                          [](const ClockThread* t) { return t->waiting; }));
+    return static_cast<int>(
+        std::count_if(m.threads.begin(), m.threads.end(),
+                      [](const ClockThread* t) { return t->waiting && t->timed; }));
+}
+
+void UntimedWait(std::unique_lock<std::mutex>& lock, std::condition_variable& condition,
+                 bool (*ready)(void*), void* context) {
+    ClockWait(lock, condition, false, 0, ready, context);
 }
 
 }  // namespace XPL::VIRTUAL
@@ -303,42 +454,38 @@ uint32_t GetTickCount() {
     return TheMachine().ticks.load();
 }
 
-// Waits on the virtual clock: only SetTickCount and AdvanceClock end the time, never real time.
-// The wait is registered with the caller's mutex released, so the clock mutex is never taken
-// while a waiter's mutex is held and a clock change can take the waiter's mutex in turn.
+// Waits on the virtual clock: only SetTickCount, AdvanceClock and a driving thread's stillness
+// end the time, never real time.
 bool TimedWait(std::unique_lock<std::mutex>& lock, std::condition_variable& condition,
                uint32_t timeoutMs, bool (*ready)(void* context), void* context) {
-    if (ready(context)) {
-        return true;
-    }
-    if (timeoutMs == 0) {
-        return false;
-    }
+    return VIRTUAL::ClockWait(lock, condition, true, timeoutMs, ready, context);
+}
+
+// The thread counts as taking part from now on: the clock does not move on by itself before it
+// has joined the clock's list.
+std::thread StartThread(std::function<void()> body) {
     auto& m = TheMachine();
-    lock.unlock();
-    VIRTUAL::ClockThread& self = VIRTUAL::ThisThread();  // may take the clock mutex
     {
         std::lock_guard clock(m.clockMutex);
-        self.waiting = true;
-        self.start = m.ticks.load();
-        self.timeout = timeoutMs;
-        self.mutex = lock.mutex();
-        self.condition = &condition;
-        self.expired = false;
-        self.busy = false;
+        ++m.starting;
+    }
+    try {
+        return std::thread([body = std::move(body)] {
+            auto& machine = TheMachine();
+            VIRTUAL::ThisThread();
+            {
+                std::lock_guard clock(machine.clockMutex);
+                --machine.starting;
+                machine.settled.notify_all();
+            }
+            body();
+        });
+    } catch (...) {
+        std::lock_guard clock(m.clockMutex);
+        --m.starting;
         m.settled.notify_all();
+        throw;
     }
-    lock.lock();
-    while (!ready(context) && !self.expired) {
-        condition.wait(lock);
-    }
-    lock.unlock();
-    {
-        std::lock_guard clock(m.clockMutex);
-        self.waiting = false;
-    }
-    lock.lock();
-    return ready(context);
 }
 
 }  // namespace XPL::PLATFORM

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <utility>
 
 #include "platform/clock.h"
 
@@ -15,6 +16,10 @@ bool TimedWait(std::unique_lock<std::mutex>& lock, std::condition_variable& cond
                uint32_t timeoutMs, bool (*ready)(void* context), void* context) {
     return condition.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                               [ready, context] { return ready(context); });
+}
+
+std::thread StartThread(std::function<void()> body) {
+    return std::thread(std::move(body));
 }
 
 }  // namespace XPL::PLATFORM
