@@ -89,15 +89,18 @@ void CGaugeDocument::LoadImage(CGaugeImage& image, const std::wstring* fileName,
         return;  // only the first bitmap of an image loads
     }
     if (bitmapLoads_ >= kMaxBitmapLoads) {
-        bitmapFailures.push_back(imageFolder + L"\\" + (fileName != nullptr ? *fileName : L"") +
-                                 L": the gauge asks for more than " +
-                                 std::to_wstring(kMaxBitmapLoads) + L" bitmaps");
-        bitmapFailureLines.push_back(line);
+        if (bitmapLoads_++ == kMaxBitmapLoads) {  // said once, of the first bitmap left out
+            bitmapFailures.push_back(imageFolder + L"\\" + (fileName != nullptr ? *fileName : L"") +
+                                     L": the gauge asks for more than " +
+                                     std::to_wstring(kMaxBitmapLoads) +
+                                     L" bitmaps (neither this one nor any after it is loaded)");
+            bitmapFailureLines.push_back(line);
+        }
         return;
     }
     ++bitmapLoads_;
     if (!image.Load(imageFolder, fileName != nullptr ? *fileName : std::wstring(), axisX, axisY,
-                    alpha, &pixelBudget_)) {
+                    alpha, &bitmapBudget_)) {
         bitmapFailures.push_back(image.Path() + L": " + image.Failure());
         bitmapFailureLines.push_back(line);
     }
@@ -116,6 +119,12 @@ CGaugeElement* CGaugeDocument::AddElement(uint32_t line) {
                                                        static_cast<uint32_t>(background.Height())));
     elements.back()->line = line;
     return elements.back().get();
+}
+
+void CGaugeDocument::AddMouseArea(GaugeMouseArea&& area) {
+    if (mouseAreas.size() < kMaxMouseAreas) {
+        mouseAreas.push_back(std::move(area));
+    }
 }
 
 bool CGaugeDocument::Load(CGaugeVariables& variables, std::wstring_view path) {
@@ -332,7 +341,7 @@ bool CGaugeDocument::ReadClassicMouse(const CXmlNode& node) {
             (up ? record.upScript : record.downScript) = script;
             (up ? record.upValue : record.downValue) = 0;
         }
-        mouseAreas.push_back(std::move(record));
+        AddMouseArea(std::move(record));
     }
     return true;
 }
@@ -445,7 +454,7 @@ void CGaugeDocument::ReadDocumentMouse(const CXmlNode& node) {
         (up ? record.upScript : record.downScript) = script;
         (up ? record.upValue : record.downValue) = 0;
     }
-    mouseAreas.push_back(std::move(record));
+    AddMouseArea(std::move(record));
 }
 
 namespace {

@@ -24,9 +24,10 @@
 // "x,y" and "MouseArea"; bitmaps from the file's folder; no scaling. Such a gauge is shown: its
 // target size is its background's size, so it is placed like a classic gauge of that size.
 //
-// Bounds for shared files: at most kMaxElements elements, and the bitmaps of one gauge hold at
-// most kMaxPixels pixels together, from at most kMaxBitmapLoads files (a bitmap past that is not
-// loaded).
+// Bounds for shared files (besides those of the XML tree, CXmlNode): at most kMaxElements
+// elements, and the bitmaps of one gauge hold at most kMaxPixels pixels together, read from at
+// most kMaxBitmapLoads files (bitmaps past that are not loaded, and one failure says so) of at
+// most kMaxBitmapFileBytes together. Mouse areas past kMaxMouseAreas are not kept.
 #pragma once
 
 #include <cstdint>
@@ -69,8 +70,12 @@ class CGaugeDocument {
 public:
     static constexpr size_t kMaxElements = 1024;
     static constexpr uint64_t kMaxPixels = 16u << 20;
+    // The files of 32-bit pictures that fill kMaxPixels, with room for headers and padding: one
+    // large file named again and again is read no more often than that allows.
+    static constexpr uint64_t kMaxBitmapFileBytes = 4 * kMaxPixels + (16u << 20);
     // Bitmap files one gauge may ask for (each element has two images).
     static constexpr size_t kMaxBitmapLoads = 4 * kMaxElements;
+    static constexpr size_t kMaxMouseAreas = kMaxElements;
     // The screen panel's picture.
     static constexpr int32_t kScreenWidth = 320;
     static constexpr int32_t kScreenHeight = 240;
@@ -137,6 +142,7 @@ private:
     void LoadImage(CGaugeImage& image, const std::wstring* fileName, float axisX, float axisY,
                    bool alpha, uint32_t line);
     CGaugeElement* AddElement(uint32_t line);
+    void AddMouseArea(GaugeMouseArea&& area);
 
     bool ReadClassic(const CXmlNode& root);
     void ReadImageSizes(const std::wstring& text);
@@ -151,7 +157,7 @@ private:
     void ReadDocumentMouse(const CXmlNode& node);
 
     CGaugeVariables* variables_ = nullptr;
-    uint64_t pixelBudget_ = kMaxPixels;
+    CGaugeImage::Budget bitmapBudget_{kMaxBitmapFileBytes, kMaxPixels};
     size_t bitmapLoads_ = 0;
     bool tooManyElements_ = false;
 };

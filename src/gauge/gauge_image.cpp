@@ -3,41 +3,13 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <system_error>
 
+#include "gauge/bmp_reader.h"
 #include "gauge/windows_path.h"
 #include "trace/trace.h"
 
-// stb_image compiled for BMP files only, here and nowhere else.
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
-#define STBI_ONLY_BMP
-#define STBI_NO_STDIO
-#define STBI_NO_LINEAR
-#define STBI_NO_HDR
-#define STBI_MAX_DIMENSIONS 2048
-#include <stb_image.h>
-
-static_assert(STBI_MAX_DIMENSIONS == XPL::CGaugeImage::kMaxDimension);
-
 namespace XPL {
-
-namespace {
-
-struct StbFree {
-    void operator()(stbi_uc* pixels) const { stbi_image_free(pixels); }
-};
-
-std::wstring Widen(const char* text) {
-    std::wstring wide;
-    for (; text != nullptr && *text != '\0'; ++text) {
-        wide += static_cast<wchar_t>(static_cast<unsigned char>(*text));
-    }
-    return wide;
-}
-
-}  // namespace
 
 uint32_t CGaugeImage::Pixel(int32_t x, int32_t y) const {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) {
@@ -57,29 +29,18 @@ bool CGaugeImage::Decode(std::string_view bytes, uint64_t* budget, std::wstring*
         return fail(L"the file is larger than a bitmap of " + std::to_wstring(kMaxDimension) +
                     L" x " + std::to_wstring(kMaxDimension) + L" pixels");
     }
-    const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
-    const int length = static_cast<int>(bytes.size());
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    if (stbi_info_from_memory(data, length, &width, &height, &channels) == 0) {
-        return fail(L"it is no BMP file stb_image reads (" + Widen(stbi_failure_reason()) + L")");
+    CBmpReader reader;
+    std::wstring reason;
+    if (!reader.Open(bytes, reason)) {
+        return fail(std::move(reason));
     }
-    const uint64_t count = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
-    if (budget != nullptr && count > *budget) {
+    const int32_t width = reader.Width();
+    const int32_t height = reader.Height();
+    if (budget != nullptr &&
+        static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > *budget) {
         return fail(L"the gauge's bitmaps would take more than their budget of pixels");
     }
-    const std::unique_ptr<stbi_uc, StbFree> decoded(
-        stbi_load_from_memory(data, length, &width, &height, &channels, 3));
-    if (!decoded || width <= 0 || height <= 0) {
-        return fail(L"the bitmap cannot be decoded (" + Widen(stbi_failure_reason()) + L")");
-    }
-    pixels_.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
-    const stbi_uc* rgb = decoded.get();
-    for (uint32_t& pixel : pixels_) {
-        pixel = (uint32_t{rgb[0]} << 16) | (uint32_t{rgb[1]} << 8) | uint32_t{rgb[2]};
-        rgb += 3;
-    }
+    pixels_ = reader.Decode();
     static std::atomic<uint64_t> serials{0};
     width_ = width;
     height_ = height;
@@ -91,7 +52,7 @@ bool CGaugeImage::Decode(std::string_view bytes, uint64_t* budget, std::wstring*
 }
 
 bool CGaugeImage::Load(std::wstring_view folder, std::wstring_view fileName, float axisX,
-                       float axisY, bool alpha, uint64_t* budget) {
+                       float axisY, bool alpha, Budget* budget) {
     if (HasBitmap()) {
         return false;
     }
@@ -106,7 +67,12 @@ bool CGaugeImage::Load(std::wstring_view folder, std::wstring_view fileName, flo
     } else if (size > kMaxFileBytes) {
         failure_ = L"the file is larger than a bitmap of " + std::to_wstring(kMaxDimension) +
                    L" x " + std::to_wstring(kMaxDimension) + L" pixels";
+    } else if (budget != nullptr && size > budget->fileBytes) {
+        failure_ = L"the gauge's bitmap files would take more than their budget of bytes";
     } else {
+        if (budget != nullptr) {
+            budget->fileBytes -= size;
+        }
         std::ifstream file(resolved, std::ios::binary);
         bytes.resize(static_cast<size_t>(size));
         if (!file || !file.read(bytes.data(), static_cast<std::streamsize>(size))) {
@@ -114,7 +80,7 @@ bool CGaugeImage::Load(std::wstring_view folder, std::wstring_view fileName, flo
         }
     }
     if (failure_.empty()) {
-        Decode(bytes, budget, &failure_);
+        Decode(bytes, budget != nullptr ? &budget->pixels : nullptr, &failure_);
     }
     if (!failure_.empty()) {
         TraceWrite(kTraceFailure, TRACEKW::kScreen, kTraceMessage,

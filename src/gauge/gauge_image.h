@@ -1,12 +1,13 @@
 // One bitmap of a gauge (its background, an element's image or mask), read from a BMP file into
 // 32-bit pixels, rows from the top, each pixel 0x00RRGGBB (bytes blue, green, red, 0: the layout
-// of a 32-bit top-down DIB). 1-, 4-, 8-, 16-, 24- and 32-bit files load, stored bottom-up or
-// top-down; compressed (RLE) files do not.
+// of a 32-bit top-down DIB). The file is read as Windows' own loader reads it: every variant of
+// the format it reads loads (see CBmpReader), the rest is refused with the reason.
 //
 // Bitmaps come with gauge files that users share, so reading one is bounded: a file above
 // kMaxFileBytes, a picture wider or higher than kMaxDimension, or one that would take the
-// document's pixel budget past its end is not loaded. A bitmap that does not load leaves the
-// image empty (its element is drawn without it) and writes a level-1 trace line naming the file.
+// document's budget of file bytes or pixels past its end is not loaded. A bitmap that does not
+// load leaves the image empty (its element is drawn without it) and writes a level-1 trace line
+// naming the file.
 #pragma once
 
 #include <cstdint>
@@ -14,19 +15,28 @@
 #include <string_view>
 #include <vector>
 
+#include "gauge/bmp_reader.h"
+
 namespace XPL {
 
 class CGaugeImage {
 public:
-    static constexpr int32_t kMaxDimension = 2048;
+    static constexpr int32_t kMaxDimension = CBmpReader::kMaxDimension;
     static constexpr size_t kMaxFileBytes = 4u * kMaxDimension * kMaxDimension + 65536;
 
+    // What the bitmaps of one gauge may still take: a file read takes its size from fileBytes
+    // (whether it then loads or not), so that no gauge has more read than its pictures need; a
+    // loaded bitmap takes its pixels from pixels.
+    struct Budget {
+        uint64_t fileBytes = 0;
+        uint64_t pixels = 0;
+    };
+
     // Loads folder + "\" + fileName (a Windows path: backslashes, any letter case) and keeps the
-    // axis and the alpha flag. False, and nothing changes, when the image already holds a bitmap.
-    // budget (when given) is the count of pixels the caller still allows; a loaded bitmap takes
-    // its pixels from it.
+    // axis and the alpha flag, within the budget when one is given. False, and nothing changes,
+    // when the image already holds a bitmap.
     bool Load(std::wstring_view folder, std::wstring_view fileName, float axisX, float axisY,
-              bool alpha, uint64_t* budget = nullptr);
+              bool alpha, Budget* budget = nullptr);
     // Decodes a BMP file's bytes into the pixels (no trace line); false with the reason in error.
     bool Decode(std::string_view bytes, uint64_t* budget = nullptr, std::wstring* error = nullptr);
 

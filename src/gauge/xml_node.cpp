@@ -1,5 +1,6 @@
 #include "gauge/xml_node.h"
 
+#include <algorithm>
 #include <fstream>
 #include <system_error>
 #include <utility>
@@ -21,14 +22,16 @@ public:
     bool StartElement(std::wstring_view name, const PLATFORM::XmlAttribute* attributes,
                       size_t count) override {
         if (current_ == nullptr && root_ != nullptr) {
-            stopReason_ = L"more than one root element";
-            stopLine_ = line_;
-            return false;
+            return Stop(L"more than one root element");
         }
         if (depth_ >= CXmlNode::kMaxDepth) {
-            stopReason_ = L"elements nested deeper than " + std::to_wstring(CXmlNode::kMaxDepth);
-            stopLine_ = line_;
-            return false;
+            return Stop(L"elements nested deeper than " + std::to_wstring(CXmlNode::kMaxDepth));
+        }
+        if (++elements_ > CXmlNode::kMaxElements) {
+            return Stop(L"more than " + std::to_wstring(CXmlNode::kMaxElements) + L" elements");
+        }
+        if ((attributes_ += count) > CXmlNode::kMaxAttributes) {
+            return Stop(L"more than " + std::to_wstring(CXmlNode::kMaxAttributes) + L" attributes");
         }
         ++depth_;
         auto node = std::make_unique<CXmlNode>();
@@ -69,13 +72,46 @@ public:
     uint32_t StopLine() const { return stopLine_; }
 
 private:
+    bool Stop(std::wstring reason) {
+        stopReason_ = std::move(reason);
+        stopLine_ = line_;
+        return false;
+    }
+
     std::unique_ptr<CXmlNode> root_;
     CXmlNode* current_ = nullptr;
     size_t depth_ = 0;
+    size_t elements_ = 0;
+    size_t attributes_ = 0;
     std::wstring stopReason_;
     uint32_t line_ = 0;  // of the element starting next
     uint32_t stopLine_ = 0;
 };
+
+// The most '=' signs that follow one '<' before the next: a bound on the attributes of any one
+// element (a value holds no '<'), read in the file's code units, as UTF-16 when it starts with
+// a byte-order mark or a '<' of 16 bits. The XML readers check that an element's attribute names
+// differ before the tree sees it, some of them comparing every pair.
+size_t MostEqualsAfterOneTag(std::string_view bytes) {
+    const bool little =
+        bytes.starts_with("\xFF\xFE") || bytes.starts_with(std::string_view("<\0", 2));
+    const bool big = bytes.starts_with("\xFE\xFF") || bytes.starts_with(std::string_view("\0<", 2));
+    const size_t step = little || big ? 2 : 1;
+    size_t most = 0;
+    size_t count = 0;
+    for (size_t at = 0; at + step <= bytes.size(); at += step) {
+        const auto byte = [&](size_t i) { return static_cast<uint8_t>(bytes[at + i]); };
+        const uint32_t unit = little ? byte(0) | byte(1) << 8
+                              : big  ? byte(0) << 8 | byte(1)
+                                     : byte(0);
+        if (unit == '<') {
+            count = 0;
+        } else if (unit == '=') {
+            most = std::max(most, ++count);
+        }
+    }
+    return most;
+}
 
 std::unique_ptr<CXmlNode> Failed(std::wstring* error, std::wstring reason,
                                  uint32_t* errorLine = nullptr, uint32_t line = 0) {
@@ -133,6 +169,12 @@ std::unique_ptr<CXmlNode> CXmlNode::ParseXmlFile(std::wstring_view path, std::ws
 
 std::unique_ptr<CXmlNode> CXmlNode::ParseXmlBytes(std::string_view bytes, std::wstring* error,
                                                   uint32_t* errorLine) {
+    if (MostEqualsAfterOneTag(bytes) > kMaxElementAttributes) {
+        return Failed(error,
+                      L"an element with more than " + std::to_wstring(kMaxElementAttributes) +
+                          L" attributes (or as many '=' in the text after it)",
+                      errorLine);
+    }
     CTreeBuilder builder;
     const PLATFORM::XmlStatus status = PLATFORM::ReadXmlEvents(bytes, builder);
     if (!status) {

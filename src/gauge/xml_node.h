@@ -17,9 +17,15 @@ namespace XPL {
 
 class CXmlNode {
 public:
-    // Gauge files larger than this are refused unread: no gauge comes near it, and a tree of it
-    // stays a few hundred megabytes at most.
-    static constexpr size_t kMaxFileBytes = 16u << 20;
+    // Bounds for files users share, each far beyond any gauge. A file larger than kMaxFileBytes,
+    // or with an element of more than kMaxElementAttributes attributes, is refused before it is
+    // read as XML; one with more than kMaxElements elements or kMaxAttributes attributes is
+    // refused as it reads. Together they hold a tree, and what the XML reader keeps of the file
+    // meanwhile, to about 150 MB and its reading to well under a second.
+    static constexpr size_t kMaxFileBytes = 4u << 20;
+    static constexpr size_t kMaxElementAttributes = 4096;
+    static constexpr size_t kMaxElements = 1u << 17;
+    static constexpr size_t kMaxAttributes = 1u << 17;
     // Elements nest at most this deep (as MSXML's DOM allows).
     static constexpr size_t kMaxDepth = 256;
 
@@ -30,7 +36,7 @@ public:
     ~CXmlNode();
 
     // The tree of a file (a Windows path: backslashes, any letter case), or null with the reason
-    // in error (when given): a file that is missing, too large or not well-formed XML; errorLine
+    // in error (when given): a file that is missing, past a bound or not well-formed XML; errorLine
     // (when given) receives the line of the fault, 0 when it has none.
     static std::unique_ptr<CXmlNode> ParseXmlFile(std::wstring_view path,
                                                   std::wstring* error = nullptr,

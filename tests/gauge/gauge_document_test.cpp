@@ -26,7 +26,8 @@ protected:
         folder_ = fs::temp_directory_path() / (std::string("xvs-doc-") + info->name());
         fs::remove_all(folder_);
         TEST::WriteFile(folder_ / "1024" / "Face.bmp", TEST::BmpFile(24, 20, 24, false, Grey));
-        TEST::WriteFile(folder_ / "1024" / "needle.bmp", TEST::BmpFile(10, 40, 24, false, Grey));
+        // Stored top-down (a negative height), as many paint programs write.
+        TEST::WriteFile(folder_ / "1024" / "needle.bmp", TEST::BmpFile(10, 40, 24, true, Grey));
         TEST::WriteFile(folder_ / "face.bmp", TEST::BmpFile(12, 10, 24, false, Grey));
     }
     void TearDown() override {
@@ -192,6 +193,23 @@ TEST_F(GaugeDocumentTest, TheFirstBackgroundStaysAndFailedBitmapsAreListed) {
               folder_.wstring() + L"\\1024\\gone.bmp: the file cannot be found");
     EXPECT_EQ(Element(0).hasImage, 1);
     EXPECT_FALSE(Element(0).image.HasBitmap());
+}
+
+TEST_F(GaugeDocumentTest, PastItsBoundsAGaugeKeepsNoMoreMouseAreasAndSaysOnceWhatItLeavesOut) {
+    std::string areas;
+    std::string images;
+    for (size_t i = 0; i < CGaugeDocument::kMaxBitmapLoads + 2; ++i) {
+        areas += i <= CGaugeDocument::kMaxMouseAreas ? "<Area/>" : "";
+        images += "<Image Name='gone.bmp'/>";
+    }
+    EXPECT_TRUE(
+        Load("<Gauge><Mouse>" + areas + "</Mouse><Element>" + images + "</Element></Gauge>"));
+    EXPECT_EQ(document_.mouseAreas.size(), CGaugeDocument::kMaxMouseAreas);
+    ASSERT_EQ(document_.bitmapFailures.size(), CGaugeDocument::kMaxBitmapLoads + 1);
+    EXPECT_EQ(document_.bitmapFailures.back(),
+              folder_.wstring() +
+                  L"\\1024\\gone.bmp: the gauge asks for more than 4096 bitmaps "
+                  L"(neither this one nor any after it is loaded)");
 }
 
 TEST_F(GaugeDocumentTest, AnUnknownChildOfTheRootMakesTheGaugeUnusableButIsReadOn) {

@@ -230,6 +230,23 @@ INSTANTIATE_TEST_SUITE_P(
                  {{9, 0, Distinct(0, 0)}, {9, 2, Distinct(2, 0)}, {9, 3, kFace}}}),
     [](const ::testing::TestParamInfo<DrawCase>& info) { return info.param.name; });
 
+// The visibility's if{ is taken, so the rotation's els{ is not (no turn); the rotation's own if{
+// is not, so the shift's els{ gives 3.
+INSTANTIATE_TEST_SUITE_P(
+    OneContext, GaugeDrawTest,
+    ::testing::Values(DrawCase{
+        "VisibilityRotationShiftInThatOrder",
+        [](Gauge& g) {
+            CGaugeElement& e = Turned(g, 10, 4, Row({kRed, kGreen}), L"els{ pi 2 / } 0 if{ 1 }");
+            e.hasVisibility = 1;
+            e.visibilityScript = L"1 if{ 1 }";
+            e.hasShift = 1;
+            e.shiftScript = L"els{ 3 }";
+            e.shiftScaleY = 0.0f;
+        },
+        {{7, 4, kRed}, {8, 4, kGreen}, {10, 4, kFace}}}),
+    [](const ::testing::TestParamInfo<DrawCase>& info) { return info.param.name; });
+
 TEST(GaugeCanvasTest, StoresRowsFromTheBottomAsBlueGreenRed) {
     CGaugeCanvas canvas(nullptr);
     struct Case {

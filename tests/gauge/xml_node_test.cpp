@@ -115,6 +115,23 @@ TEST(XmlNodeTest, WhatIsNotWellFormedGivesNoTreeAndAReason) {
         EXPECT_EQ(CXmlNode::ParseXmlBytes(bytes, &error), nullptr) << bytes;
         EXPECT_FALSE(error.empty()) << bytes;
     }
+    // Past the tree's bounds: elements, attributes, and attributes of one element (UTF-16).
+    std::string elements = "<G>";
+    std::string attributes = "<G>";
+    std::string one("\xFF\xFE<\0G\0", 6);
+    for (size_t i = 0; i < CXmlNode::kMaxElements; ++i) {
+        elements += "<a/>";
+        attributes += i % 2 == 0 ? "<a b='' c=''/>" : "";
+        one += i <= CXmlNode::kMaxElementAttributes ? std::string(" \0a\0=\0'\0'\0", 10) : "";
+    }
+    for (const auto& [bytes, reason] :
+         {std::pair{elements + "</G>", L"more than 131072 elements"},
+          {attributes + "<a b=''/></G>", L"more than 131072 attributes"},
+          {one + std::string("/\0>\0", 4), L"an element with more than 4096 attributes"}}) {
+        std::wstring error;
+        EXPECT_EQ(CXmlNode::ParseXmlBytes(bytes, &error), nullptr);
+        EXPECT_EQ(error.rfind(reason, 0), 0u) << std::string(error.begin(), error.end());
+    }
 }
 
 TEST(XmlNodeTest, FilesAreFoundAsWindowsFindsThem) {

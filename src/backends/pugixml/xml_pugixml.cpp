@@ -13,6 +13,7 @@
 #include <sstream>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "platform/utf8.h"
 #include "platform/xml.h"
@@ -232,13 +233,21 @@ std::string CheckReferences(const std::string& text, bool declaredEntities,
 // a text's value the fault is.
 std::string CheckNode(const pugi::xml_node& node, bool declaredEntities, size_t& inner) {
     switch (node.type()) {
-        case pugi::node_element:
+        case pugi::node_element: {
+            // Sorted, so that an element with a great many attributes costs no more than their
+            // count times its logarithm.
+            std::vector<const char*> names;
             for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
-                for (pugi::xml_attribute b = a.next_attribute(); b; b = b.next_attribute()) {
-                    if (std::strcmp(a.name(), b.name()) == 0) {
-                        return std::string("the attribute ") + a.name() + " is repeated";
-                    }
-                }
+                names.push_back(a.name());
+            }
+            const auto before = [](const char* a, const char* b) { return std::strcmp(a, b) < 0; };
+            std::sort(names.begin(), names.end(), before);
+            const auto twice = std::adjacent_find(
+                names.begin(), names.end(), [](auto a, auto b) { return std::strcmp(a, b) == 0; });
+            if (twice != names.end()) {
+                return std::string("the attribute ") + *twice + " is repeated";
+            }
+            for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
                 if (HasControl(a.value()) || std::strchr(a.value(), '<') != nullptr) {
                     return std::string("a '<' or a control character in the attribute ") + a.name();
                 }
@@ -248,6 +257,7 @@ std::string CheckNode(const pugi::xml_node& node, bool declaredEntities, size_t&
                 }
             }
             return {};
+        }
         case pugi::node_pcdata:
             if (HasControl(node.value())) {
                 return "a control character in a text";
