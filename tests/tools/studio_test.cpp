@@ -241,6 +241,9 @@ protected:
 TEST_F(StudioServerTest, RefusesWhatIsNotTheUsersPage) {
     std::error_code linked;
     std::filesystem::create_symlink(folder_ / "profile", folder_ / "data" / "out", linked);
+    WriteFile(folder_ / "profile" / "x.xml", "<Gauge/>");
+    std::filesystem::create_symlink(folder_ / "profile" / "x.xml",
+                                    folder_ / "data" / "gauges" / "x.xml", linked);
     const json lamp = {{"panels", json::array()}, {"version", ""}};
     struct Case {
         const char* what;
@@ -303,6 +306,12 @@ TEST_F(StudioServerTest, RefusesWhatIsNotTheUsersPage) {
          {{"file", "out\\LampProgramming.xml"}},
          {},
          403},
+        {"a file linked out of the folder",
+         "POST",
+         "/api/gauge",
+         {{"file", "gauges/x.xml"}},
+         {},
+         403},
         {"a save without its version",
          "POST",
          "/api/lamp/save",
@@ -311,10 +320,19 @@ TEST_F(StudioServerTest, RefusesWhatIsNotTheUsersPage) {
          400},
     };
     for (const Case& c : cases) {
-        if (std::string(c.what) == "a link out of the folder" && linked) {
+        if (std::string(c.what).find("link") != std::string::npos && linked) {
             continue;  // no symbolic links here
         }
         EXPECT_EQ(Send(c.method, c.target, c.body, c.headers).status, c.status) << c.what;
+    }
+    // The lens file itself a link out of its folder: neither read nor written through.
+    WriteFile(folder_ / "theirs.xml", "<Lamp/>");
+    std::filesystem::create_symlink(folder_ / "theirs.xml",
+                                    folder_ / "profile" / "LampProgramming.xml", linked);
+    if (!linked) {
+        EXPECT_EQ(Send("GET", "/api/lamp").status, 500);
+        EXPECT_EQ(Send("POST", "/api/lamp/save", lamp).status, 500);
+        EXPECT_EQ(ReadAll(folder_ / "theirs.xml"), "<Lamp/>");
     }
     EXPECT_FALSE(quit_);
     const HttpResponse page =
@@ -447,6 +465,18 @@ TEST(StudioHttp, AnswersOnTheLoopbackAndRefusesOversizedRequests) {
     EXPECT_EQ(exchange("/", CHttpServer::kMaxBodyBytes + 1, 10).first, 413);
     EXPECT_EQ(exchange("/", 0, CHttpServer::kMaxHeaderBytes + 1).first, 413);
     EXPECT_EQ(exchange("/still", 0, 0).first, 200);
+    // Only the loopback address answers, not the one this machine reaches others from.
+    boost::asio::io_context io;
+    boost::asio::ip::udp::socket probe(io);
+    beast::error_code error;
+    probe.open(boost::asio::ip::udp::v4(), error);
+    probe.connect({boost::asio::ip::make_address_v4("198.51.100.1"), 9}, error);  // sends nothing
+    const boost::asio::ip::address outward = probe.local_endpoint(error).address();
+    if (!error && !outward.is_loopback() && !outward.is_unspecified()) {
+        boost::asio::ip::tcp::socket socket(io);
+        socket.connect({outward, server.Port()}, error);
+        EXPECT_TRUE(error) << outward.to_string();
+    }
     server.Stop();
     serving.join();
 }

@@ -13,6 +13,9 @@ namespace XPL::STUDIO {
 namespace {
 
 bool Write(const std::filesystem::path& file, std::string_view bytes) {
+    // A link left in the name's place is removed, not written through.
+    std::error_code ignored;
+    std::filesystem::remove(file, ignored);
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
