@@ -31,7 +31,7 @@ protected:
     void OnNotify() override {
         uint8_t report[13] = {};
         const int altitude =
-            static_cast<int>(XPLMGetDataf(registry->ref.cockpit_autopilot_altitude));
+            static_cast<int>(XPL::GetDataf(registry->ref.cockpit_autopilot_altitude));
         const std::string text = XPL::UTILITY::ConvertIntValueToString(altitude, 1);
         std::memcpy(report + 1, text.data(), text.size());
         if (std::memcmp(report, lastSent_, sizeof(report)) != 0) {

@@ -82,10 +82,10 @@ void BM_ComNavDataRefReads(benchmark::State& state) {
     SetRadios();
     const XPL::SimRegistry::DataRefs& ref = XPL::GetSimRegistry().ref;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(XPLMGetDatai(ref.cockpit_radios_com1_freq_hz));
-        benchmark::DoNotOptimize(XPLMGetDatai(ref.cockpit_radios_com1_stdby_freq_hz));
-        benchmark::DoNotOptimize(XPLMGetDatai(ref.cockpit_radios_nav1_freq_hz));
-        benchmark::DoNotOptimize(XPLMGetDatai(ref.cockpit_radios_nav1_stdby_freq_hz));
+        benchmark::DoNotOptimize(XPL::GetDatai(ref.cockpit_radios_com1_freq_hz));
+        benchmark::DoNotOptimize(XPL::GetDatai(ref.cockpit_radios_com1_stdby_freq_hz));
+        benchmark::DoNotOptimize(XPL::GetDatai(ref.cockpit_radios_nav1_freq_hz));
+        benchmark::DoNotOptimize(XPL::GetDatai(ref.cockpit_radios_nav1_stdby_freq_hz));
     }
 }
 BENCHMARK(BM_ComNavDataRefReads);

@@ -2,6 +2,9 @@
 // programmed (several sharing lenses): every condition group reads its datarefs, the lens
 // report is rebuilt and compared, nothing is sent. A four-engine helicopter with three tanks,
 // so every group does its whole work. Target: no heap allocation per frame.
+// BM_LampProfiledFrame: the same aircraft keeping some of its state in datarefs of its own (the
+// engine fires as decimals, the lights in one array, the autopilot as a decimal) and four lamp
+// conditions of its profile lit on lenses of their own: four reads more, the same floor ratio.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -64,9 +67,42 @@ void WriteProgramming(const fs::path& profile) {
     file << "</LampProgramming></Lamp>\r\n";
 }
 
-void BM_LampSteadyFrame(benchmark::State& state) {
+std::unique_ptr<XPL::CAircraftProfiles> SetProfiledAircraft() {
+    using XPL::VSIM::SetFloat;
+    using XPL::VSIM::SetFloats;
+    using XPL::VSIM::SetInt;
+    using XPL::VSIM::SetInts;
+    SetFloats("bench/fire/engines", {0, 1, 0, 0});
+    SetInts("bench/lights/switches", {1, 1});
+    SetFloat("bench/mcp/cmd_a", 1.0f);
+    SetFloat("bench/fire/apu", 1.0f);
+    SetInt("bench/warnings/flags", 8);
+    SetFloats("bench/air/packs", {0, 0});
+    return XPL::BENCH::ApplyProfile(R"(
+        <DataRef Path="sim/cockpit/warnings/annunciators/engine_fires" Use="bench/fire/engines"/>
+        <DataRef Path="sim/cockpit/electrical/beacon_lights_on" Use="bench/lights/switches[0]"/>
+        <DataRef Path="sim/cockpit/electrical/strobe_lights_on" Use="bench/lights/switches[1]"/>
+        <DataRef Path="sim/cockpit2/autopilot/autopilot_on" Use="bench/mcp/cmd_a"/>
+        <Condition Name="ApuFire" DataRef="bench/fire/apu" Above="0.5"/>
+        <Condition Name="AnyEngineFire" DataRef="bench/fire/engines[0-3]" Equal="1"/>
+        <Condition Name="CabinAltitude" DataRef="bench/warnings/flags" BitSet="3"/>
+        <Condition Name="PacksOff" DataRef="bench/air/packs[0-1]" Elements="all" Below="0.5"/>
+        <Lamp><LampProgramming>
+          <Lense><Id>ApuFire</Id><Colour>Red</Colour><Assignment>16</Assignment></Lense>
+          <Lense><Id>AnyEngineFire</Id><Colour>Red</Colour><Assignment>17</Assignment></Lense>
+          <Lense><Id>CabinAltitude</Id><Colour>Amber</Colour><Assignment>18</Assignment></Lense>
+          <Lense><Id>PacksOff</Id><Colour>Amber</Colour><Assignment>19</Assignment></Lense>
+        </LampProgramming></Lamp>
+    )");
+}
+
+void RunFrames(benchmark::State& state, bool profiled) {
     XPL::BENCH::ResetSimulation();
     SetAircraft();
+    std::unique_ptr<XPL::CAircraftProfiles> profiles;
+    if (profiled) {
+        profiles = SetProfiledAircraft();
+    }
     const fs::path documents = fs::temp_directory_path() / "xvs-lamp-bench";
     fs::create_directories(documents / "Trellis Profiles");
     WriteProgramming(documents / "Trellis Profiles");
@@ -74,15 +110,28 @@ void BM_LampSteadyFrame(benchmark::State& state) {
     XPL::VIRTUAL::DeviceSpec spec = XPL::BENCH::PanelSpec(kLampPath, XPL::kLampProductId, 7);
     spec.serial = L"BENCH";
     XPL::VIRTUAL::AttachDevice(spec);
-    auto skydeck = XPL::BENCH::StartSkydeck();  // the lens report sent once: steady from here
+    // The lens report sent once: steady from here.
+    auto skydeck = XPL::BENCH::StartSkydeck(3, profiles.get());
     if (XPL::VIRTUAL::FeatureReports(kLampPath).size() != 2) {
         state.SkipWithError("the panel was not programmed");
     }
     XPL::BENCH::TimeSteadyFrames(state, *skydeck, kLampPath);
+    if (profiles != nullptr) {
+        profiles->Stop();
+    }
     XPL::GetAircraftSettings() = XPL::AircraftSettings{};
     std::error_code ignored;
     fs::remove_all(documents, ignored);
 }
+
+void BM_LampSteadyFrame(benchmark::State& state) {
+    RunFrames(state, false);
+}
 BENCHMARK(BM_LampSteadyFrame);
+
+void BM_LampProfiledFrame(benchmark::State& state) {
+    RunFrames(state, true);
+}
+BENCHMARK(BM_LampProfiledFrame);
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "panel_bench_support.h"
 
+#include <filesystem>
+#include <fstream>
+
 #include "alloc_counter.h"
 #include "backends/virtual/virtual_platform.h"
 #include "sim/sim_registry.h"
@@ -28,14 +31,29 @@ VIRTUAL::DeviceSpec PanelSpec(const std::wstring& path, uint16_t productId,
     return spec;
 }
 
-std::unique_ptr<CSkydeck> StartSkydeck(int warmFrames) {
+std::unique_ptr<CSkydeck> StartSkydeck(int warmFrames, const CAircraftProfiles* profiles) {
     auto skydeck = std::make_unique<CSkydeck>();
+    skydeck->FollowAircraftProfiles(profiles);
     skydeck->Initialize();
     for (int i = 0; i < warmFrames; ++i) {
         skydeck->NotifyPanels();
     }
     VIRTUAL::AwaitIdle();  // what the frames set going (a screen's LEDs) is done
     return skydeck;
+}
+
+std::unique_ptr<CAircraftProfiles> ApplyProfile(const std::string& body) {
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() / "xvs-bench-profile.xml";
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << "<AircraftProfile>\n" << body << "</AircraftProfile>\n";
+    }
+    auto profiles = std::make_unique<CAircraftProfiles>(GetSimRegistry());
+    profiles->Start(L"");
+    profiles->Apply(CAircraftProfile::Read(file, file.wstring()));
+    std::filesystem::remove(file);
+    return profiles;
 }
 
 void TimeSteadyFrames(benchmark::State& state, CSkydeck& skydeck, const std::wstring& path,

@@ -10,6 +10,7 @@
 
 #include "backends/virtual/virtual_devices.h"
 #include "devices/skydeck.h"
+#include "sim/aircraft_profiles.h"
 
 namespace XPL::BENCH {
 
@@ -22,8 +23,13 @@ VIRTUAL::DeviceSpec PanelSpec(const std::wstring& path, uint16_t productId,
 
 // A device manager started over the attached devices, run warmFrames frames so that first
 // reports are sent and reads pend, and what they set going on other threads done: steady from
-// here.
-std::unique_ptr<CSkydeck> StartSkydeck(int warmFrames = 3);
+// here. With profiles, the panels follow them.
+std::unique_ptr<CSkydeck> StartSkydeck(int warmFrames = 3,
+                                       const CAircraftProfiles* profiles = nullptr);
+
+// An aircraft profile of body (the elements inside AircraftProfile), read from a file and
+// applied to the module's registry; its paths must be known to the simulator.
+std::unique_ptr<CAircraftProfiles> ApplyProfile(const std::string& body);
 
 struct SteadyFrameOptions {
     // A report sent to path during the timed frames fails the benchmark.

@@ -9,6 +9,7 @@
 #include "panels/panel.h"
 #include "platform/clock.h"
 #include "platform/device_file.h"
+#include "sim/aircraft_profiles.h"
 #include "sim/utility.h"
 #include "trace/trace.h"
 
@@ -109,6 +110,10 @@ void CSkydeck::NotifyPanels() {
         return;
     }
     for (auto& [path, panel] : panels) {
+        if (aircraftProfiles != nullptr &&
+            panel->AircraftProfileGeneration() != aircraftProfiles->Generation()) {
+            panel->HandAircraftProfile(*aircraftProfiles);
+        }
         panel->Notify();
     }
 }

@@ -25,6 +25,7 @@ namespace XPL {
 
 class CPanel;
 class CGlasslink;
+class CAircraftProfiles;
 
 // The display driver's interface classes.
 inline constexpr PLATFORM::Guid kStickDisplayInterfaceClass = {
@@ -52,8 +53,12 @@ public:
     // Stops the watch thread (5 s, then it is terminated) and destroys every device object.
     void Uninitialize();
     // One frame for every HID device in ascending device-path order. Skips the frame when the
-    // watch thread holds either lock.
+    // watch thread holds either lock. A panel that has not taken the aircraft profile in force
+    // (a new panel, or the profile changed) is handed it first.
     void NotifyPanels();
+    // The aircraft profiles whose changes the panels follow from the next frame on (null: none);
+    // they must outlive the manager's use. Simulator's thread.
+    void FollowAircraftProfiles(const CAircraftProfiles* profiles) { aircraftProfiles = profiles; }
     // The link filed under key (a screen's serial number or a stick's physical device object
     // name), or null, also when the link lock is busy. The link stays alive while the caller
     // holds it, even if its device is removed meanwhile.
@@ -108,6 +113,7 @@ private:
     std::recursive_mutex linkLock;
     std::map<std::wstring, std::unique_ptr<CPanel>> panels;
     std::map<std::wstring, std::shared_ptr<CGlasslink>> links;
+    const CAircraftProfiles* aircraftProfiles = nullptr;
 };
 
 }  // namespace XPL

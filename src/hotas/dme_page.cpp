@@ -42,8 +42,8 @@ void CDmePage::Compose(Lines& lines) {
     UpdateCursorShapes();
     const bool first = receiver != 0;
     const float miles =
-        XPLMGetDataf(first ? registry.ref.cockpit2_radios_indicators_nav1_dme_distance_nm
-                           : registry.ref.cockpit2_radios_indicators_nav2_dme_distance_nm);
+        GetDataf(first ? registry.ref.cockpit2_radios_indicators_nav1_dme_distance_nm
+                       : registry.ref.cockpit2_radios_indicators_nav2_dme_distance_nm);
     const std::string distance =
         UTILITY::ConvertIntValueToString(UTILITY::TruncateToInt(10.0f * miles), kDistanceFormat);
     const std::string speed = UTILITY::ConvertIntValueToString(

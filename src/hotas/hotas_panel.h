@@ -11,6 +11,8 @@
 //       <ComNav radio1="true"/>      COM1/NAV1 ("true") or COM2/NAV2 ("false"); required
 //       <Adf/> <Dme/> <Xpndr/> <VorHdg/> <Autopilot/>
 // Names and values compare exactly (with case); anything else is reported and skipped.
+// An aircraft profile's GaugeList may hold a Hotas element of its own, read alike: its pages
+// replace the configured ones for that aircraft (the default page still closes the list).
 #pragma once
 
 #include <array>
@@ -71,16 +73,30 @@ protected:
     void OnInitialize() override;
     // Destroys the pages.
     void OnUninitialize() override;
+    // Builds the pages of the profile's Hotas element, or again those of the configuration.
+    void OnAircraftProfile(const CAircraftProfiles& profiles) override;
     // Shows the current page through the display link; without a link the frame is skipped.
     void OnNotify() override;
     // Pages on 35 and 36 (with wrap), hands 37 to 39 to the current page; presses only.
     void OnButton(uint16_t usage, uint32_t state) override;
 
 private:
+    // A page element as read: its name and, for ComNav, the radio.
+    struct PageSpec {
+        std::wstring name;
+        bool radio1 = true;
+    };
+    // The page of a spec.
+    static std::unique_ptr<CPage> PageOf(const PageSpec& spec, const SimRegistry& sim);
+    // The configured pages, then the default page, from scratch (the cursor on the first page).
+    void BuildPages(const std::vector<PageSpec>& specs);
+
     IGlasslinkLookup& manager;
     const std::wstring linkKey;
     size_t currentPage = 0;
     std::vector<std::unique_ptr<CPage>> pages;
+    std::vector<PageSpec> filePages;  // the configuration file's, as InitPages read them
+    bool profilePages = false;        // the pages are a profile's
 };
 
 }  // namespace XPL

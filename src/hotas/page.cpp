@@ -73,11 +73,11 @@ void CHotasPanel::CPage::RunWhileEditing(std::span<const Command> commands) cons
 }
 
 int32_t CHotasPanel::CPage::ReadInt(DataRef dataRef) const {
-    return XPLMGetDatai(registry.ref.*dataRef);
+    return GetDatai(registry.ref.*dataRef);
 }
 
 int32_t CHotasPanel::CPage::ReadTruncated(DataRef dataRef) const {
-    return UTILITY::TruncateToInt(XPLMGetDataf(registry.ref.*dataRef));
+    return UTILITY::TruncateToInt(GetDataf(registry.ref.*dataRef));
 }
 
 void CHotasPanel::CPage::ClearLines(Lines& lines) {

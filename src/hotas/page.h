@@ -59,7 +59,7 @@ public:
     // A simulator command of the registry, by member; null for none.
     using Command = XPLMCommandRef SimRegistry::Commands::*;
     // A dataref of the registry, by member.
-    using DataRef = XPLMDataRef SimRegistry::DataRefs::*;
+    using DataRef = SimDataRef SimRegistry::DataRefs::*;
 
     CPage(const SimRegistry& registry, uint8_t cursorCount);
     virtual ~CPage();

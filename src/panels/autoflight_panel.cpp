@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/clock.h"
+#include "sim/aircraft_profiles.h"
 #include "sim/sim_registry.h"
 #include "sim/utility.h"
 #include "trace/trace.h"
@@ -139,7 +141,7 @@ void CAutoflightPanel::ParseAutopilotMasterButtons(uint16_t usage, uint32_t stat
             Notice(L"Button AP");
             // Walks the flight director off -> director -> servos -> director -> off, one step
             // per press; from director only, the way the last step went decides the next.
-            switch (XPLMGetDatai(registry->ref.cockpit2_autopilot_flight_director_mode)) {
+            switch (GetDatai(registry->ref.cockpit2_autopilot_flight_director_mode)) {
                 case kDirectorOff:
                     apButtonDirection = kDirectionUp;
                     XPLMCommandOnce(cmd.autopilot_fdir_servos_up_one);
@@ -175,7 +177,7 @@ void CAutoflightPanel::ParseAutopilotMasterButtons(uint16_t usage, uint32_t stat
             Notice(L"Button ALT");
             XPLMCommandOnce(cmd.autopilot_altitude_arm);
             // The capture is now armed: head for the target altitude.
-            if (XPLMGetDatai(registry->ref.cockpit2_autopilot_altitude_hold_armed) == 1) {
+            if (GetDatai(registry->ref.cockpit2_autopilot_altitude_hold_armed) == 1) {
                 ArmVerticalSpeed();
             }
             break;
@@ -212,22 +214,30 @@ void CAutoflightPanel::ParseAutopilotAdjustWheel(uint16_t usage, uint32_t state)
     };
     const bool increase = usage == kWheelIncrease;
     Notice(increase ? L"Wheel increase" : L"Wheel decrease");
+    const uint32_t steps = acceleration.Steps(0, increase, PLATFORM::GetTickCount());
     if (selectorMode > kModeCrs) {
         return;
     }
-    // One command per detent, however fast the wheel turns: there is no acceleration.
+    // One command per detent, or with acceleration on, several for a detent of a quick turn.
     uint8_t& detents = increase ? increaseDetents[selectorMode] : decreaseDetents[selectorMode];
     if (++detents < kDetentsPerCommand) {
         return;
     }
     detents = 0;
-    XPLMCommandOnce(commands[selectorMode][increase ? 0 : 1]);
+    for (uint32_t i = 0; i < steps; ++i) {
+        XPLMCommandOnce(commands[selectorMode][increase ? 0 : 1]);
+    }
     if (selectorMode == kModeAlt &&
-        XPLMGetDatai(registry->ref.cockpit2_autopilot_altitude_hold_status) != 0) {
+        GetDatai(registry->ref.cockpit2_autopilot_altitude_hold_status) != 0) {
         // A new target while the hold is active or armed: climb or descend to it and capture.
         ArmVerticalSpeed();
         ArmAltitude();
     }
+}
+
+void CAutoflightPanel::OnAircraftProfile(const CAircraftProfiles& profiles) {
+    CTraceScope scope(kKeyword, "XPL::CAutoflightPanel::OnAircraftProfile");
+    acceleration.Configure(profiles.Knobs(KnobPanel::Autoflight));
 }
 
 void CAutoflightPanel::ParseAutoThrottleSwitch(uint16_t usage, uint32_t state) {
@@ -271,7 +281,7 @@ void CAutoflightPanel::ParsePitchTrimWheel(uint16_t usage, uint32_t state) {
 
 void CAutoflightPanel::ArmAltitude() {
     CTraceScope scope(kKeyword, "XPL::CAutoflightPanel::ArmAltitude");
-    if (XPLMGetDatai(registry->ref.cockpit2_autopilot_altitude_hold_armed) == 0) {
+    if (GetDatai(registry->ref.cockpit2_autopilot_altitude_hold_armed) == 0) {
         XPLMCommandOnce(registry->cmd.autopilot_altitude_arm);
     }
 }
@@ -279,16 +289,16 @@ void CAutoflightPanel::ArmAltitude() {
 void CAutoflightPanel::ArmVerticalSpeed() {
     CTraceScope scope(kKeyword, "XPL::CAutoflightPanel::ArmVerticalSpeed");
     const SimRegistry::DataRefs& ref = registry->ref;
-    const float altitude = XPLMGetDataf(ref.cockpit2_gauges_indicators_altitude_ft_pilot);
-    const float target = XPLMGetDataf(ref.cockpit_autopilot_altitude);
-    const float verticalSpeed = XPLMGetDataf(ref.cockpit_autopilot_vertical_velocity);
+    const float altitude = GetDataf(ref.cockpit2_gauges_indicators_altitude_ft_pilot);
+    const float target = GetDataf(ref.cockpit_autopilot_altitude);
+    const float verticalSpeed = GetDataf(ref.cockpit_autopilot_vertical_velocity);
     // Only a target that points away from the new altitude (or is 0) is replaced.
     if (altitude > target && verticalSpeed >= 0.0f) {
-        XPLMSetDataf(ref.cockpit_autopilot_vertical_velocity, -kClimbRate);
+        SetDataf(ref.cockpit_autopilot_vertical_velocity, -kClimbRate);
     } else if (altitude <= target && verticalSpeed <= 0.0f) {
-        XPLMSetDataf(ref.cockpit_autopilot_vertical_velocity, kClimbRate);
+        SetDataf(ref.cockpit_autopilot_vertical_velocity, kClimbRate);
     }
-    if (XPLMGetDatai(ref.cockpit2_autopilot_vvi_status) == 0) {
+    if (GetDatai(ref.cockpit2_autopilot_vvi_status) == 0) {
         XPLMCommandOnce(registry->cmd.autopilot_vertical_speed);
     }
 }
@@ -353,17 +363,16 @@ void CAutoflightPanel::FillALTVSReport(Report& report) {
     if (selectorMode != kModeAlt && selectorMode != kModeVs) {
         return;
     }
-    FillReport(UTILITY::TruncateToInt(XPLMGetDataf(registry->ref.cockpit_autopilot_altitude)),
+    FillReport(UTILITY::TruncateToInt(GetDataf(registry->ref.cockpit_autopilot_altitude)),
                report.data() + kUpperRow);
-    FillReport(
-        UTILITY::TruncateToInt(XPLMGetDataf(registry->ref.cockpit_autopilot_vertical_velocity)),
-        report.data() + kLowerRow);
+    FillReport(UTILITY::TruncateToInt(GetDataf(registry->ref.cockpit_autopilot_vertical_velocity)),
+               report.data() + kLowerRow);
 }
 
 void CAutoflightPanel::FillIASReport(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CAutoflightPanel::FillIASReport");
     if (selectorMode == kModeIas) {
-        FillReport(UTILITY::TruncateToInt(XPLMGetDataf(registry->ref.cockpit_autopilot_airspeed)),
+        FillReport(UTILITY::TruncateToInt(GetDataf(registry->ref.cockpit_autopilot_airspeed)),
                    report.data() + kUpperRow);
     }
 }
@@ -371,16 +380,15 @@ void CAutoflightPanel::FillIASReport(Report& report) {
 void CAutoflightPanel::FillHDGReport(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CAutoflightPanel::FillHDGReport");
     if (selectorMode == kModeHdg) {
-        FillReport(
-            UTILITY::TruncateToInt(XPLMGetDataf(registry->ref.cockpit_autopilot_heading_mag)),
-            report.data() + kUpperRow);
+        FillReport(UTILITY::TruncateToInt(GetDataf(registry->ref.cockpit_autopilot_heading_mag)),
+                   report.data() + kUpperRow);
     }
 }
 
 void CAutoflightPanel::FillCRSReport(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CAutoflightPanel::FillCRSReport");
     if (selectorMode == kModeCrs) {
-        FillReport(UTILITY::TruncateToInt(XPLMGetDataf(registry->ref.cockpit_radios_nav1_obs_degm)),
+        FillReport(UTILITY::TruncateToInt(GetDataf(registry->ref.cockpit_radios_nav1_obs_degm)),
                    report.data() + kUpperRow);
     }
 }
@@ -393,42 +401,42 @@ void CAutoflightPanel::FillLed(Report& report, int status, uint8_t bit) const {
 
 void CAutoflightPanel::FillAPMasterLedReport(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CAutoflightPanel::FillAPMasterLedReport");
-    FillLed(report, XPLMGetDatai(registry->ref.cockpit2_autopilot_flight_director_mode), 0x01);
+    FillLed(report, GetDatai(registry->ref.cockpit2_autopilot_flight_director_mode), 0x01);
 }
 
 void CAutoflightPanel::FillHdgLedReport(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CAutoflightPanel::FillHdgLedReport");
-    FillLed(report, XPLMGetDatai(registry->ref.cockpit2_autopilot_heading_status), 0x02);
+    FillLed(report, GetDatai(registry->ref.cockpit2_autopilot_heading_status), 0x02);
 }
 
 void CAutoflightPanel::FillNavLedReport(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CAutoflightPanel::FillNavLedReport");
-    FillLed(report, XPLMGetDatai(registry->ref.cockpit2_autopilot_nav_status), 0x04);
+    FillLed(report, GetDatai(registry->ref.cockpit2_autopilot_nav_status), 0x04);
 }
 
 void CAutoflightPanel::FillIasLedReport(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CAutoflightPanel::FillIasLedReport");
-    FillLed(report, XPLMGetDatai(registry->ref.cockpit2_autopilot_speed_status), 0x08);
+    FillLed(report, GetDatai(registry->ref.cockpit2_autopilot_speed_status), 0x08);
 }
 
 void CAutoflightPanel::FillAltLedReport(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CAutoflightPanel::FillAltLedReport");
-    FillLed(report, XPLMGetDatai(registry->ref.cockpit2_autopilot_altitude_hold_status), 0x10);
+    FillLed(report, GetDatai(registry->ref.cockpit2_autopilot_altitude_hold_status), 0x10);
 }
 
 void CAutoflightPanel::FillVsLedReport(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CAutoflightPanel::FillVsLedReport");
-    FillLed(report, XPLMGetDatai(registry->ref.cockpit2_autopilot_vvi_status), 0x20);
+    FillLed(report, GetDatai(registry->ref.cockpit2_autopilot_vvi_status), 0x20);
 }
 
 void CAutoflightPanel::FillAprLedReport(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CAutoflightPanel::FillAprLedReport");
-    FillLed(report, XPLMGetDatai(registry->ref.cockpit2_autopilot_approach_status), 0x40);
+    FillLed(report, GetDatai(registry->ref.cockpit2_autopilot_approach_status), 0x40);
 }
 
 void CAutoflightPanel::FillRevLedReport(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CAutoflightPanel::FillRevLedReport");
-    FillLed(report, XPLMGetDatai(registry->ref.cockpit2_autopilot_backcourse_status), 0x80);
+    FillLed(report, GetDatai(registry->ref.cockpit2_autopilot_backcourse_status), 0x80);
 }
 
 }  // namespace XPL

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "panels/knob_acceleration.h"
 #include "panels/panel.h"
 
 namespace XPL {
@@ -91,6 +92,8 @@ protected:
     void OnInitialize() override;
     void OnNotify() override;
     void OnButton(uint16_t usage, uint32_t state) override;
+    // Takes the adjust wheel's settings (acceleration).
+    void OnAircraftProfile(const CAircraftProfiles& profiles) override;
 
 private:
     void InitAutopilotSettingsSelector();
@@ -130,6 +133,7 @@ private:
     uint32_t selectorMode = kModeAlt;
     std::array<uint8_t, 5> increaseDetents{};
     std::array<uint8_t, 5> decreaseDetents{};
+    CKnobAcceleration acceleration;  // the adjust wheel
 };
 
 }  // namespace XPL

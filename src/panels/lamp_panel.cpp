@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/xml.h"
+#include "sim/aircraft_profiles.h"
 #include "sim/aircraft_settings.h"
 #include "sim/sim_registry.h"
 #include "sim/utility.h"
@@ -124,11 +125,15 @@ void CLampPanel::OnUninitialize() {
     CTraceScope scope(kKeyword, "XPL::CLampPanel::OnUninitialize");
     tileByIndex.fill(nullptr);
     tiles.clear();
+    fileOtherProgramming.clear();
+    profileTiles.clear();
+    conditions.reset();
 }
 
 bool CLampPanel::InitTiles() {
     CTraceScope scope(kKeyword, "XPL::CLampPanel::InitTiles");
     static_assert(kTileCount == kTileNames.size());
+    fileOtherProgramming.clear();
     for (const wchar_t* name : kTileNames) {
         AddTile(name);
     }
@@ -139,6 +144,9 @@ bool CLampPanel::InitTiles() {
     if (!updated) {
         TraceWrite(kTraceFailure, kKeyword, kTraceMessage,
                    L"Failed in updating the tiles according to the XML");
+    }
+    for (size_t i = 0; i < kTileNames.size(); ++i) {
+        fileProgramming[i] = *tileByIndex[i];
     }
     return updated;
 }
@@ -158,7 +166,8 @@ bool CLampPanel::UpdateTilesFromXML() {
         return false;
     }
 
-    const std::wstring serial = GetSerialNumberString();
+    serialNumber = GetSerialNumberString();
+    const std::wstring& serial = serialNumber;
     const std::wstring xpath = LenseXPathFor(serial);
     std::vector<PLATFORM::CXmlNode> lenses;
     const PLATFORM::XmlStatus selected = document.SelectNodes(xpath, lenses);
@@ -188,9 +197,14 @@ bool CLampPanel::UpdateTilesFromXML() {
             });
         const auto found = tiles.find(reading.name);
         if (found == tiles.end()) {
-            continue;
+            if (reading.name.empty()) {
+                continue;
+            }
+            // Kept for an aircraft profile's condition of that name.
+            fileOtherProgramming.insert_or_assign(reading.name, Tile{reading.name});
         }
-        Program(*found->second, reading);
+        Program(found != tiles.end() ? *found->second : fileOtherProgramming[reading.name],
+                reading);
     }
     return true;
 }
@@ -279,8 +293,114 @@ CLampPanel::LenseReading CLampPanel::ReadLense(const PLATFORM::CXmlNode& lense,
 }
 
 const CLampPanel::Tile* CLampPanel::FindTile(std::wstring_view name) const {
-    const auto found = tiles.find(name);
-    return found != tiles.end() ? found->second.get() : nullptr;
+    return const_cast<CLampPanel*>(this)->FindMutableTile(name);
+}
+
+CLampPanel::Tile* CLampPanel::FindMutableTile(std::wstring_view name) {
+    if (const auto found = tiles.find(name); found != tiles.end()) {
+        return found->second.get();
+    }
+    for (ProfileTile& profileTile : profileTiles) {
+        if (profileTile.tile.name == name) {
+            return &profileTile.tile;
+        }
+    }
+    return nullptr;
+}
+
+void CLampPanel::OnAircraftProfile(const CAircraftProfiles& profiles) {
+    CTraceScope scope(kKeyword, "XPL::CLampPanel::OnAircraftProfile");
+    if (tileByIndex[0] == nullptr) {
+        return;  // not initialised
+    }
+    for (size_t i = 0; i < kTileNames.size(); ++i) {
+        *tileByIndex[i] = fileProgramming[i];
+    }
+    profileTiles.clear();
+    conditions = profiles.Conditions();
+    const CAircraftProfile* profile = profiles.Profile();
+    if (profile == nullptr) {
+        return;
+    }
+    for (const CLampCondition& condition : *conditions) {
+        if (tiles.find(condition.name) != tiles.end()) {
+            profile->Report(kKeyword, condition.line,
+                            L"the condition " + condition.name +
+                                L" has the name of a built-in one: it is ignored");
+            continue;
+        }
+        // Programmed as the file says, when it names the condition.
+        const auto programmed = fileOtherProgramming.find(condition.name);
+        profileTiles.push_back(
+            {programmed != fileOtherProgramming.end() ? programmed->second : Tile{condition.name},
+             &condition});
+    }
+
+    // The profile's lens programming: for every lamp panel, or for this one by serial number.
+    std::vector<PLATFORM::CXmlNode> programmings;
+    profile->Document().SelectNodes(kProgrammingXPath, programmings);
+    std::vector<const Tile*> programmed;  // by the profile
+    for (const PLATFORM::CXmlNode& programming : programmings) {
+        const std::optional<std::wstring> id = programming.GetAttribute(L"Id");
+        if (id && *id != serialNumber) {
+            continue;
+        }
+        std::vector<PLATFORM::CXmlNode> lenses;
+        programming.SelectNodes(kLenseXPath, lenses);
+        for (const PLATFORM::CXmlNode& lense : lenses) {
+            const uint32_t line = profile->LineOf(lense);
+            const LenseReading reading = ReadLense(
+                lense, [&](LenseFault fault, const PLATFORM::CXmlNode&, const std::wstring& text) {
+                    profile->Report(kKeyword, line,
+                                    fault == LenseFault::InvalidColour
+                                        ? L"the colour " + text +
+                                              L" is not Green, Red or Amber: the Lense is ignored"
+                                    : fault == LenseFault::InvalidLens
+                                        ? L"the lens " + text +
+                                              L" is not 0 to 23 (-1 for none): the Lense is "
+                                              L"ignored"
+                                        : L"a Lense holds Id, Colour and Assignment, not " + text);
+                });
+            Tile* tile = FindMutableTile(reading.name);
+            if (tile == nullptr) {
+                profile->Report(kKeyword, line,
+                                L"the condition " + reading.name +
+                                    L" is neither a built-in one nor one of the profile: the "
+                                    L"Lense is ignored");
+                continue;
+            }
+            // Assignment -1 takes the condition off every lens.
+            const bool off = reading.hasAssignment && reading.lens == -1;
+            if (!off && (reading.colour == kUnprogrammed || reading.lens == -1)) {
+                continue;  // a part missing or reported above
+            }
+            if (!off) {
+                // The lens shows what the profile says: the file's tile on it leaves it.
+                const auto leave = [&](Tile& other) {
+                    if (other.lens == reading.lens &&
+                        std::find(programmed.begin(), programmed.end(), &other) ==
+                            programmed.end()) {
+                        other = Tile{other.name};
+                    }
+                };
+                for (size_t i = 0; i < kTileNames.size(); ++i) {
+                    leave(*tileByIndex[i]);
+                }
+                for (ProfileTile& other : profileTiles) {
+                    leave(other.tile);
+                }
+            }
+            tile->colour = off ? kUnprogrammed : reading.colour;
+            tile->lens = off ? -1 : reading.lens;
+            programmed.push_back(tile);
+        }
+    }
+}
+
+void CLampPanel::FillLenseReportForProfile(Report& report) {
+    for (const ProfileTile& profileTile : profileTiles) {
+        FillLenseReport(profileTile.tile, profileTile.condition->Holds(), report);
+    }
 }
 
 void CLampPanel::OnNotify() {
@@ -306,6 +426,7 @@ void CLampPanel::OnNotify() {
     FillLenseReportForStrobeLightOn(report);
     FillLenseReportForAudio(report);
     FillLenseReportForHsiSrcSel(report);
+    FillLenseReportForProfile(report);
     FillLenseReportForMaster(report);
     if (reportSent && report == lastReport) {
         return;
@@ -376,14 +497,14 @@ void CLampPanel::FillPerEngine(const bool* flags, int32_t engines, TileIndex sum
 }
 
 int32_t CLampPanel::EngineCount() const {
-    const int32_t count = XPLMGetDatai(registry->ref.aircraft_engine_acf_num_engines);
+    const int32_t count = GetDatai(registry->ref.aircraft_engine_acf_num_engines);
     return (count == 1 || count == 2 || count == 4) ? count : 0;
 }
 
 void CLampPanel::FillLenseReportForGear(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForGear");
     float ratio = 0.0f;
-    XPLMGetDatavf(registry->ref.flightmodel2_gear_deploy_ratio, &ratio, 0, 1);
+    GetDatavf(registry->ref.flightmodel2_gear_deploy_ratio, &ratio, 0, 1);
     const bool down = ratio > kGearDownRatio;
     const bool moving = !down && ratio >= kGearMovingRatio;
     const bool up = !down && !moving;
@@ -399,7 +520,7 @@ void CLampPanel::FillLenseReportForEngineFire(Report& report) {
         return;
     }
     int fires[kMaxEngines] = {};
-    XPLMGetDatavi(registry->ref.cockpit_warnings_annunciators_engine_fires, fires, 0, engines);
+    GetDatavi(registry->ref.cockpit_warnings_annunciators_engine_fires, fires, 0, engines);
     if (engines == 1) {
         Fill(kEngineFire, fires[0] != 0, report);
     } else if (engines == 2) {
@@ -420,7 +541,7 @@ void CLampPanel::FillLenseReportForEnginOilPressure(Report& report) {
         return;
     }
     float pressures[kMaxEngines] = {};
-    XPLMGetDatavf(registry->ref.cockpit2_engine_indicators_oil_pressure_psi, pressures, 0, engines);
+    GetDatavf(registry->ref.cockpit2_engine_indicators_oil_pressure_psi, pressures, 0, engines);
     const float greenLow = aircraftSettings->oilPressureGreenLow;
     bool low[kMaxEngines] = {};
     for (int32_t i = 0; i < engines; ++i) {
@@ -436,9 +557,9 @@ void CLampPanel::FillLenseReportForEnginOilTemp(Report& report) {
         return;
     }
     float temperatures[kMaxEngines] = {};
-    XPLMGetDatavf(registry->ref.cockpit2_engine_indicators_oil_temperature_deg_C, temperatures, 0,
-                  engines);
-    const float maximum = XPLMGetDataf(registry->ref.aircraft_engine_acf_max_OILT);
+    GetDatavf(registry->ref.cockpit2_engine_indicators_oil_temperature_deg_C, temperatures, 0,
+              engines);
+    const float maximum = GetDataf(registry->ref.aircraft_engine_acf_max_OILT);
     bool hot[kMaxEngines] = {};
     for (int32_t i = 0; i < engines; ++i) {
         hot[i] = temperatures[i] > maximum;
@@ -448,19 +569,18 @@ void CLampPanel::FillLenseReportForEnginOilTemp(Report& report) {
 
 void CLampPanel::FillLenseReportForFuelLow(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForFuelLow");
-    Fill(kFuelLow, XPLMGetDatai(registry->ref.cockpit_warnings_annunciators_fuel_quantity) != 0,
+    Fill(kFuelLow, GetDatai(registry->ref.cockpit_warnings_annunciators_fuel_quantity) != 0,
          report);
 
-    const int tanks =
-        std::min(XPLMGetDatai(registry->ref.aircraft_overflow_acf_num_tanks), kMaxTanks);
+    const int tanks = std::min(GetDatai(registry->ref.aircraft_overflow_acf_num_tanks), kMaxTanks);
     if (tanks <= 0) {
         return;
     }
-    const float capacity = XPLMGetDataf(registry->ref.aircraft_weight_acf_m_fuel_tot);
+    const float capacity = GetDataf(registry->ref.aircraft_weight_acf_m_fuel_tot);
     float ratios[kMaxTanks] = {};
     float masses[kMaxTanks] = {};
-    XPLMGetDatavf(registry->ref.aircraft_overflow_acf_tank_rat, ratios, 0, tanks);
-    XPLMGetDatavf(registry->ref.flightmodel_weight_m_fuel, masses, 0, tanks);
+    GetDatavf(registry->ref.aircraft_overflow_acf_tank_rat, ratios, 0, tanks);
+    GetDatavf(registry->ref.flightmodel_weight_m_fuel, masses, 0, tanks);
     for (int i = 0; i < tanks; ++i) {
         // Single precision throughout; a tank with no share gives no finite level (inf or NaN,
         // -inf for a negative mass), which is never low.
@@ -476,45 +596,43 @@ void CLampPanel::FillLenseReportForFuelLow(Report& report) {
 void CLampPanel::FillLenseReportForFuelPressure(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForFuelPressure");
     int low = 0;
-    XPLMGetDatavi(registry->ref.cockpit_warnings_annunciators_fuel_pressure_low, &low, 0, 1);
+    GetDatavi(registry->ref.cockpit_warnings_annunciators_fuel_pressure_low, &low, 0, 1);
     Fill(kLowPressure, low != 0, report);
 }
 
 void CLampPanel::FillLenseReportForFuelCrossFeed(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForFuelCrossFeed");
-    Fill(kFuelCrossFeed,
-         XPLMGetDatai(registry->ref.cockpit_warnings_annunciators_crossfeed_on) != 0, report);
+    Fill(kFuelCrossFeed, GetDatai(registry->ref.cockpit_warnings_annunciators_crossfeed_on) != 0,
+         report);
 }
 
 void CLampPanel::FillLenseReportForDownUp(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForDownUp");
     float ratio = 0.0f;
-    XPLMGetDatavf(registry->ref.flightmodel2_gear_deploy_ratio, &ratio, 0, 1);
+    GetDatavf(registry->ref.flightmodel2_gear_deploy_ratio, &ratio, 0, 1);
     Fill(kUp, ratio < kGearMovingRatio, report);
     Fill(kDown, ratio > kGearDownRatio, report);
 }
 
 void CLampPanel::FillLenseReportForBeaconLightOn(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForBeaconLightOn");
-    Fill(kBeaconLight, XPLMGetDatai(registry->ref.cockpit_electrical_beacon_lights_on) != 0,
-         report);
+    Fill(kBeaconLight, GetDatai(registry->ref.cockpit_electrical_beacon_lights_on) != 0, report);
 }
 
 void CLampPanel::FillLenseReportForLandingLightOn(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForLandingLightOn");
-    Fill(kLandingLights, XPLMGetDatai(registry->ref.cockpit_electrical_landing_lights_on) != 0,
-         report);
+    Fill(kLandingLights, GetDatai(registry->ref.cockpit_electrical_landing_lights_on) != 0, report);
 }
 
 void CLampPanel::FillLenseReportForParkingBrake(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForParkingBrake");
-    const float ratio = XPLMGetDataf(registry->ref.flightmodel_controls_parkbrake);
+    const float ratio = GetDataf(registry->ref.flightmodel_controls_parkbrake);
     Fill(kParkingBrakes, ratio >= 0.5f && ratio <= 1.0f, report);
 }
 
 void CLampPanel::FillLenseReportForPitotHeatOff(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForPitotHeatOff");
-    Fill(kPitotHeat, XPLMGetDatai(registry->ref.cockpit2_ice_ice_pitot_heat_on_pilot) != 0, report);
+    Fill(kPitotHeat, GetDatai(registry->ref.cockpit2_ice_ice_pitot_heat_on_pilot) != 0, report);
 }
 
 void CLampPanel::FillLenseReportForRotorLowRPM(Report& report) {
@@ -527,7 +645,7 @@ void CLampPanel::FillLenseReportForRotorLowRPM(Report& report) {
         return;
     }
     float speeds[kMaxEngines] = {};
-    XPLMGetDatavf(registry->ref.cockpit2_engine_indicators_engine_speed_rpm, speeds, 0, engines);
+    GetDatavf(registry->ref.cockpit2_engine_indicators_engine_speed_rpm, speeds, 0, engines);
     bool anySlow = false;
     for (int32_t i = 0; i < engines; ++i) {
         anySlow = anySlow || aircraftSettings->rpmGreenLow > speeds[i];
@@ -537,56 +655,53 @@ void CLampPanel::FillLenseReportForRotorLowRPM(Report& report) {
 
 void CLampPanel::FillLenseReportForStallWarning(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForStallWarning");
-    Fill(kStallWarning, XPLMGetDatai(registry->ref.flightmodel_failures_stallwarning) != 0, report);
+    Fill(kStallWarning, GetDatai(registry->ref.flightmodel_failures_stallwarning) != 0, report);
 }
 
 void CLampPanel::FillLenseReportForDoorWarning(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForDoorWarning");
-    Fill(kDoorWarning,
-         XPLMGetDatai(registry->ref.cockpit_warnings_annunciators_cabin_door_open) != 0, report);
+    Fill(kDoorWarning, GetDatai(registry->ref.cockpit_warnings_annunciators_cabin_door_open) != 0,
+         report);
 }
 
 void CLampPanel::FillLenseReportForLowVacuum(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForLowVacuum");
-    Fill(kVacLow, XPLMGetDatai(registry->ref.cockpit_warnings_annunciators_low_vacuum) != 0,
-         report);
+    Fill(kVacLow, GetDatai(registry->ref.cockpit_warnings_annunciators_low_vacuum) != 0, report);
 }
 
 void CLampPanel::FillLenseReportForAutopilot(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForAutopilot");
-    const bool on = XPLMGetDatai(registry->ref.cockpit2_autopilot_autopilot_on) != 0;
+    const bool on = GetDatai(registry->ref.cockpit2_autopilot_autopilot_on) != 0;
     Fill(kAutoPilot, on, report);
     Fill(kApMaster, on, report);
 }
 
 void CLampPanel::FillLenseReportForStrobeLightOn(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForStrobeLightOn");
-    Fill(kStrobeLight, XPLMGetDatai(registry->ref.cockpit_electrical_strobe_lights_on) != 0,
-         report);
+    Fill(kStrobeLight, GetDatai(registry->ref.cockpit_electrical_strobe_lights_on) != 0, report);
 }
 
 void CLampPanel::FillLenseReportForAudio(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForAudio");
     const SimRegistry::DataRefs& ref = registry->ref;
-    const bool com1 = XPLMGetDatai(ref.cockpit2_radios_actuators_audio_selection_com1) != 0;
-    const bool com2 = XPLMGetDatai(ref.cockpit2_radios_actuators_audio_selection_com2) != 0;
-    Fill(kNav1, XPLMGetDatai(ref.cockpit2_radios_actuators_audio_selection_nav1) != 0, report);
-    Fill(kNav2, XPLMGetDatai(ref.cockpit2_radios_actuators_audio_selection_nav2) != 0, report);
+    const bool com1 = GetDatai(ref.cockpit2_radios_actuators_audio_selection_com1) != 0;
+    const bool com2 = GetDatai(ref.cockpit2_radios_actuators_audio_selection_com2) != 0;
+    Fill(kNav1, GetDatai(ref.cockpit2_radios_actuators_audio_selection_nav1) != 0, report);
+    Fill(kNav2, GetDatai(ref.cockpit2_radios_actuators_audio_selection_nav2) != 0, report);
     Fill(kCom1, com1, report);
     Fill(kCom2, com2, report);
     Fill(kBoth, com1 && com2, report);
     Fill(kAdf,
-         XPLMGetDatai(ref.cockpit2_radios_actuators_audio_selection_adf1) != 0 ||
-             XPLMGetDatai(ref.cockpit2_radios_actuators_audio_selection_adf2) != 0,
+         GetDatai(ref.cockpit2_radios_actuators_audio_selection_adf1) != 0 ||
+             GetDatai(ref.cockpit2_radios_actuators_audio_selection_adf2) != 0,
          report);
-    Fill(kDme, XPLMGetDatai(ref.cockpit2_radios_actuators_audio_dme_enabled) != 0, report);
-    Fill(kMkr, XPLMGetDatai(ref.cockpit2_radios_actuators_audio_marker_enabled) != 0, report);
+    Fill(kDme, GetDatai(ref.cockpit2_radios_actuators_audio_dme_enabled) != 0, report);
+    Fill(kMkr, GetDatai(ref.cockpit2_radios_actuators_audio_marker_enabled) != 0, report);
 }
 
 void CLampPanel::FillLenseReportForHsiSrcSel(Report& report) {
     CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReportForHsiSrcSel");
-    const bool gps =
-        XPLMGetDatai(registry->ref.cockpit2_radios_actuators_HSI_source_select_pilot) == 2;
+    const bool gps = GetDatai(registry->ref.cockpit2_radios_actuators_HSI_source_select_pilot) == 2;
     Fill(kGps, gps, report);
     Fill(kNav, !gps, report);
 }

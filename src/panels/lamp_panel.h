@@ -17,6 +17,14 @@
 //         <Assignment>5</Assignment>             lens 0 to 23; -1 for none
 // Any other child of a Lense is reported and skipped. A binding without a valid colour or a
 // lens 0 to 23 leaves its tile unprogrammed: it never touches any lens.
+//
+// An aircraft profile may add conditions of its own (tiles written after the built-in ones,
+// before the master step, so a lit red or amber one lights MasterWarning or MasterCaution), which
+// the file may program too (its bindings of names that are no built-in tile wait for a profile's
+// condition of that name), and lens programming in the same elements (a LampProgramming without
+// Id is for every lamp panel).
+// A lens the profile programs shows what the profile says; the file's tile on that lens leaves
+// it, and the file's programming of every other lens stays.
 #pragma once
 
 #include <array>
@@ -29,6 +37,7 @@
 
 #include "panels/panel.h"
 #include "platform/xml.h"
+#include "sim/lamp_condition.h"
 
 namespace XPL {
 
@@ -221,7 +230,7 @@ public:
     // raises warningLit, an amber one cautionLit.
     void FillLenseReport(const Tile& tile, bool on, Report& report);
 
-    // The tile of that name, or null.
+    // The tile of that name (a built-in one or a profile's condition), or null.
     const Tile* FindTile(std::wstring_view name) const;
     const Report& GetLastReport() const { return lastReport; }
 
@@ -229,9 +238,19 @@ protected:
     void OnInitialize() override;
     void OnUninitialize() override;
     void OnNotify() override;
+    // Programs the tiles as the file did, then adds the profile's conditions and applies its
+    // lens programming.
+    void OnAircraftProfile(const CAircraftProfiles& profiles) override;
 
 private:
     enum TileIndex : size_t;
+    // A profile's condition as a tile.
+    struct ProfileTile {
+        Tile tile;
+        const CLampCondition* condition;
+    };
+    Tile* FindMutableTile(std::wstring_view name);
+    void FillLenseReportForProfile(Report& report);
 
     // The condition groups, in the order the frame evaluates them; the master step is last.
     void FillLenseReportForGear(Report& report);
@@ -275,6 +294,14 @@ private:
     std::array<Tile*, kTileNames.size()> tileByIndex{};
     uint32_t warningLit = 0;
     uint32_t cautionLit = 0;
+    std::wstring serialNumber;
+    // The programming of the file, per tile in kTileNames order, as InitTiles left it, and of
+    // the names it gives that are no built-in tile (for profiles' conditions).
+    std::array<Tile, kTileNames.size()> fileProgramming{};
+    std::map<std::wstring, Tile, std::less<>> fileOtherProgramming;
+    // The profile's conditions (kept alive here) and their tiles, in the profile's order.
+    std::shared_ptr<const std::vector<CLampCondition>> conditions;
+    std::vector<ProfileTile> profileTiles;
 };
 
 }  // namespace XPL

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "sim/aircraft_profiles.h"
 #include "sim/aircraft_settings.h"
 #include "sim/sim_registry.h"
 #include "trace/trace.h"
@@ -26,8 +27,15 @@ CPanel::~CPanel() {
     PLATFORM::CloseDevice(deviceHandle);
 }
 
+void CPanel::HandAircraftProfile(const CAircraftProfiles& profiles) {
+    CTraceScope scope(kKeyword, "XPL::CPanel::HandAircraftProfile");
+    profileGeneration = profiles.Generation();
+    OnAircraftProfile(profiles);
+}
+
 bool CPanel::Initialize() {
     CTraceScope scope(kKeyword, "XPL::CPanel::Initialize");
+    profileGeneration = 0;  // what the profile gave is read again with the rest
     uint32_t error = 0;
     PLATFORM::CloseDevice(deviceHandle);
     deviceHandle = PLATFORM::OpenDevice(devicePath, false, error);

@@ -15,6 +15,7 @@ namespace XPL {
 
 struct SimRegistry;
 struct AircraftSettings;
+class CAircraftProfiles;
 
 class CPanel {
 public:
@@ -46,6 +47,12 @@ public:
 
     const std::wstring& GetDevicePath() const { return devicePath; }
 
+    // The aircraft profile changed, or the panel is new: OnAircraftProfile takes what concerns
+    // the panel. The device manager calls it on the simulator's thread before a frame whenever
+    // profiles' generation differs from the one the panel last took.
+    void HandAircraftProfile(const CAircraftProfiles& profiles);
+    uint32_t AircraftProfileGeneration() const { return profileGeneration; }
+
 protected:
     virtual void OnInitialize() {}
     virtual void OnUninitialize() {}
@@ -54,6 +61,8 @@ protected:
         (void)usage;
         (void)state;
     }
+    // Not a frame that must be steady: it may allocate, but never wait for a file or device.
+    virtual void OnAircraftProfile(const CAircraftProfiles& profiles) { (void)profiles; }
 
     // Registers a button: OnButton hears of it from the next report on; it starts off.
     void RegisterButton(uint16_t usage) { buttonMap[usage] = 0; }
@@ -71,6 +80,7 @@ protected:
     std::wstring devicePath;
     SimRegistry* registry;
     AircraftSettings* aircraftSettings;
+    uint32_t profileGeneration = 0;
 
 private:
     // Cancels and reaps a read still in flight, so its buffer and request can be released.

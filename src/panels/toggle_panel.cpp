@@ -16,8 +16,9 @@ constexpr int kUnits = 8;  // entries of each per-engine and per-generator comma
 using CommandFn = void (*)(XPLMCommandRef);
 
 // Sends the commands of units 1 to the count the aircraft reports now; the lists end at eight.
-void ForEachUnit(XPLMDataRef countRef, const XPLMCommandRef (&commands)[kUnits], CommandFn send) {
-    const int count = std::min(XPLMGetDatai(countRef), kUnits);
+void ForEachUnit(const SimDataRef& countRef, const XPLMCommandRef (&commands)[kUnits],
+                 CommandFn send) {
+    const int count = std::min(GetDatai(countRef), kUnits);
     for (int i = 0; i < count; ++i) {
         send(commands[i]);
     }
@@ -99,8 +100,8 @@ void CTogglePanel::ParseLightSystem(uint16_t usage, uint32_t state) {
     const SimRegistry::Commands& cmd = registry->cmd;
     switch (usage) {
         case kPanelLights:
-            XPLMSetDataf(registry->ref.cockpit_electrical_instrument_brightness,
-                         state != 0 ? 1.0f : 0.0f);
+            SetDataf(registry->ref.cockpit_electrical_instrument_brightness,
+                     state != 0 ? 1.0f : 0.0f);
             break;
         case kBeaconLight:
             Switch(state, cmd.lights_beacon_lights_on, cmd.lights_beacon_lights_off);
@@ -153,12 +154,12 @@ void CTogglePanel::ParseMisc(uint16_t usage, uint32_t state) {
             break;
         case kDeIce: {
             const int value = on ? 1 : 0;
-            XPLMSetDatai(ref.cockpit_switches_anti_ice_AOA_heat, value);
-            XPLMSetDatai(ref.cockpit_switches_anti_ice_AOA_heat2, value);
+            SetDatai(ref.cockpit_switches_anti_ice_AOA_heat, value);
+            SetDatai(ref.cockpit_switches_anti_ice_AOA_heat2, value);
             SetDataviAll(ref.cockpit_switches_anti_ice_prop_heat_per_engine, value);
-            XPLMSetDatai(ref.cockpit_switches_anti_ice_window_heat, value);
-            XPLMSetDatai(ref.cockpit_switches_anti_ice_surf_heat, value);
-            XPLMSetDatai(ref.cockpit_switches_anti_ice_surf_boot, value);
+            SetDatai(ref.cockpit_switches_anti_ice_window_heat, value);
+            SetDatai(ref.cockpit_switches_anti_ice_surf_heat, value);
+            SetDatai(ref.cockpit_switches_anti_ice_surf_boot, value);
             break;
         }
         case kPitotHeat:
@@ -174,7 +175,7 @@ void CTogglePanel::ParseMisc(uint16_t usage, uint32_t state) {
 void CTogglePanel::ParseEngine(uint16_t usage, uint32_t state) {
     CTraceScope scope(kKeyword, "XPL::CTogglePanel::ParseEngine");
     const SimRegistry::Commands& cmd = registry->cmd;
-    const XPLMDataRef engines = registry->ref.aircraft_engine_acf_num_engines;
+    const SimDataRef& engines = registry->ref.aircraft_engine_acf_num_engines;
     if (usage == kStart) {
         // The starters turn while the knob is held in START.
         ForEachUnit(engines, cmd.starters_engage_starter, state != 0 ? &CommandBegin : &CommandEnd);
@@ -229,7 +230,7 @@ void CTogglePanel::OnNotify() {
 void CTogglePanel::FillLedReport(uint8_t* report) {
     CTraceScope scope(kKeyword, "XPL::CTogglePanel::FillLedReport");
     float ratios[3] = {0.0f, 0.0f, 0.0f};
-    XPLMGetDatavf(registry->ref.flightmodel2_gear_deploy_ratio, ratios, 0, 3);
+    GetDatavf(registry->ref.flightmodel2_gear_deploy_ratio, ratios, 0, 3);
     for (size_t i = 0; i < 3; ++i) {
         if (ratios[i] > kGearDownRatio) {
             report[1] |= kGreenBits[i];

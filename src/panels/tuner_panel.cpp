@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/clock.h"
+#include "sim/aircraft_profiles.h"
 #include "sim/sim_registry.h"
 #include "sim/utility.h"
 #include "trace/trace.h"
@@ -202,12 +203,24 @@ void CTunerPanel::InitActiveStandbySwitch() {
 
 void CTunerPanel::OnButton(uint16_t usage, uint32_t state) {
     CTraceScope scope(kKeyword, "XPL::CTunerPanel::OnButton");
+    // The turning speed counts every detent, also those the filter drops.
+    knobSteps = 1;
+    if (state == 1 && usage >= kUpperFineUp && usage <= kLowerCoarseDown) {
+        const uint32_t ring = usage - kUpperFineUp;
+        knobSteps = acceleration.Steps(ring / 2, ring % 2 == 0, PLATFORM::GetTickCount());
+    }
     if (!IsDataValid(usage, state)) {
         return;
     }
     ParseRadioModeSelector(usage, state);
     ParseFrequencyAdjustRotary(usage, state);
     ParseActiveStandbySwitch(usage, state);
+    knobSteps = 1;
+}
+
+void CTunerPanel::OnAircraftProfile(const CAircraftProfiles& profiles) {
+    CTraceScope scope(kKeyword, "XPL::CTunerPanel::OnAircraftProfile");
+    acceleration.Configure(profiles.Knobs(KnobPanel::Tuner));
 }
 
 uint32_t CTunerPanel::IsDataValid(uint16_t usage, uint32_t state) {
@@ -309,8 +322,8 @@ void RunStep(SimRegistry& registry, uint32_t mode, uint32_t xpdrHighDigits, Step
     if (mode <= CTunerPanel::kModeNav2) {
         XPLMCommandOnce(registry.cmd.*kRadioSteps[mode][step]);
     } else if (mode == CTunerPanel::kModeAdf) {
-        XPLMDataRef standby = registry.ref.cockpit_radios_adf1_stdby_freq_hz;
-        XPLMSetDatai(standby, NextAdfFrequency(XPLMGetDatai(standby), step));
+        const SimDataRef& standby = registry.ref.cockpit_radios_adf1_stdby_freq_hz;
+        SetDatai(standby, NextAdfFrequency(GetDatai(standby), step));
     } else if (mode == CTunerPanel::kModeXpdr) {
         XPLMCommandOnce(registry.cmd.*kXpdrSteps[xpdrHighDigits != 0 ? 1 : 0][step]);
     }
@@ -323,7 +336,9 @@ void CTunerPanel::AdjustFrequencyRotaryFineUp(uint32_t upper) {
     CTraceScope scope(kKeyword, "XPL::CTunerPanel::AdjustFrequencyRotaryFineUp");
     const uint32_t mode = upper != 0 ? upperMode : lowerMode;
     if (CountDetent(fineUpDetents, mode)) {
-        RunStep(*registry, mode, xpdrHighDigits, kFineUp);
+        for (uint32_t i = 0; i < knobSteps; ++i) {
+            RunStep(*registry, mode, xpdrHighDigits, kFineUp);
+        }
     }
 }
 
@@ -331,7 +346,9 @@ void CTunerPanel::AdjustFrequencyRotaryFineDown(uint32_t upper) {
     CTraceScope scope(kKeyword, "XPL::CTunerPanel::AdjustFrequencyRotaryFineDown");
     const uint32_t mode = upper != 0 ? upperMode : lowerMode;
     if (CountDetent(fineDownDetents, mode)) {
-        RunStep(*registry, mode, xpdrHighDigits, kFineDown);
+        for (uint32_t i = 0; i < knobSteps; ++i) {
+            RunStep(*registry, mode, xpdrHighDigits, kFineDown);
+        }
     }
 }
 
@@ -339,7 +356,9 @@ void CTunerPanel::AdjustFrequencyRotaryCoarseUp(uint32_t upper) {
     CTraceScope scope(kKeyword, "XPL::CTunerPanel::AdjustFrequencyRotaryCoarseUp");
     const uint32_t mode = upper != 0 ? upperMode : lowerMode;
     if (CountDetent(coarseUpDetents, mode)) {
-        RunStep(*registry, mode, xpdrHighDigits, kCoarseUp);
+        for (uint32_t i = 0; i < knobSteps; ++i) {
+            RunStep(*registry, mode, xpdrHighDigits, kCoarseUp);
+        }
     }
 }
 
@@ -347,7 +366,9 @@ void CTunerPanel::AdjustFrequencyRotaryCoarseDown(uint32_t upper) {
     CTraceScope scope(kKeyword, "XPL::CTunerPanel::AdjustFrequencyRotaryCoarseDown");
     const uint32_t mode = upper != 0 ? upperMode : lowerMode;
     if (CountDetent(coarseDownDetents, mode)) {
-        RunStep(*registry, mode, xpdrHighDigits, kCoarseDown);
+        for (uint32_t i = 0; i < knobSteps; ++i) {
+            RunStep(*registry, mode, xpdrHighDigits, kCoarseDown);
+        }
     }
 }
 
@@ -393,45 +414,40 @@ void CTunerPanel::FillFrequencyReport(uint32_t mode, uint8_t* cells, DisplayCell
     uint8_t* rightCells = cells + kDisplayCells;
     switch (mode) {
         case kModeCom1:
-            ShowValue(left, XPLMGetDatai(ref.cockpit_radios_com1_freq_hz), kFormatFrequency,
-                      leftCells);
-            ShowValue(right, XPLMGetDatai(ref.cockpit_radios_com1_stdby_freq_hz), kFormatFrequency,
+            ShowValue(left, GetDatai(ref.cockpit_radios_com1_freq_hz), kFormatFrequency, leftCells);
+            ShowValue(right, GetDatai(ref.cockpit_radios_com1_stdby_freq_hz), kFormatFrequency,
                       rightCells);
             break;
         case kModeCom2:
-            ShowValue(left, XPLMGetDatai(ref.cockpit_radios_com2_freq_hz), kFormatFrequency,
-                      leftCells);
-            ShowValue(right, XPLMGetDatai(ref.cockpit_radios_com2_stdby_freq_hz), kFormatFrequency,
+            ShowValue(left, GetDatai(ref.cockpit_radios_com2_freq_hz), kFormatFrequency, leftCells);
+            ShowValue(right, GetDatai(ref.cockpit_radios_com2_stdby_freq_hz), kFormatFrequency,
                       rightCells);
             break;
         case kModeNav1:
-            ShowValue(left, XPLMGetDatai(ref.cockpit_radios_nav1_freq_hz), kFormatFrequency,
-                      leftCells);
-            ShowValue(right, XPLMGetDatai(ref.cockpit_radios_nav1_stdby_freq_hz), kFormatFrequency,
+            ShowValue(left, GetDatai(ref.cockpit_radios_nav1_freq_hz), kFormatFrequency, leftCells);
+            ShowValue(right, GetDatai(ref.cockpit_radios_nav1_stdby_freq_hz), kFormatFrequency,
                       rightCells);
             break;
         case kModeNav2:
-            ShowValue(left, XPLMGetDatai(ref.cockpit_radios_nav2_freq_hz), kFormatFrequency,
-                      leftCells);
-            ShowValue(right, XPLMGetDatai(ref.cockpit_radios_nav2_stdby_freq_hz), kFormatFrequency,
+            ShowValue(left, GetDatai(ref.cockpit_radios_nav2_freq_hz), kFormatFrequency, leftCells);
+            ShowValue(right, GetDatai(ref.cockpit_radios_nav2_stdby_freq_hz), kFormatFrequency,
                       rightCells);
             break;
         case kModeAdf:
-            ShowValue(left, XPLMGetDatai(ref.cockpit_radios_adf1_freq_hz), kFormatAdf, leftCells);
-            ShowValue(right, XPLMGetDatai(ref.cockpit_radios_adf1_stdby_freq_hz), kFormatAdf,
+            ShowValue(left, GetDatai(ref.cockpit_radios_adf1_freq_hz), kFormatAdf, leftCells);
+            ShowValue(right, GetDatai(ref.cockpit_radios_adf1_stdby_freq_hz), kFormatAdf,
                       rightCells);
             break;
         case kModeDme:
             // Both halves show the NAV1 receiver's distance.
-            ShowValue(
-                left,
-                DistanceTenths(XPLMGetDataf(ref.cockpit2_radios_indicators_nav1_dme_distance_nm)),
-                kFormatDistance, leftCells);
-            ShowValue(right, XPLMGetDatai(ref.cockpit_radios_dme_freq_hz), kFormatFrequency,
+            ShowValue(left,
+                      DistanceTenths(GetDataf(ref.cockpit2_radios_indicators_nav1_dme_distance_nm)),
+                      kFormatDistance, leftCells);
+            ShowValue(right, GetDatai(ref.cockpit_radios_dme_freq_hz), kFormatFrequency,
                       rightCells);
             break;
         case kModeXpdr:
-            ShowValue(right, XPLMGetDatai(ref.cockpit_radios_transponder_code), kFormatXpdr,
+            ShowValue(right, GetDatai(ref.cockpit_radios_transponder_code), kFormatXpdr,
                       rightCells);
             break;
         default:

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "panels/knob_acceleration.h"
 #include "panels/panel.h"
 
 namespace XPL {
@@ -107,6 +108,8 @@ protected:
     void OnNotify() override;
     // Filters knob detents, then hands the change to the selector, knob and switch parsers.
     void OnButton(uint16_t usage, uint32_t state) override;
+    // Takes the tuner's knob settings (acceleration).
+    void OnAircraftProfile(const CAircraftProfiles& profiles) override;
 
 private:
     void InitRadioModeSelector();
@@ -144,6 +147,8 @@ private:
     std::array<uint8_t, kModeCount> coarseDownDetents{};
     std::vector<RotaryFilter> rotaryFilters;  // upper fine, upper coarse, lower fine, lower coarse
     std::array<DisplayCells, 4> displays;     // upper left, upper right, lower left, lower right
+    CKnobAcceleration acceleration;  // knobs: upper fine, upper coarse, lower fine, lower coarse
+    uint32_t knobSteps = 1;          // of the detent being handled
 };
 
 }  // namespace XPL

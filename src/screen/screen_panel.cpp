@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "glasslink/glasslink.h"
 #include "glasslink/glasslink_lookup.h"
@@ -10,6 +11,7 @@
 #include "platform/xml.h"
 #include "screen/button_binding.h"
 #include "screen/screen_panel_gauge.h"
+#include "sim/aircraft_profiles.h"
 #include "sim/utility.h"
 #include "trace/trace.h"
 
@@ -114,6 +116,9 @@ void CScreenPanel::OnUninitialize() {
 
 void CScreenPanel::OnNotify() {
     CTraceScope scope(kKeyword, "XPL::CScreenPanel::OnNotify");
+    if (loaded.load(std::memory_order_acquire)) {
+        TakeLoadedGauges();
+    }
     const uint16_t wanted = LedsWanted();
     if (wanted != ledsHandedOver) {
         ledsWanted = wanted;
@@ -254,6 +259,7 @@ void CScreenPanel::IoThreadRoutine() {
         hold.unlock();
         SetLeds(true);
         if (pass && now - initializedAt >= kInitialDelayMs) {
+            LoadPendingGauges();
             RenderGauge();
         }
         hold.lock();
@@ -287,7 +293,9 @@ void CScreenPanel::RenderGauge() {
     CTraceScope scope(kKeyword, "XPL::CScreenPanel::RenderGauge");
     {
         std::lock_guard hold(gaugeLock);
-        if (dirty != 1 || static_cast<size_t>(currentGauge.load()) >= gauges.size()) {
+        // A list on its way replaces this one first.
+        if (dirty != 1 || static_cast<size_t>(currentGauge.load()) >= gauges.size() ||
+            loaded.load()) {
             return;
         }
     }
@@ -318,34 +326,134 @@ void CScreenPanel::InitGauges() {
     CTraceScope scope(kKeyword, "XPL::CScreenPanel::InitGauges");
     gauges.clear();
     currentGauge.store(0);
-    std::wstring folder;
-    if (!GetDataFolder(folder)) {
+    fileEntries.clear();
+    profileList = false;
+    {
+        std::lock_guard hold(pendingLock);
+        pending = false;
+        pendingEntries.clear();
+        loadedGauges.clear();
+        loaded.store(false);
+    }
+    if (!GetDataFolder(dataFolder)) {
         return;
     }
     PLATFORM::CXmlDocument document;
-    if (!UTILITY::LoadXmlFile(document, folder + kConfigurationFileName, kKeyword)) {
+    if (!UTILITY::LoadXmlFile(document, dataFolder + kConfigurationFileName, kKeyword)) {
         return;
     }
     std::vector<PLATFORM::CXmlNode> entries;
     document.SelectNodes(kGaugeXPath, entries);
-    ButtonBindings bindings;
     for (const PLATFORM::CXmlNode& entry : entries) {
-        if (gauges.size() == kMaxGauges) {
+        const std::optional<std::wstring> file = entry.GetAttribute(L"File");
+        GaugeEntry& read = fileEntries.emplace_back();
+        read.path = file ? dataFolder + *file : std::wstring();
+        ReadButtonBindings(entry, read.bindings);
+    }
+    gauges = LoadGauges(fileEntries);
+    TraceWrite(kTraceNotice, kKeyword, kTraceMessage, L"The screen panel has %u gauges",
+               static_cast<uint32_t>(gauges.size()));
+}
+
+std::vector<std::unique_ptr<CScreenPanel::CGauge>> CScreenPanel::LoadGauges(
+    const std::vector<GaugeEntry>& entries) {
+    std::vector<std::unique_ptr<CGauge>> list;
+    for (const GaugeEntry& entry : entries) {
+        if (list.size() == kMaxGauges) {
             TraceWrite(kTraceFailure, kKeyword, kTraceMessage,
                        L"The gauge list holds more than %u gauges; the rest are left out",
                        static_cast<uint32_t>(kMaxGauges));
             break;
         }
-        const std::optional<std::wstring> file = entry.GetAttribute(L"File");
-        const std::wstring gaugePath = file ? folder + *file : std::wstring();
-        ReadButtonBindings(entry, bindings);
         auto gauge = std::make_unique<CGauge>();
-        if (gauge->Initialize(gaugePath, bindings)) {
-            gauges.push_back(std::move(gauge));
+        if (gauge->Initialize(entry.path, entry.bindings)) {
+            list.push_back(std::move(gauge));
+        } else if (!entry.profile.empty()) {
+            TraceWrite(kTraceFailure, kKeyword, kTraceMessage,
+                       L"The aircraft profile %s, line %u: the gauge %s does not load and is "
+                       L"left out",
+                       entry.profile, entry.line, entry.path);
         }
     }
+    return list;
+}
+
+void CScreenPanel::OnAircraftProfile(const CAircraftProfiles& profiles) {
+    CTraceScope scope(kKeyword, "XPL::CScreenPanel::OnAircraftProfile");
+    std::vector<GaugeEntry> entries;
+    std::vector<PLATFORM::CXmlNode> elements;
+    const CAircraftProfile* profile = profiles.Profile();
+    if (profile != nullptr) {
+        profile->Document().SelectNodes(L"//GaugeList/Gauge", elements);
+    }
+    if (elements.empty() && !profileList) {
+        return;  // the configuration's list stays
+    }
+    profileList = !elements.empty();
+    if (profileList) {
+        for (const PLATFORM::CXmlNode& element : elements) {
+            const std::optional<std::wstring> file = element.GetAttribute(L"File");
+            GaugeEntry& entry = entries.emplace_back();
+            entry.path = file ? dataFolder + *file : std::wstring();
+            ReadButtonBindings(element, entry.bindings);
+            entry.profile = profile->Shown();
+            entry.line = profile->LineOf(element);
+        }
+    } else {
+        entries = fileEntries;
+    }
+    std::lock_guard hold(pendingLock);
+    pendingEntries = std::move(entries);
+    pending = true;
+}
+
+void CScreenPanel::LoadPendingGauges() {
+    // Lists no frame will take (one a frame replaced, or one never taken) are freed here, on
+    // this thread and outside the lock.
+    std::vector<std::unique_ptr<CGauge>> retired;
+    std::vector<GaugeEntry> entries;
+    {
+        std::lock_guard hold(pendingLock);
+        if (!loaded.load()) {
+            retired = std::move(loadedGauges);
+        }
+        if (!pending) {
+            return;
+        }
+        pending = false;
+        entries = std::move(pendingEntries);
+    }
+    CTraceScope scope(kKeyword, "XPL::CScreenPanel::LoadPendingGauges");
+    std::vector<std::unique_ptr<CGauge>> list = LoadGauges(entries);
     TraceWrite(kTraceNotice, kKeyword, kTraceMessage, L"The screen panel has %u gauges",
-               static_cast<uint32_t>(gauges.size()));
+               static_cast<uint32_t>(list.size()));
+    std::vector<std::unique_ptr<CGauge>> untaken;  // a list loaded before that no frame took
+    std::lock_guard hold(pendingLock);
+    untaken = std::exchange(loadedGauges, std::move(list));
+    loaded.store(true, std::memory_order_release);
+}
+
+void CScreenPanel::TakeLoadedGauges() {
+    std::unique_lock held(gaugeLock, std::try_to_lock);
+    std::unique_lock heldPending(pendingLock, std::try_to_lock);
+    if (!held.owns_lock() || !heldPending.owns_lock()) {
+        return;  // the I/O thread draws or loads: a later frame takes the list
+    }
+    CTraceScope scope(kKeyword, "XPL::CScreenPanel::TakeLoadedGauges");
+    const auto current = static_cast<size_t>(currentGauge.load());
+    const std::wstring shown = current < gauges.size() ? gauges[current]->Name() : std::wstring();
+    // The old list stays behind for the I/O thread to free.
+    gauges.swap(loadedGauges);
+    loaded.store(false);
+    int16_t next = 0;
+    for (size_t index = 0; index < gauges.size(); ++index) {
+        if (gauges[index]->Name() == shown) {
+            next = static_cast<int16_t>(index);
+            break;
+        }
+    }
+    currentGauge.store(next);
+    dirty = 1;
 }
 
 void CScreenPanel::LoadGauge() {

@@ -33,7 +33,13 @@
 //   within ours) lengthens it.
 // - gaugeLock guards currentGauge's changes, dirty, and the drawing (scripts write the gauge's
 //   working values while it draws, the frame's fetch overwrites them). The gauge list is built
-//   before the thread starts and does not change while it runs.
+//   before the thread starts; while it runs, the list changes only on the simulator's thread
+//   under gaugeLock, the one place the I/O thread touches it.
+// - An aircraft profile may give a gauge list of its own (a GaugeList with Gauge elements, read
+//   as in the configuration file); without one the configuration's list applies. The new list is
+//   read from memory on the simulator's thread, its gauge files are loaded by the I/O thread, and
+//   the first frame that gets gaugeLock afterwards takes it into use, keeping the gauge shown
+//   when the new list has one of its name. So no frame waits for a gauge file.
 #pragma once
 
 #include <atomic>
@@ -48,6 +54,7 @@
 #include "gauge/gauge_canvas.h"
 #include "glasslink/glasslink_screen.h"
 #include "panels/panel.h"
+#include "screen/button_binding.h"
 
 namespace XPL {
 
@@ -106,8 +113,23 @@ protected:
     void OnUninitialize() override;
     void OnNotify() override;
     void OnButton(uint16_t button, uint32_t state) override;
+    void OnAircraftProfile(const CAircraftProfiles& profiles) override;
 
 private:
+    // One Gauge element: the gauge file's path as composed and the buttons it binds; for a
+    // profile's, where it stands.
+    struct GaugeEntry {
+        std::wstring path;
+        ButtonBindings bindings;
+        std::wstring profile;
+        uint32_t line = 0;
+    };
+    // The gauges of entries that load, in order (reads their files).
+    static std::vector<std::unique_ptr<CGauge>> LoadGauges(const std::vector<GaugeEntry>& entries);
+    // The I/O thread: loads a list asked for.
+    void LoadPendingGauges();
+    // The frame: takes a loaded list into use when gaugeLock is free.
+    void TakeLoadedGauges();
     // The I/O thread's body: LEDs at every wake, a pass once the initial delay is over, until
     // stopped; then the LEDs off.
     void IoThreadRoutine();
@@ -149,6 +171,15 @@ private:
     // drawing (the label font is read then, never on the simulator's thread) and kept, so a
     // redraw allocates nothing.
     std::unique_ptr<CGaugeCanvas> canvas;
+
+    std::wstring dataFolder;
+    std::vector<GaugeEntry> fileEntries;  // the configuration file's, as InitGauges read them
+    bool profileList = false;             // the list asked for last is a profile's
+    std::mutex pendingLock;
+    bool pending = false;  // pendingEntries wait for the I/O thread
+    std::vector<GaugeEntry> pendingEntries;
+    std::vector<std::unique_ptr<CGauge>> loadedGauges;  // waiting for a frame, under pendingLock
+    std::atomic<bool> loaded{false};
 };
 
 }  // namespace XPL

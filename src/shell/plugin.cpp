@@ -1,6 +1,8 @@
 #include "shell/plugin.h"
 
+#include "glasslink/glasslink.h"
 #include "platform/service_events.h"
+#include "sim/aircraft_profiles.h"
 #include "sim/aircraft_settings.h"
 #include "sim/sim_registry.h"
 #include "trace/simulator_log.h"
@@ -31,6 +33,7 @@ float XPlanePluginFlightLoopCB(float, float, int, void*) {
     const CLogFlush flush;
     CTraceScope scope(TRACEKW::kShell, "`anonymous-namespace'::XPlanePluginFlightLoopCB");
     if (g_enabled) {
+        CAircraftProfiles::Get().Retry();
         g_skydeck.NotifyPanels();
     }
     return -1.0f;
@@ -76,6 +79,10 @@ extern "C" int XPluginStart(char* outName, char* outSignature, char* outDescript
     CopyIdentityText(outSignature, kPluginName);
     CopyIdentityText(outDescription, kPluginDescription);
     ResolveSimRegistry();
+    std::wstring dataFolder;
+    CGlasslink::GetConfigureFilePath(dataFolder);
+    CAircraftProfiles::Get().Start(dataFolder);
+    g_skydeck.FollowAircraftProfiles(&CAircraftProfiles::Get());
     const uint32_t status = g_skydeck.Initialize();
     if (status != 0) {
         TraceWrite(kTraceFailure, TRACEKW::kShell, kTraceMessage,
@@ -91,6 +98,8 @@ extern "C" void XPluginStop() {
     CTraceScope scope(TRACEKW::kShell, "XPluginStop");
     XPLMUnregisterFlightLoopCallback(&XPlanePluginFlightLoopCB, nullptr);
     g_skydeck.Uninitialize();
+    g_skydeck.FollowAircraftProfiles(nullptr);
+    CAircraftProfiles::Get().Stop();
     UTILITY::PauseResumeGlasslinkService(false);
 }
 
@@ -115,6 +124,11 @@ extern "C" void XPluginReceiveMessage(XPLMPluginID inFrom, int inMessage, void* 
                static_cast<const void*>(inParam));
     if (inFrom == XPLM_PLUGIN_XPLANE && inMessage == XPLM_MSG_PLANE_LOADED && inParam == nullptr) {
         TraceWrite(kTraceNotice, TRACEKW::kShell, kTraceMessage, L"Load the user aircraft file");
-        XPLAcfLoadSettings();
+        AircraftIdentity aircraft = XPLAcfLoadSettings();
+        aircraft.icao = CAircraftProfiles::UserAircraftIcao();
+        // The panels follow from their next frame on; none waits for the profile.
+        std::wstring dataFolder;
+        CGlasslink::GetConfigureFilePath(dataFolder);
+        CAircraftProfiles::Get().Load(dataFolder, aircraft);
     }
 }

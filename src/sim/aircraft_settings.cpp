@@ -18,30 +18,35 @@ AircraftSettings g_aircraftSettings{};
 
 constexpr std::string_view kRpmGreenKey = "acf/_RSC_mingreen_ENGN";
 constexpr std::string_view kOilGreenKey = "acf/_green_lo_oilP";
+constexpr std::string_view kIcaoKey = "acf/_ICAO";
 constexpr std::string_view kBlanks = " \t\r\n\v\f";
+
+// The third blank-separated field of line as text, or "".
+std::string_view ThirdField(std::string_view line) {
+    size_t start = 0;
+    for (int field = 0; field < 2; ++field) {
+        start = line.find_first_not_of(kBlanks, start);
+        start = start == std::string_view::npos ? start : line.find_first_of(kBlanks, start);
+        if (start == std::string_view::npos) {
+            return {};
+        }
+    }
+    start = line.find_first_not_of(kBlanks, start);
+    if (start == std::string_view::npos) {
+        return {};
+    }
+    return line.substr(start, line.find_first_of(kBlanks, start) - start);
+}
 
 // The third blank-separated field of line as a float. False when the line has fewer fields or
 // the field does not start with a number; the caller then keeps its value.
 bool ReadThirdField(std::string_view line, float& value) {
-    size_t start = 0;
-    for (int field = 0; field < 3; ++field) {
-        start = line.find_first_not_of(kBlanks, start);
-        if (start == std::string_view::npos) {
-            return false;
-        }
-        if (field < 2) {
-            start = line.find_first_of(kBlanks, start);
-            if (start == std::string_view::npos) {
-                return false;
-            }
-        }
+    const std::string_view field = ThirdField(line);
+    if (field.empty()) {
+        return false;
     }
-    size_t end = line.find_first_of(kBlanks, start);
-    if (end == std::string_view::npos) {
-        end = line.size();
-    }
-    const char* first = line.data() + start;
-    const char* last = line.data() + end;
+    const char* first = field.data();
+    const char* last = field.data() + field.size();
     if (*first == '+') {
         ++first;  // from_chars takes no plus sign; the file's writer may
     }
@@ -61,7 +66,7 @@ AircraftSettings& GetAircraftSettings() {
     return g_aircraftSettings;
 }
 
-void XPLAcfLoadSettings() {
+AircraftIdentity XPLAcfLoadSettings() {
     CTraceScope scope(TRACEKW::kAircraft, "XPLAcfLoadSettings");
 
     AircraftSettings& settings = g_aircraftSettings;
@@ -81,7 +86,7 @@ void XPLAcfLoadSettings() {
 
     std::ifstream file(UTILITY::MakeFilePath(pathText));
     if (!file) {
-        return;
+        return {nameText, pathText, {}};
     }
     // Text mode: CRLF arrives as LF on Windows; elsewhere the CR is a blank to the field reader.
     std::string line;
@@ -98,6 +103,19 @@ void XPLAcfLoadSettings() {
             }
         }
     }
+    return {nameText, pathText, {}};
+}
+
+std::string ReadAcfIcao(const std::filesystem::path& path) {
+    std::ifstream file(path);
+    std::string line;
+    std::string icao;
+    while (std::getline(file, line)) {
+        if (line.find(kIcaoKey) != std::string::npos) {
+            icao = ThirdField(line);
+        }
+    }
+    return icao;
 }
 
 }  // namespace XPL

@@ -49,13 +49,13 @@ uint8_t VirtualKeyOf(const std::string& name) {
     return Lookup(GetSimRegistry().virtualKeyNames, name);
 }
 
-void SetDataviAll(XPLMDataRef dataref, int32_t value) {
-    const int count = XPLMGetDatavi(dataref, nullptr, 0, 0);
+void SetDataviAll(const SimDataRef& dataref, int32_t value) {
+    const int count = GetDatavi(dataref, nullptr, 0, 0);
     if (count <= 0) {
         return;
     }
     std::vector<int> values(static_cast<size_t>(count), value);
-    XPLMSetDatavi(dataref, values.data(), 0, count);
+    SetDatavi(dataref, values.data(), 0, count);
 }
 
 namespace UTILITY {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/sim_dataref.h"
 #include "xplm/xplm.h"
 
 namespace XPL {
@@ -21,7 +22,7 @@ void ButtonPress(const std::string& name, bool press);
 uint8_t VirtualKeyOf(const std::string& name);
 // Writes value into every element of an integer-array dataref, all at once; nothing when the
 // array has no element.
-void SetDataviAll(XPLMDataRef dataref, int32_t value);
+void SetDataviAll(const SimDataRef& dataref, int32_t value);
 
 namespace UTILITY {
 

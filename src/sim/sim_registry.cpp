@@ -82,10 +82,10 @@ consteval const char* CheckedPath(std::string_view member, const char* path) {
         CheckedPath(#member, path),                                                      \
             [](SimRegistry& registry) -> XPLMCommandRef& { return registry.cmd.member; } \
     }
-#define XVS_DATAREF(member, path)                                                     \
-    SimDataRefPath {                                                                  \
-        CheckedPath(#member, path),                                                   \
-            [](SimRegistry& registry) -> XPLMDataRef& { return registry.ref.member; } \
+#define XVS_DATAREF(member, path)                                                    \
+    SimDataRefPath {                                                                 \
+        CheckedPath(#member, path),                                                  \
+            [](SimRegistry& registry) -> SimDataRef& { return registry.ref.member; } \
     }
 
 constexpr SimCommandPath kCommandPaths[] = {
@@ -387,7 +387,7 @@ constexpr SimDataRefPath kDataRefPaths[] = {
 
 // One row per handle member: nothing in the record is left out of resolution.
 static_assert(std::size(kCommandPaths) * sizeof(XPLMCommandRef) == sizeof(SimRegistry::Commands));
-static_assert(std::size(kDataRefPaths) * sizeof(XPLMDataRef) == sizeof(SimRegistry::DataRefs));
+static_assert(std::size(kDataRefPaths) * sizeof(SimDataRef) == sizeof(SimRegistry::DataRefs));
 
 // Simulator key names in the SDK's XPLMCommandKeyID order, from 0.
 constexpr const char* kKeyNames[] = {
@@ -607,7 +607,7 @@ void ResolveSimRegistry() {
         row.handle(registry) = XPLMFindCommand(row.path);
     }
     for (const SimDataRefPath& row : kDataRefPaths) {
-        row.handle(registry) = XPLMFindDataRef(row.path);
+        row.handle(registry) = SimDataRef(XPLMFindDataRef(row.path));
     }
     FillKeyNames(registry.keyNames);
     FillJoystickNames(registry.joystickNames);

@@ -16,8 +16,11 @@
 // The path tables in sim_registry.cpp check this rule when they compile.
 //
 // Handles are null until ResolveSimRegistry; a path the simulator does not know stays null. Users
-// pass a handle to the SDK unchanged and never test it. Resolution and every use run on the
-// simulator's thread; after start the record is only read.
+// pass a handle to the SDK unchanged and never test it; datarefs go through the SDK-named
+// functions of sim_dataref.h, which convert when an aircraft profile points a member at a
+// dataref of another type or at an array element. Resolution, profiles and every use run on the
+// simulator's thread: a profile changes members only on the plane-loaded message and while its
+// paths are looked up again (CAircraftProfiles), never while a frame reads them.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +28,7 @@
 #include <span>
 #include <string>
 
+#include "sim/sim_dataref.h"
 #include "xplm/xplm.h"
 
 namespace XPL {
@@ -162,98 +166,98 @@ struct SimRegistry {
 
     struct DataRefs {
         // Lighting and anti-ice switches
-        XPLMDataRef cockpit_electrical_instrument_brightness = nullptr;
-        XPLMDataRef cockpit_switches_anti_ice_AOA_heat = nullptr;
-        XPLMDataRef cockpit_switches_anti_ice_AOA_heat2 = nullptr;
-        XPLMDataRef cockpit_switches_anti_ice_prop_heat_per_engine = nullptr;
-        XPLMDataRef cockpit_switches_anti_ice_window_heat = nullptr;
-        XPLMDataRef cockpit_switches_anti_ice_surf_heat = nullptr;
-        XPLMDataRef cockpit_switches_anti_ice_surf_boot = nullptr;
+        SimDataRef cockpit_electrical_instrument_brightness;
+        SimDataRef cockpit_switches_anti_ice_AOA_heat;
+        SimDataRef cockpit_switches_anti_ice_AOA_heat2;
+        SimDataRef cockpit_switches_anti_ice_prop_heat_per_engine;
+        SimDataRef cockpit_switches_anti_ice_window_heat;
+        SimDataRef cockpit_switches_anti_ice_surf_heat;
+        SimDataRef cockpit_switches_anti_ice_surf_boot;
 
         // Aircraft configuration
-        XPLMDataRef aircraft_engine_acf_num_engines = nullptr;
-        XPLMDataRef aircraft_electrical_num_generators = nullptr;
-        XPLMDataRef aircraft_engine_acf_max_OILT = nullptr;
-        XPLMDataRef aircraft_overflow_acf_num_tanks = nullptr;
-        XPLMDataRef aircraft_weight_acf_m_fuel_tot = nullptr;
-        XPLMDataRef aircraft_overflow_acf_tank_rat = nullptr;
+        SimDataRef aircraft_engine_acf_num_engines;
+        SimDataRef aircraft_electrical_num_generators;
+        SimDataRef aircraft_engine_acf_max_OILT;
+        SimDataRef aircraft_overflow_acf_num_tanks;
+        SimDataRef aircraft_weight_acf_m_fuel_tot;
+        SimDataRef aircraft_overflow_acf_tank_rat;
 
         // Gear and brakes
-        XPLMDataRef flightmodel2_gear_deploy_ratio = nullptr;
-        XPLMDataRef flightmodel_controls_parkbrake = nullptr;
+        SimDataRef flightmodel2_gear_deploy_ratio;
+        SimDataRef flightmodel_controls_parkbrake;
 
         // Engines and annunciators
-        XPLMDataRef cockpit_warnings_annunciators_engine_fires = nullptr;
-        XPLMDataRef cockpit2_engine_indicators_oil_pressure_psi = nullptr;
-        XPLMDataRef cockpit2_engine_indicators_oil_temperature_deg_C = nullptr;
-        XPLMDataRef cockpit_warnings_annunciators_fuel_pressure_low = nullptr;
-        XPLMDataRef cockpit_warnings_annunciators_crossfeed_on = nullptr;
-        XPLMDataRef cockpit2_ice_ice_pitot_heat_on_pilot = nullptr;
-        XPLMDataRef flightmodel_failures_stallwarning = nullptr;
-        XPLMDataRef cockpit_warnings_annunciators_cabin_door_open = nullptr;
-        XPLMDataRef cockpit_warnings_annunciators_low_vacuum = nullptr;
-        XPLMDataRef cockpit2_engine_indicators_engine_speed_rpm = nullptr;
-        XPLMDataRef cockpit_warnings_annunciators_fuel_quantity = nullptr;
-        XPLMDataRef flightmodel_weight_m_fuel = nullptr;
+        SimDataRef cockpit_warnings_annunciators_engine_fires;
+        SimDataRef cockpit2_engine_indicators_oil_pressure_psi;
+        SimDataRef cockpit2_engine_indicators_oil_temperature_deg_C;
+        SimDataRef cockpit_warnings_annunciators_fuel_pressure_low;
+        SimDataRef cockpit_warnings_annunciators_crossfeed_on;
+        SimDataRef cockpit2_ice_ice_pitot_heat_on_pilot;
+        SimDataRef flightmodel_failures_stallwarning;
+        SimDataRef cockpit_warnings_annunciators_cabin_door_open;
+        SimDataRef cockpit_warnings_annunciators_low_vacuum;
+        SimDataRef cockpit2_engine_indicators_engine_speed_rpm;
+        SimDataRef cockpit_warnings_annunciators_fuel_quantity;
+        SimDataRef flightmodel_weight_m_fuel;
 
         // Light states
-        XPLMDataRef cockpit_electrical_beacon_lights_on = nullptr;
-        XPLMDataRef cockpit_electrical_landing_lights_on = nullptr;
-        XPLMDataRef cockpit_electrical_strobe_lights_on = nullptr;
-        XPLMDataRef cockpit_electrical_nav_lights_on = nullptr;
+        SimDataRef cockpit_electrical_beacon_lights_on;
+        SimDataRef cockpit_electrical_landing_lights_on;
+        SimDataRef cockpit_electrical_strobe_lights_on;
+        SimDataRef cockpit_electrical_nav_lights_on;
 
         // Audio panel
-        XPLMDataRef cockpit2_radios_actuators_audio_selection_com1 = nullptr;
-        XPLMDataRef cockpit2_radios_actuators_audio_selection_com2 = nullptr;
-        XPLMDataRef cockpit2_radios_actuators_audio_selection_nav1 = nullptr;
-        XPLMDataRef cockpit2_radios_actuators_audio_selection_nav2 = nullptr;
-        XPLMDataRef cockpit2_radios_actuators_audio_selection_adf1 = nullptr;
-        XPLMDataRef cockpit2_radios_actuators_audio_selection_adf2 = nullptr;
-        XPLMDataRef cockpit2_radios_actuators_audio_dme_enabled = nullptr;
-        XPLMDataRef cockpit2_radios_actuators_audio_marker_enabled = nullptr;
-        XPLMDataRef cockpit2_radios_actuators_HSI_source_select_pilot = nullptr;
+        SimDataRef cockpit2_radios_actuators_audio_selection_com1;
+        SimDataRef cockpit2_radios_actuators_audio_selection_com2;
+        SimDataRef cockpit2_radios_actuators_audio_selection_nav1;
+        SimDataRef cockpit2_radios_actuators_audio_selection_nav2;
+        SimDataRef cockpit2_radios_actuators_audio_selection_adf1;
+        SimDataRef cockpit2_radios_actuators_audio_selection_adf2;
+        SimDataRef cockpit2_radios_actuators_audio_dme_enabled;
+        SimDataRef cockpit2_radios_actuators_audio_marker_enabled;
+        SimDataRef cockpit2_radios_actuators_HSI_source_select_pilot;
 
         // Radio frequencies
-        XPLMDataRef cockpit_radios_com1_freq_hz = nullptr;
-        XPLMDataRef cockpit_radios_com1_stdby_freq_hz = nullptr;
-        XPLMDataRef cockpit_radios_com2_freq_hz = nullptr;
-        XPLMDataRef cockpit_radios_com2_stdby_freq_hz = nullptr;
-        XPLMDataRef cockpit_radios_nav1_freq_hz = nullptr;
-        XPLMDataRef cockpit_radios_nav1_stdby_freq_hz = nullptr;
-        XPLMDataRef cockpit_radios_nav2_freq_hz = nullptr;
-        XPLMDataRef cockpit_radios_nav2_stdby_freq_hz = nullptr;
-        XPLMDataRef cockpit_radios_adf1_freq_hz = nullptr;
-        XPLMDataRef cockpit_radios_adf1_stdby_freq_hz = nullptr;
-        XPLMDataRef cockpit_radios_dme_freq_hz = nullptr;
-        XPLMDataRef cockpit_radios_transponder_code = nullptr;
+        SimDataRef cockpit_radios_com1_freq_hz;
+        SimDataRef cockpit_radios_com1_stdby_freq_hz;
+        SimDataRef cockpit_radios_com2_freq_hz;
+        SimDataRef cockpit_radios_com2_stdby_freq_hz;
+        SimDataRef cockpit_radios_nav1_freq_hz;
+        SimDataRef cockpit_radios_nav1_stdby_freq_hz;
+        SimDataRef cockpit_radios_nav2_freq_hz;
+        SimDataRef cockpit_radios_nav2_stdby_freq_hz;
+        SimDataRef cockpit_radios_adf1_freq_hz;
+        SimDataRef cockpit_radios_adf1_stdby_freq_hz;
+        SimDataRef cockpit_radios_dme_freq_hz;
+        SimDataRef cockpit_radios_transponder_code;
 
         // DME indications
-        XPLMDataRef cockpit2_radios_indicators_nav1_dme_distance_nm = nullptr;
-        XPLMDataRef cockpit2_radios_indicators_nav2_dme_distance_nm = nullptr;
-        XPLMDataRef cockpit2_radios_indicators_nav1_dme_speed_kts = nullptr;
-        XPLMDataRef cockpit2_radios_indicators_nav2_dme_speed_kts = nullptr;
+        SimDataRef cockpit2_radios_indicators_nav1_dme_distance_nm;
+        SimDataRef cockpit2_radios_indicators_nav2_dme_distance_nm;
+        SimDataRef cockpit2_radios_indicators_nav1_dme_speed_kts;
+        SimDataRef cockpit2_radios_indicators_nav2_dme_speed_kts;
 
         // Autopilot state
-        XPLMDataRef cockpit2_autopilot_autopilot_on = nullptr;
-        XPLMDataRef cockpit2_autopilot_flight_director_mode = nullptr;
-        XPLMDataRef cockpit2_autopilot_heading_status = nullptr;
-        XPLMDataRef cockpit2_autopilot_nav_status = nullptr;
-        XPLMDataRef cockpit2_autopilot_speed_status = nullptr;
-        XPLMDataRef cockpit2_autopilot_altitude_hold_status = nullptr;
-        XPLMDataRef cockpit2_autopilot_vvi_status = nullptr;
-        XPLMDataRef cockpit2_autopilot_approach_status = nullptr;
-        XPLMDataRef cockpit2_autopilot_backcourse_status = nullptr;
-        XPLMDataRef cockpit2_autopilot_altitude_hold_armed = nullptr;
+        SimDataRef cockpit2_autopilot_autopilot_on;
+        SimDataRef cockpit2_autopilot_flight_director_mode;
+        SimDataRef cockpit2_autopilot_heading_status;
+        SimDataRef cockpit2_autopilot_nav_status;
+        SimDataRef cockpit2_autopilot_speed_status;
+        SimDataRef cockpit2_autopilot_altitude_hold_status;
+        SimDataRef cockpit2_autopilot_vvi_status;
+        SimDataRef cockpit2_autopilot_approach_status;
+        SimDataRef cockpit2_autopilot_backcourse_status;
+        SimDataRef cockpit2_autopilot_altitude_hold_armed;
 
         // Autopilot targets and altitude; the altitude is held twice (the autoflight panel
         // reads one of the two)
-        XPLMDataRef cockpit_autopilot_altitude = nullptr;
-        XPLMDataRef cockpit_autopilot_vertical_velocity = nullptr;
-        XPLMDataRef cockpit_autopilot_airspeed = nullptr;
-        XPLMDataRef cockpit_autopilot_heading_mag = nullptr;
-        XPLMDataRef cockpit_radios_nav1_obs_degm = nullptr;
-        XPLMDataRef cockpit2_gauges_indicators_altitude_ft_pilot = nullptr;
-        XPLMDataRef cockpit2_gauges_indicators_altitude_ft_pilot_2 = nullptr;
+        SimDataRef cockpit_autopilot_altitude;
+        SimDataRef cockpit_autopilot_vertical_velocity;
+        SimDataRef cockpit_autopilot_airspeed;
+        SimDataRef cockpit_autopilot_heading_mag;
+        SimDataRef cockpit_radios_nav1_obs_degm;
+        SimDataRef cockpit2_gauges_indicators_altitude_ft_pilot;
+        SimDataRef cockpit2_gauges_indicators_altitude_ft_pilot_2;
     };
 
     Commands cmd;
@@ -285,7 +289,7 @@ struct SimCommandPath {
 };
 struct SimDataRefPath {
     const char* path;
-    XPLMDataRef& (*handle)(SimRegistry& registry);
+    SimDataRef& (*handle)(SimRegistry& registry);
 };
 
 // The tables ResolveSimRegistry walks: one row per handle member, grouped by system, families in

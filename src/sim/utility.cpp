@@ -231,6 +231,59 @@ std::filesystem::path MakeFilePath(std::wstring_view path) {
     }
 }
 
+std::string ToUtf8(std::wstring_view text) {
+    std::string narrow;
+    PLATFORM::AppendUtf8(narrow, text);
+    return narrow;
+}
+
+std::wstring FromUtf8(std::string_view text) {
+    std::wstring wide;
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const size_t extra = c >= 0xF8 ? 0 : c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+        bool valid = c < 0x80 || extra > 0;
+        uint32_t value = extra > 0 ? c & (0x3Fu >> extra) : c;
+        for (size_t k = 1; valid && k <= extra; ++k) {
+            valid = i + k < text.size() && (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+            value = (value << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        }
+        if (!valid) {
+            wide += static_cast<wchar_t>(c);
+            ++i;
+            continue;
+        }
+        if (sizeof(wchar_t) == 2 && value >= 0x10000) {
+            value -= 0x10000;
+            wide += static_cast<wchar_t>(0xD800 + (value >> 10));
+            wide += static_cast<wchar_t>(0xDC00 + (value & 0x3FF));
+        } else {
+            wide += static_cast<wchar_t>(value);
+        }
+        i += extra + 1;
+    }
+    return wide;
+}
+
+namespace {
+
+// Only the one of the platform's native path strings is made.
+template <class Char>
+std::wstring WideOfNative(const std::basic_string<Char>& native) {
+    if constexpr (std::is_same_v<Char, wchar_t>) {
+        return native;
+    } else {
+        return FromUtf8(native);
+    }
+}
+
+}  // namespace
+
+std::wstring WideOfPath(const std::filesystem::path& path) {
+    return WideOfNative(path.native());
+}
+
 int32_t TruncateToInt(float value) {
     if (std::isnan(value)) {
         return 0;

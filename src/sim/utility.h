@@ -61,6 +61,13 @@ std::wstring GetProfileFolder();
 std::filesystem::path MakeFilePath(std::string_view path);
 std::filesystem::path MakeFilePath(std::wstring_view path);
 
+// UTF-8 of a wide text (PLATFORM::AppendUtf8) and back: pairs of surrogates where wchar_t has
+// 16 bits; a byte that starts no valid sequence stands for itself.
+std::string ToUtf8(std::wstring_view text);
+std::wstring FromUtf8(std::string_view text);
+// A path as wide text, whole: the native text on Windows, its UTF-8 elsewhere. Never throws.
+std::wstring WideOfPath(const std::filesystem::path& path);
+
 // A simulator float as a whole number, truncated toward zero. A value an int cannot hold would
 // make the plain cast undefined: NaN gives 0, the rest the nearest end of the range.
 int32_t TruncateToInt(float value);

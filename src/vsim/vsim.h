@@ -12,13 +12,15 @@
 // - a handle points at a record that lives as long as the process: look-ups of the same path give
 //   the same handle, before and after Reset; a handle of the wrong kind (a command handle given to
 //   a dataref call) acts as a null handle;
+// - XPLMGetDataRefTypes gives the one type a dataref has (xplmType_Unknown while it has none);
 // - reading a type the dataref does not have gives 0; array reads fill up to count elements from
 //   offset and return the count filled (0 when the offset is negative or past the end), and with a
 //   null buffer return the array's length (0 for a dataref that is no array of that type);
 // - a write to an untyped dataref gives it the type written; a write of another type than the
 //   dataref's is journaled but changes nothing; XPLMSetDatavi writes from the offset and grows the
 //   array with zeros as needed (up to 65536 elements; a write beyond, a negative offset or count,
-//   or a null buffer with a count is journaled with no values and changes nothing);
+//   or a null buffer with a count is journaled with no values and changes nothing), and so does
+//   XPLMSetDatavf;
 // - every write, command, key stroke, joystick button, speech and log text is journaled, also
 // through a
 //   null handle (path "": the plug-in never tests its handles, the journal shows what it tried).
@@ -33,7 +35,7 @@
 
 namespace XPL::VSIM {
 
-enum class DataType { None, Int, Float, IntArray, FloatArray };
+enum class DataType { None, Int, Float, IntArray, FloatArray, Bytes };
 
 enum class EventKind {
     CommandOnce,    // path
@@ -74,6 +76,8 @@ void SetInt(const std::string& path, int value);
 void SetFloat(const std::string& path, float value);
 void SetInts(const std::string& path, const std::vector<int>& values);
 void SetFloats(const std::string& path, const std::vector<float>& values);
+// A data dataref (XPLMGetDatab), such as the aircraft's ICAO type "sim/aircraft/view/acf_ICAO".
+void SetBytes(const std::string& path, const std::string& bytes);
 DataType TypeOf(const std::string& path);
 int GetInt(const std::string& path);
 float GetFloat(const std::string& path);

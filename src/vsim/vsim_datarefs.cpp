@@ -42,6 +42,7 @@ void Retype(DataRefRecord& record, DataType type) {
         record.floatValue = 0.0f;
         record.ints.clear();
         record.floats.clear();
+        record.bytes.clear();
         record.type = type;
     }
 }
@@ -79,6 +80,29 @@ void JournalWrite(std::unique_lock<std::mutex>& lock, const DataRefRecord* recor
     AppendEvent(lock, std::move(event));
 }
 
+// XPLMSetDatavi and XPLMSetDatavf: writes from the offset, growing the array with zeros.
+template <typename T>
+void WriteArray(XPLMDataRef handle, const T* values, int offset, int count, DataType type,
+                std::vector<T> DataRefRecord::*member) {
+    std::unique_lock lock(State().mutex);
+    DataRefRecord* record = AsDataRef(handle);
+    const std::int64_t end = static_cast<std::int64_t>(offset) + count;
+    const bool valid =
+        offset >= 0 && count >= 0 && end <= kMaxArrayLength && (values != nullptr || count == 0);
+    if (!valid) {
+        JournalWrite(lock, record, {}, type);
+        return;
+    }
+    if (Accepts(record, type) && count > 0) {
+        std::vector<T>& array = record->*member;
+        if (static_cast<std::int64_t>(array.size()) < end) {
+            array.resize(static_cast<std::size_t>(end));
+        }
+        std::copy_n(values, count, array.begin() + offset);
+    }
+    JournalWrite(lock, record, std::vector<double>(values, values + count), type);
+}
+
 }  // namespace
 
 void SetInt(const std::string& path, int value) {
@@ -111,6 +135,14 @@ void SetFloats(const std::string& path, const std::vector<float>& values) {
     DataRefRecord& record = Ensure(state, path);
     Retype(record, DataType::FloatArray);
     record.floats = values;
+}
+
+void SetBytes(const std::string& path, const std::string& bytes) {
+    SimState& state = State();
+    const std::lock_guard lock(state.mutex);
+    DataRefRecord& record = Ensure(state, path);
+    Retype(record, DataType::Bytes);
+    record.bytes = bytes;
 }
 
 DataType TypeOf(const std::string& path) {
@@ -201,6 +233,26 @@ XPLMDataRef XPLMFindDataRef(const char* inDataRefName) {
     return static_cast<Record*>(&Ensure(state, path));
 }
 
+XPLMDataTypeID XPLMGetDataRefTypes(XPLMDataRef inDataRef) {
+    const std::lock_guard lock(State().mutex);
+    const DataRefRecord* record = AsDataRef(inDataRef);
+    switch (record != nullptr ? record->type : DataType::None) {
+        case DataType::Int:
+            return xplmType_Int;
+        case DataType::Float:
+            return xplmType_Float;
+        case DataType::IntArray:
+            return xplmType_IntArray;
+        case DataType::FloatArray:
+            return xplmType_FloatArray;
+        case DataType::Bytes:
+            return xplmType_Data;
+        case DataType::None:
+            break;
+    }
+    return xplmType_Unknown;
+}
+
 int XPLMGetDatai(XPLMDataRef inDataRef) {
     const std::lock_guard lock(State().mutex);
     const DataRefRecord* record = Read(inDataRef, DataType::Int);
@@ -231,6 +283,17 @@ int XPLMGetDatavf(XPLMDataRef inDataRef, float* outValues, int inOffset, int inM
     return ReadArray(record->floats, outValues, inOffset, inMax);
 }
 
+int XPLMGetDatab(XPLMDataRef inDataRef, void* outValue, int inOffset, int inMaxBytes) {
+    const std::lock_guard lock(State().mutex);
+    CountRead();
+    const DataRefRecord* record = AsDataRef(inDataRef);
+    if (record == nullptr || record->type != DataType::Bytes) {
+        return 0;
+    }
+    const std::vector<char> bytes(record->bytes.begin(), record->bytes.end());
+    return ReadArray(bytes, static_cast<char*>(outValue), inOffset, inMaxBytes);
+}
+
 void XPLMSetDatai(XPLMDataRef inDataRef, int inValue) {
     std::unique_lock lock(State().mutex);
     DataRefRecord* record = AsDataRef(inDataRef);
@@ -250,21 +313,10 @@ void XPLMSetDataf(XPLMDataRef inDataRef, float inValue) {
 }
 
 void XPLMSetDatavi(XPLMDataRef inDataRef, int* inValues, int inoffset, int inCount) {
-    std::unique_lock lock(State().mutex);
-    DataRefRecord* record = AsDataRef(inDataRef);
-    const std::int64_t end = static_cast<std::int64_t>(inoffset) + inCount;
-    const bool valid = inoffset >= 0 && inCount >= 0 && end <= kMaxArrayLength &&
-                       (inValues != nullptr || inCount == 0);
-    if (!valid) {
-        JournalWrite(lock, record, {}, DataType::IntArray);
-        return;
-    }
-    if (Accepts(record, DataType::IntArray) && inCount > 0) {
-        if (static_cast<std::int64_t>(record->ints.size()) < end) {
-            record->ints.resize(static_cast<std::size_t>(end));
-        }
-        std::copy_n(inValues, inCount, record->ints.begin() + inoffset);
-    }
-    JournalWrite(lock, record, std::vector<double>(inValues, inValues + inCount),
-                 DataType::IntArray);
+    WriteArray(inDataRef, inValues, inoffset, inCount, DataType::IntArray, &DataRefRecord::ints);
+}
+
+void XPLMSetDatavf(XPLMDataRef inDataRef, float* inValues, int inoffset, int inCount) {
+    WriteArray(inDataRef, inValues, inoffset, inCount, DataType::FloatArray,
+               &DataRefRecord::floats);
 }

@@ -50,6 +50,7 @@ void Reset() {
         record->floatValue = 0.0f;
         record->ints.clear();
         record->floats.clear();
+        record->bytes.clear();
     }
     state.unknownPaths.clear();
     state.lookedUpCommands.clear();

@@ -40,6 +40,7 @@ struct DataRefRecord : Record {
     float floatValue = 0.0f;
     std::vector<int> ints;
     std::vector<float> floats;
+    std::string bytes;
 };
 
 struct FlightLoop {

@@ -10,6 +10,15 @@ using XPLMCommandRef = void*;
 using XPLMPluginID = int;
 using XPLMCommandKeyID = int;
 using XPLMCommandButtonID = int;
+// A bit set of the types a dataref offers (XPLMGetDataRefTypes).
+using XPLMDataTypeID = int;
+inline constexpr XPLMDataTypeID xplmType_Unknown = 0;
+inline constexpr XPLMDataTypeID xplmType_Int = 1;
+inline constexpr XPLMDataTypeID xplmType_Float = 2;
+inline constexpr XPLMDataTypeID xplmType_Double = 4;
+inline constexpr XPLMDataTypeID xplmType_FloatArray = 8;
+inline constexpr XPLMDataTypeID xplmType_IntArray = 16;
+inline constexpr XPLMDataTypeID xplmType_Data = 32;
 
 // Runs on the simulator's thread; the returned value is the next interval (-1.0: next frame).
 using XPLMFlightLoop_f = float (*)(float inElapsedSinceLastCall,
@@ -32,6 +41,8 @@ void XPLMCommandEnd(XPLMCommandRef inCommand);
 
 // Null for a path the simulator does not know; reads through a null handle give 0.
 XPLMDataRef XPLMFindDataRef(const char* inDataRefName);
+// The types the dataref offers; xplmType_Unknown for a null handle.
+XPLMDataTypeID XPLMGetDataRefTypes(XPLMDataRef inDataRef);
 int XPLMGetDatai(XPLMDataRef inDataRef);
 void XPLMSetDatai(XPLMDataRef inDataRef, int inValue);
 float XPLMGetDataf(XPLMDataRef inDataRef);
@@ -41,6 +52,9 @@ void XPLMSetDataf(XPLMDataRef inDataRef, float inValue);
 int XPLMGetDatavi(XPLMDataRef inDataRef, int* outValues, int inOffset, int inMax);
 void XPLMSetDatavi(XPLMDataRef inDataRef, int* inValues, int inoffset, int inCount);
 int XPLMGetDatavf(XPLMDataRef inDataRef, float* outValues, int inOffset, int inMax);
+void XPLMSetDatavf(XPLMDataRef inDataRef, float* inValues, int inoffset, int inCount);
+// Bytes of a data dataref (a text such as the aircraft's ICAO type), as the array reads above.
+int XPLMGetDatab(XPLMDataRef inDataRef, void* outValue, int inOffset, int inMaxBytes);
 
 void XPLMCommandKeyStroke(XPLMCommandKeyID inKey);
 void XPLMCommandButtonPress(XPLMCommandButtonID inButton);

@@ -49,7 +49,9 @@ TEST_P(CheckConfigurationTest, ReportsWhatThePlugInWouldIgnoreOrMisread) {
         Write("XVarlenScreen.xml", GetParam().memory);
     }
     CHECKTOOL::CFindings findings;
-    CHECKTOOL::CConfigurationCheck(findings).Check(folder_);
+    CHECKTOOL::CConfigurationCheck check(findings);
+    check.Check(folder_);
+    check.CheckMemory(folder_);
     ExpectFindings(FindingsOf(findings, "XVarlenSkydeck.xml"), GetParam().findings);
     ExpectFindings(FindingsOf(findings, "XVarlenScreen.xml"), GetParam().memoryFindings);
 }
@@ -151,8 +153,8 @@ INSTANTIATE_TEST_SUITE_P(
                            "3: error: the gauge file gauges\\none.xml does not exist",
                            "5: warning: the gauge \"A\" has the name of the gauge at line 4: a "
                            "screen panel that showed this one comes back with that one",
-                           "7: warning: the element Gauges is not read: a GaugeList holds Gauge "
-                           "and Hotas elements"},
+                           "7: warning: the element Gauges is not read: a GaugeList holds Gauge, "
+                           "Hotas and Knobs elements"},
                           {}},
         ConfigurationCase{"Pages",
                           R"(<Hotas>

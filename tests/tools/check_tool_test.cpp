@@ -56,7 +56,7 @@ TEST_F(CheckToolTest, BadUsageIsRefusedWithTheUsage) {
         EXPECT_EQ(out_.str(), "");
     }
     EXPECT_EQ(Run({"--profile", "p", "-h"}), CHECKTOOL::kClean);
-    EXPECT_EQ(out_.str(), "usage: skydeck-check [--data DIR] [--profile DIR]\n");
+    EXPECT_EQ(out_.str(), "usage: skydeck-check [--data DIR] [--profile DIR] [--aircraft FILE]\n");
 }
 
 TEST_F(CheckToolTest, FoldersThatDoNotExistAreErrors) {

@@ -20,15 +20,6 @@ std::filesystem::path PathOf(std::string_view utf8, const std::basic_string<Char
 }
 
 template <class Char>
-std::wstring WideOf(const std::basic_string<Char>& native) {
-    if constexpr (std::is_same_v<Char, wchar_t>) {
-        return native;
-    } else {
-        return Widen(native);
-    }
-}
-
-template <class Char>
 std::string Utf8Of(const std::basic_string<Char>& native) {
     if constexpr (std::is_same_v<Char, wchar_t>) {
         return Narrow(native);
@@ -46,32 +37,7 @@ std::string Narrow(std::wstring_view text) {
 }
 
 std::wstring Widen(std::string_view text) {
-    std::wstring wide;
-    size_t i = 0;
-    while (i < text.size()) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        const size_t extra = c >= 0xF8 ? 0 : c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-        bool valid = c < 0x80 || extra > 0;
-        uint32_t value = extra > 0 ? c & (0x3Fu >> extra) : c;
-        for (size_t k = 1; valid && k <= extra; ++k) {
-            valid = i + k < text.size() && (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
-            value = (value << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        }
-        if (!valid) {
-            wide += static_cast<wchar_t>(c);
-            ++i;
-            continue;
-        }
-        if (sizeof(wchar_t) == 2 && value >= 0x10000) {
-            value -= 0x10000;
-            wide += static_cast<wchar_t>(0xD800 + (value >> 10));
-            wide += static_cast<wchar_t>(0xDC00 + (value & 0x3FF));
-        } else {
-            wide += static_cast<wchar_t>(value);
-        }
-        i += extra + 1;
-    }
-    return wide;
+    return UTILITY::FromUtf8(text);
 }
 
 std::filesystem::path PathOfUtf8(std::string_view text) {
@@ -79,7 +45,7 @@ std::filesystem::path PathOfUtf8(std::string_view text) {
 }
 
 std::wstring WideOfPath(const std::filesystem::path& path) {
-    return WideOf(path.native());
+    return UTILITY::WideOfPath(path);
 }
 
 std::string ShownPath(const std::filesystem::path& path) {

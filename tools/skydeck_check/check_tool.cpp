@@ -7,6 +7,7 @@
 #include "findings.h"
 #include "lens_check.h"
 #include "panels/lamp_panel.h"
+#include "profile_check.h"
 #include "sim/utility.h"
 #include "tool_folders.h"
 #include "tool_text.h"
@@ -15,8 +16,9 @@ namespace XPL::CHECKTOOL {
 
 namespace {
 
-constexpr char kUsage[] = "usage: skydeck-check [--data DIR] [--profile DIR]\n";
-constexpr TOOLS::OptionSpec kOptions[] = {{"--data", "DIR"}, {"--profile", "DIR"}};
+constexpr char kUsage[] = "usage: skydeck-check [--data DIR] [--profile DIR] [--aircraft FILE]\n";
+constexpr TOOLS::OptionSpec kOptions[] = {
+    {"--data", "DIR"}, {"--profile", "DIR"}, {"--aircraft", "FILE"}};
 
 bool IsFolder(const std::filesystem::path& folder) {
     std::error_code error;
@@ -28,7 +30,9 @@ bool IsFile(const std::filesystem::path& file) {
     return std::filesystem::is_regular_file(file, error);
 }
 
-void CheckProfile(const CheckOptions& options, CFindings& findings) {
+// conditions: those of the aircraft profiles, which the lens file may program.
+void CheckProfile(const CheckOptions& options, CFindings& findings,
+                  const std::vector<std::wstring>& conditions) {
     const std::filesystem::path& folder = options.profileFolder;
     if (!IsFolder(folder)) {
         if (options.profileNamed) {
@@ -45,19 +49,36 @@ void CheckProfile(const CheckOptions& options, CFindings& findings) {
         }
         return;
     }
-    CLensCheck(findings).Check(file, TOOLS::ShownPath(file));
+    CLensCheck(findings).Check(file, TOOLS::ShownPath(file), conditions);
 }
 
 }  // namespace
 
 int Check(const CheckOptions& options, std::ostream& out) {
     CFindings findings;
+    std::vector<std::wstring> conditions;
     if (!IsFolder(options.dataFolder)) {
         findings.Error(TOOLS::ShownPath(options.dataFolder), 0, L"the data folder does not exist");
+    } else if (!options.aircraft.empty()) {
+        CConfigurationCheck configuration(findings);
+        if (!IsFile(options.aircraft)) {
+            findings.Error(TOOLS::ShownPath(options.aircraft), 0,
+                           L"the aircraft file does not exist");
+        } else {
+            CProfileCheck(findings, configuration)
+                .DescribeAircraft(options.aircraft, options.dataFolder);
+        }
+        findings.Print(out);
+        return findings.Errors() != 0 ? kErrors : kClean;
     } else {
-        CConfigurationCheck(findings).Check(options.dataFolder);
+        CConfigurationCheck configuration(findings);
+        configuration.Check(options.dataFolder);
+        CProfileCheck profiles(findings, configuration);
+        profiles.CheckFolder(options.dataFolder);
+        conditions = profiles.ConditionNames();
+        configuration.CheckMemory(options.dataFolder);
     }
-    CheckProfile(options, findings);
+    CheckProfile(options, findings, conditions);
     findings.Print(out);
     return findings.Errors() != 0 ? kErrors : kClean;
 }
@@ -81,6 +102,8 @@ int Run(const std::vector<std::string>& arguments, const std::filesystem::path& 
         } else if (argument.Is("--profile")) {
             options.profileFolder = TOOLS::PathOfUtf8(argument.value);
             options.profileNamed = true;
+        } else if (argument.Is("--aircraft")) {
+            options.aircraft = TOOLS::PathOfUtf8(argument.value);
         } else {
             return usage.Error(err, TOOLS::UnexpectedArgument(argument.value));
         }

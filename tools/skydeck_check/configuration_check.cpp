@@ -9,10 +9,11 @@
 #include "gauge_check.h"
 #include "hotas/hotas_panel.h"
 #include "screen/screen_panel.h"
+#include "sim/aircraft_profile.h"
 #include "sim/input_simulation.h"
 #include "sim/sim_registry.h"
+#include "sim/xml_lines.h"
 #include "spelling.h"
-#include "xml_lines.h"
 
 namespace XPL::CHECKTOOL {
 
@@ -100,14 +101,49 @@ void CConfigurationCheck::Check(const std::filesystem::path& dataFolder,
     } else {
         for (const PLATFORM::CXmlNode& child : root.Children()) {
             if (child.Type() == PLATFORM::XmlNodeType::Element && child.Name() != L"Gauge" &&
-                child.Name() != L"Hotas") {
+                child.Name() != L"Hotas" && child.Name() != L"Knobs") {
                 findings_.Warning(shown_, lines.LineOf(child),
                                   L"the element " + child.Name() +
-                                      L" is not read: a GaugeList holds Gauge and Hotas elements");
+                                      L" is not read: a GaugeList holds Gauge, Hotas and Knobs "
+                                      L"elements");
+            }
+        }
+        CAircraftProfile::Knobs knobs;
+        std::vector<ProfileProblem> problems;
+        CAircraftProfile::ReadKnobs(root, lines, knobs, problems);
+        for (const ProfileProblem& problem : problems) {
+            findings_.Add(shown_, problem.line,
+                          problem.warning ? Severity::Warning : Severity::Error, problem.text);
+        }
+    }
+    CheckList(document, dataFolder);
+    lines_ = nullptr;
+}
+
+void CConfigurationCheck::CheckProfile(const PLATFORM::CXmlDocument& document,
+                                       const CXmlLines& lines, const std::string& shown,
+                                       const std::filesystem::path& dataFolder) {
+    shown_ = shown;
+    lines_ = &lines;
+    std::vector<PLATFORM::CXmlNode> lists;
+    document.SelectNodes(L"//GaugeList", lists);
+    for (const PLATFORM::CXmlNode& list : lists) {
+        for (const PLATFORM::CXmlNode& child : list.Children()) {
+            if (child.Type() == PLATFORM::XmlNodeType::Element && child.Name() != L"Gauge" &&
+                child.Name() != L"Hotas") {
+                findings_.Error(shown_, lines.LineOf(child),
+                                L"the element " + child.Name() +
+                                    L" is not read: a profile's GaugeList holds Gauge and Hotas "
+                                    L"elements");
             }
         }
     }
+    CheckList(document, dataFolder);
+    lines_ = nullptr;
+}
 
+void CConfigurationCheck::CheckList(const PLATFORM::CXmlDocument& document,
+                                    const std::filesystem::path& dataFolder) {
     // The key, button and key names that events are looked up in.
     ResolveSimRegistry();
     // Gauge paths as the plug-in composes them: the data folder's text, then "File".
@@ -115,18 +151,23 @@ void CConfigurationCheck::Check(const std::filesystem::path& dataFolder,
     if (folderText.empty() || (folderText.back() != L'\\' && folderText.back() != L'/')) {
         folderText += L'\\';
     }
+    gaugeNames_.clear();
     std::vector<PLATFORM::CXmlNode> gauges;
     document.SelectNodes(CScreenPanel::kGaugeXPath, gauges);
     for (const PLATFORM::CXmlNode& gauge : gauges) {
         CheckGauge(gauge, folderText);
         CheckButtons(gauge);
     }
+    for (const auto& [name, line] : gaugeNames_) {
+        knownGauges_.insert(name);
+    }
     CheckPages(document);
-    lines_ = nullptr;
+}
 
+void CConfigurationCheck::CheckMemory(const std::filesystem::path& dataFolder) {
     const std::filesystem::path memory = dataFolder / CScreenPanel::kMemoryFileName;
     if (IsFile(memory)) {
-        CheckMemory(memory);
+        CheckMemoryFile(memory);
     }
 }
 
@@ -330,7 +371,7 @@ void CConfigurationCheck::CheckPages(const PLATFORM::CXmlDocument& document) {
     }
 }
 
-void CConfigurationCheck::CheckMemory(const std::filesystem::path& file) {
+void CConfigurationCheck::CheckMemoryFile(const std::filesystem::path& file) {
     const std::string shown = ShownPath(file);
     findings_.Reading(shown);
     PLATFORM::CXmlDocument document;
@@ -374,7 +415,7 @@ void CConfigurationCheck::CheckMemory(const std::filesystem::path& file) {
             findings_.Warning(shown, line,
                               L"a Screen without Name: the panel starts with its first gauge, "
                               L"and the plug-in never records one here");
-        } else if (gaugeNames_.find(*name) == gaugeNames_.end()) {
+        } else if (knownGauges_.find(*name) == knownGauges_.end()) {
             findings_.Warning(shown, line,
                               L"the gauge " + Quote(*name) +
                                   L" is not in the gauge list: the panel starts with its first "

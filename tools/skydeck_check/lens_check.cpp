@@ -6,8 +6,8 @@
 
 #include "panels/lamp_panel.h"
 #include "platform/xml.h"
+#include "sim/xml_lines.h"
 #include "spelling.h"
-#include "xml_lines.h"
 
 namespace XPL::CHECKTOOL {
 
@@ -47,22 +47,38 @@ std::vector<std::wstring> Names(const auto& list) {
     return names;
 }
 
-// The place of a tile in the frame's writing order, and whether two tiles are written in the same
-// frame for some engine count.
-size_t WriteRank(const std::wstring& tile) {
+// The place of a tile in the frame's writing order (a profile's conditions come after the
+// built-in ones, before the master step, in the profile's order), and whether two tiles are
+// written in the same frame for some engine count.
+size_t WriteRank(const std::wstring& tile, const std::vector<std::wstring>& conditions) {
+    const size_t master = Panel::kWriteOrder.size() - 2;
     for (size_t i = 0; i < Panel::kWriteOrder.size(); ++i) {
         if (tile == Panel::kWriteOrder[i].name) {
-            return i;
+            return i < master ? i : i + conditions.size();
         }
     }
-    return Panel::kWriteOrder.size();
+    const auto found = std::find(conditions.begin(), conditions.end(), tile);
+    return master + static_cast<size_t>(found - conditions.begin());
 }
 
-bool WrittenTogether(size_t a, size_t b) {
-    const uint8_t ea = Panel::kWriteOrder[a].engines;
-    const uint8_t eb = Panel::kWriteOrder[b].engines;
+uint8_t EnginesOf(size_t rank, const std::vector<std::wstring>& conditions) {
+    const size_t master = Panel::kWriteOrder.size() - 2;
+    if (rank < master) {
+        return Panel::kWriteOrder[rank].engines;
+    }
+    return rank < master + conditions.size() ? Panel::kAnyEngineCount
+                                             : Panel::kWriteOrder[rank - conditions.size()].engines;
+}
+
+bool WrittenTogether(size_t a, size_t b, const std::vector<std::wstring>& conditions) {
+    const uint8_t ea = EnginesOf(a, conditions);
+    const uint8_t eb = EnginesOf(b, conditions);
     return ea == Panel::kAnyEngineCount || eb == Panel::kAnyEngineCount || (ea & eb) != 0;
 }
+
+// A profile's programming for every lamp panel, kept apart from every serial number (no
+// attribute can hold U+FFFF).
+const std::wstring kEveryPanel(1, L'\xFFFF');
 
 std::wstring Quote(const std::wstring& text) {
     return L"\"" + text + L"\"";
@@ -70,7 +86,8 @@ std::wstring Quote(const std::wstring& text) {
 
 }  // namespace
 
-void CLensCheck::Check(const std::filesystem::path& file, const std::string& shown) {
+void CLensCheck::Check(const std::filesystem::path& file, const std::string& shown,
+                       const std::vector<std::wstring>& conditions) {
     PLATFORM::CXmlDocument document;
     if (const PLATFORM::XmlStatus created = document.Create(); !created) {
         findings_.Error(shown, 0, L"the XML reader cannot be made: " + created.message);
@@ -84,6 +101,18 @@ void CLensCheck::Check(const std::filesystem::path& file, const std::string& sho
     }
     CXmlLines lines;
     lines.Read(file, document);
+    CheckProgrammings(document, lines, shown, false, conditions);
+}
+
+void CLensCheck::CheckProfile(const PLATFORM::CXmlDocument& document, const CXmlLines& lines,
+                              const std::string& shown,
+                              const std::vector<std::wstring>& conditions) {
+    CheckProgrammings(document, lines, shown, true, conditions);
+}
+
+void CLensCheck::CheckProgrammings(const PLATFORM::CXmlDocument& document, const CXmlLines& lines,
+                                   const std::string& shown, bool profile,
+                                   const std::vector<std::wstring>& conditions) {
     const auto lineOf = [&](const PLATFORM::CXmlNode& node, uint32_t fallback = 0) {
         const uint32_t line = lines.LineOf(node);
         return line != 0 ? line : fallback;
@@ -97,7 +126,7 @@ void CLensCheck::Check(const std::filesystem::path& file, const std::string& sho
         findings_.Error(shown, lineOf(stray),
                         L"a LampProgramming outside a Lamp element is not read");
     }
-    if (programmings.empty()) {
+    if (programmings.empty() && !profile) {
         const PLATFORM::CXmlNode root = document.DocumentElement();
         findings_.Error(shown, lineOf(root),
                         L"no LampProgramming inside a Lamp element (the root element is " +
@@ -105,7 +134,8 @@ void CLensCheck::Check(const std::filesystem::path& file, const std::string& sho
         return;
     }
 
-    const std::vector<std::wstring> tiles = Names(Panel::kTileNames);
+    std::vector<std::wstring> tiles = Names(Panel::kTileNames);
+    tiles.insert(tiles.end(), conditions.begin(), conditions.end());
     const std::vector<std::wstring> colours = Names(Panel::kColourNames);
     const std::vector<std::wstring> parts = {L"Id", L"Colour", L"Assignment"};
     // Per serial number: where its first programming starts, and the final binding of each tile.
@@ -116,7 +146,10 @@ void CLensCheck::Check(const std::filesystem::path& file, const std::string& sho
 
     for (const PLATFORM::CXmlNode& programming : programmings) {
         const uint32_t programmingLine = lineOf(programming);
-        const std::optional<std::wstring> serial = programming.GetAttribute(L"Id");
+        std::optional<std::wstring> serial = programming.GetAttribute(L"Id");
+        if (!serial && profile) {
+            serial = kEveryPanel;
+        }
         if (!serial) {
             findings_.Error(shown, programmingLine,
                             L"a LampProgramming without Id (the panel's serial number) programs "
@@ -127,7 +160,8 @@ void CLensCheck::Check(const std::filesystem::path& file, const std::string& sho
             serials.push_back(*serial);
         } else {
             findings_.Warning(shown, programmingLine,
-                              L"serial number " + Quote(*serial) +
+                              (*serial == kEveryPanel ? std::wstring(L"every lamp panel")
+                                                      : L"serial number " + Quote(*serial)) +
                                   L" is programmed again (first at line " +
                                   std::to_wstring(first->second) +
                                   L"): the Lense elements of both apply, later ones winning");
@@ -225,13 +259,15 @@ void CLensCheck::Check(const std::filesystem::path& file, const std::string& sho
         size_t programmed = 0;
         for (auto& [lens, sharing] : byLens) {
             programmed += sharing.size();
-            std::sort(sharing.begin(), sharing.end(), [](const Binding* a, const Binding* b) {
-                return WriteRank(a->tile) < WriteRank(b->tile);
-            });
+            std::sort(sharing.begin(), sharing.end(),
+                      [&conditions](const Binding* a, const Binding* b) {
+                          return WriteRank(a->tile, conditions) < WriteRank(b->tile, conditions);
+                      });
             for (size_t i = 0; i < sharing.size(); ++i) {
                 const Binding* decider = nullptr;
                 for (size_t k = i + 1; k < sharing.size(); ++k) {
-                    if (WrittenTogether(WriteRank(sharing[i]->tile), WriteRank(sharing[k]->tile))) {
+                    if (WrittenTogether(WriteRank(sharing[i]->tile, conditions),
+                                        WriteRank(sharing[k]->tile, conditions), conditions)) {
                         decider = sharing[k];
                     }
                 }
@@ -248,7 +284,8 @@ void CLensCheck::Check(const std::filesystem::path& file, const std::string& sho
         }
         lensCount[serial] = programmed;
     }
-    for (const std::wstring& serial : serials) {
+    // A profile's programming is told by the aircraft's description instead.
+    for (const std::wstring& serial : profile ? std::vector<std::wstring>() : serials) {
         findings_.Note(shown, firstLine[serial],
                        L"programs the lamp panel with serial number " + Quote(serial) + L": " +
                            std::to_wstring(lensCount[serial]) +

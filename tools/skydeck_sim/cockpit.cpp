@@ -15,6 +15,8 @@
 #include "picture_file.h"
 #include "shell/module.h"
 #include "shell/plugin.h"
+#include "sim/aircraft_profiles.h"
+#include "sim/aircraft_settings.h"
 #include "tool_text.h"
 #include "vsim/vsim.h"
 
@@ -491,11 +493,14 @@ CCockpit::Outcome CCockpit::Execute(const Command& command, const fs::path& base
         } else {
             VSIM::SetFloats(a[0].text, floats);
         }
-    } else if (v == "unknown") {
-        VSIM::SetPathKnown(a[0].text, false);
+    } else if (v == "unknown" || v == "publish") {
+        VSIM::SetPathKnown(a[0].text, v == "publish");
     } else if (v == "aircraft") {
         const fs::path file = (baseFolder / TOOLS::PathOfUtf8(a[0].text)).lexically_normal();
         VSIM::SetUserAircraft(file.filename().string(), file.string());
+        // The simulator reports the type the aircraft file gives, unless the scenario says.
+        VSIM::SetBytes(CAircraftProfiles::kIcaoDataRef,
+                       a.size() == 2 ? a[1].text.substr(4 + 1) : ReadAcfIcao(file));
         XPluginReceiveMessage(0, kPlaneLoaded, nullptr);
     } else if (v == "model") {
         model.SetActive(a[0].text == "on");
@@ -854,6 +859,7 @@ CCockpit::Outcome CCockpit::ExpectDataRef(const Command& command) {
             }
             break;
         case VSIM::DataType::None:
+        case VSIM::DataType::Bytes:
             break;
     }
     std::vector<double> wanted;

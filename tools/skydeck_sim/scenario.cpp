@@ -379,12 +379,15 @@ std::optional<ScenarioError> CScenarioParser::Check(const Command& command) {
         }
         return std::nullopt;
     }
-    if (v == "detach" || v == "unknown" || v == "aircraft") {
+    if (v == "aircraft") {
+        if (n < 1 || n > 2 || (n == 2 && a[1].text.rfind("icao=", 0) != 0)) {
+            return Error(command, "usage: aircraft FILE [icao=TYPE]");
+        }
+        return std::nullopt;
+    }
+    if (v == "detach" || v == "unknown" || v == "publish") {
         if (n != 1) {
-            return Error(command, "usage: " + v +
-                                      (v == "aircraft" ? " FILE"
-                                       : v == "detach" ? " NAME"
-                                                       : " PATH"));
+            return Error(command, "usage: " + v + (v == "detach" ? " NAME" : " PATH"));
         }
         return std::nullopt;
     }

@@ -196,16 +196,38 @@ bool CSimJournal::ExpectEvent(const std::string& event, std::string& got, SameLi
     return true;
 }
 
+namespace {
+
+// Whether text is pattern, each '*' of which stands for any run of characters.
+bool MatchesPattern(std::string_view text, std::string_view pattern) {
+    const size_t star = pattern.find('*');
+    if (star == std::string_view::npos) {
+        return text == pattern;
+    }
+    if (text.substr(0, star) != pattern.substr(0, star)) {
+        return false;
+    }
+    const std::string_view rest = pattern.substr(star + 1);
+    for (size_t from = star; from <= text.size(); ++from) {
+        if (MatchesPattern(text.substr(from), rest)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 bool CSimJournal::ExpectTrace(const std::string& text, std::string& got) {
     std::lock_guard lock(mutex);
-    const bool prefix = !text.empty() && text.back() == '*';
-    const std::string wanted = prefix ? text.substr(0, text.size() - 1) : text;
+    std::string wanted = text;
+    std::erase(wanted, '*');  // what the closest candidates are measured against
     const auto found = streams.find("trace");
     if (found != streams.end()) {
         Stream& stream = found->second;
         for (auto run = stream.runs.begin(); run != stream.runs.end(); ++run) {
             const std::string traceText = TraceTextOf(run->line);
-            if (prefix ? traceText.rfind(wanted, 0) == 0 : traceText == wanted) {
+            if (MatchesPattern(traceText, text)) {
                 if (--run->count == 0) {
                     stream.runs.erase(run);
                 }

@@ -48,8 +48,8 @@ public:
     // lines, which several threads write, the oldest equal one); otherwise false with what was
     // found instead (and the closest candidates) in got.
     bool ExpectEvent(const std::string& event, std::string& got, SameLine same = nullptr);
-    // Matches the oldest unmatched trace line whose text is text (a trailing '*' matches a
-    // prefix); false with the closest candidates in got.
+    // Matches the oldest unmatched trace line whose text is text (each '*' stands for any run
+    // of characters); false with the closest candidates in got.
     bool ExpectTrace(const std::string& text, std::string& got);
     // Unmatched lines whose first words are words (one or two words: a kind, or a kind and a
     // name), with one of them in sample.
