@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The studio's page in a real browser (headless Chromium driven by Selenium), one session for all
 cases: program a lens and save it, light conditions by hand, bind a button, move a gauge control
-and see the picture change, try to save a broken binding. Works on copies of the folders; writes
+and see the picture change (every sample gauge timed), try to save a broken binding, mend an
+aircraft profile's path and save it. Works on copies of the folders; writes
 screenshots to --out and prints the preview's time from input to picture.
 
   studio_browser_test.py --studio BUILD/tools/skydeck-studio --data DATA --check BUILD/tools/skydeck-check --out DIR
@@ -94,11 +95,12 @@ def click(browser, selector):
         selector))
 
 
-def type_into(browser, selector, text):
-    """Types text at the end of a field: its value grows and the page hears an input event."""
+def type_into(browser, selector, text, replace=False):
+    """Types text at the end of a field (replace: in its place): the page hears an input event."""
     WebDriverWait(browser, 10).until(lambda b: b.execute_script(
         "const node = document.querySelector(arguments[0]); if (!node) return false; node.focus();"
-        "node.value += arguments[1]; node.dispatchEvent(new Event('input')); return true;", selector, text))
+        "node.value = (arguments[2] ? '' : node.value) + arguments[1];"
+        "node.dispatchEvent(new Event('input')); return true;", selector, text, replace))
 
 
 def choose(browser, selector, value):
@@ -211,6 +213,23 @@ def run(browser, wait, address, args, data, profile, config, original_config):
     expect(statistics.median(timings) < 100, "the picture follows a control well under 100 ms")
     browser.save_screenshot(os.path.join(args.out, "studio-gauges.png"))
 
+    # Every sample gauge: its first control moved three times, each picture timed.
+    for index in range(len(browser.find_elements(By.CSS_SELECTOR, "#gauge-list li"))):
+        count = browser.execute_script("return window.studioTimings.length")
+        click(browser, f'#gauge-list li[data-gauge="{index}"]')
+        wait.until(lambda b: b.execute_script("return window.studioTimings.length") > count)  # its first picture
+        name = read(browser, "#gauge-list li.selected .title")
+        count = browser.execute_script("return window.studioTimings.length")
+        for step in range(3):
+            browser.execute_script("const r = document.querySelector('#variables input[type=range]');"
+                                   "r.value = Number(r.min) + (Number(r.max) - Number(r.min)) * arguments[0];"
+                                   "r.dispatchEvent(new Event('input'));", 0.2 + 0.3 * step)
+            wait.until(lambda b: b.execute_script("return window.studioTimings.length") > count + step)
+        moves = browser.execute_script("return window.studioTimings")[count:]
+        print(f"preview of {name}: input to picture {', '.join(f'{t:.0f}' for t in moves)} ms", flush=True)
+        expect(moves and max(moves) < 100, f"{name}: every picture follows its control within 100 ms")
+    click(browser, '#gauge-list li[data-gauge="0"]')
+
     # A broken binding: a key name the simulator does not have. The finding shows beside the
     # button, and saving asks first; declining leaves the file as it was.
     choose(browser, 'tr[data-button="5"] [data-field="Type"]', "Key")
@@ -246,6 +265,34 @@ def run(browser, wait, address, args, data, profile, config, original_config):
     wait.until(lambda b: "123.45" in read(b, "#displays .lcd"))
     expect(True, "the COM1 page shows the frequency chosen")
     browser.save_screenshot(os.path.join(args.out, "studio-hotas.png"))
+
+    # Aircraft profiles: the registry's paths offered as typed, a misspelt one found beside its
+    # row, mended and saved through the same edit model.
+    kestrel = os.path.join(data, "aircraft", "Kestrel K40.xml")
+    with open(kestrel, "rb") as f:
+        original_profile = f.read()
+    click(browser, '#tabs button[data-page="profiles"]')
+    wait.until(lambda b: "Kestrel" in read(b, "#profile-tabs button.active"))
+    click(browser, "#add-use")
+    path = 'tr[data-use="0"] [data-field="Path"]'
+    expect(browser.execute_script(
+        "const list = document.getElementById(document.querySelector(arguments[0]).getAttribute('list'));"
+        "return [...list.options].some((o) => o.value === 'sim/autopilot/heading')", path),
+        "the Path field offers the panels' command paths")
+    type_into(browser, path, "sim/autopilot/headng")
+    type_into(browser, 'tr[data-use="0"] [data-field="Use"]', "kestrel/ap/hdg")
+    wait.until(lambda b: "did you mean" in read(b, 'tr[data-use="0"] .inline-finding.error'))
+    expect(True, "a misspelt path is found beside its row, with the path meant")
+    browser.save_screenshot(os.path.join(args.out, "studio-profiles.png"))
+    type_into(browser, path, "sim/autopilot/heading", replace=True)
+    wait.until(lambda b: "kestrel/ap/hdg" in read(b, 'tr[data-use="0"] .inline-finding.note'))
+    click(browser, "#profile-save")
+    wait.until(lambda b: read(b, "#profile-status") == "Saved")
+    with open(kestrel, "rb") as f:
+        now = f.read()
+    added = b'\n  <Command Path="sim/autopilot/heading" Use="kestrel/ap/hdg"/>'
+    expect(now.replace(added, b"") == original_profile and added in now,
+           "the profile gains the path after its last Match, the rest as it was")
 
     result = subprocess.run([args.check, "--data", data, "--profile", profile], capture_output=True, text=True)
     expect(result.returncode == 0 and result.stdout.strip().endswith("0 errors, 0 warnings"),

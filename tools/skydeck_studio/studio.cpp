@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <random>
 #include <system_error>
+#include <tuple>
 
 #include "check_tool.h"
 #include "configuration_check.h"
@@ -17,7 +18,10 @@
 #include "hotas/page.h"
 #include "lens_check.h"
 #include "lens_document.h"
+#include "profile_check.h"
+#include "profile_document.h"
 #include "screen/screen_panel.h"
+#include "sim/aircraft_profiles.h"
 #include "sim/input_simulation.h"
 #include "sim/sim_registry.h"
 #include "studio_files.h"
@@ -156,11 +160,21 @@ struct CStudio::Impl {
         }
         if (check) {
             if (lens) {
-                CHECKTOOL::CLensCheck(reading.findings).Check(path, TOOLS::ShownPath(path));
+                CHECKTOOL::CFindings ignored;
+                CHECKTOOL::CLensCheck(reading.findings)
+                    .Check(path, TOOLS::ShownPath(path), CheckProfiles(ignored));
             } else {
                 CHECKTOOL::CConfigurationCheck(reading.findings).Check(options.dataFolder, path);
             }
         }
+    }
+
+    // Checks every profile of the data folder into findings; the conditions they define.
+    std::vector<std::wstring> CheckProfiles(CHECKTOOL::CFindings& findings) const {
+        CHECKTOOL::CConfigurationCheck configuration(findings);
+        CHECKTOOL::CProfileCheck check(findings, configuration);
+        check.CheckFolder(options.dataFolder);
+        return check.ConditionNames();
     }
 
     // The current file (or a new one's text where there is none).
@@ -691,6 +705,9 @@ struct CStudio::Impl {
             }
             const std::filesystem::path& path = it->path();
             // The files beside the configuration are no gauges.
+            if (it.depth() == 0 && path.filename() == CAircraftProfiles::kFolderName) {
+                it.disable_recursion_pending();  // the aircraft profiles are no gauges either
+            }
             if (it.depth() == 0 || !it->is_regular_file(error) || path.extension() != ".xml") {
                 continue;
             }
@@ -889,6 +906,299 @@ struct CStudio::Impl {
         }
         return Json(200, {{"pages", pages}});
     }
+
+    // ---- aircraft profiles: data/aircraft/NAME.xml ----------------------------------------
+
+    // The profile file a request names: a plain file name ending in ".xml" inside the data
+    // folder's profile folder.
+    std::optional<std::filesystem::path> ProfileFile(const json& body, std::string& name,
+                                                     std::string& why) const {
+        std::wstring file;
+        bool present = false;
+        if (!GetText(body, "file", file, present) || !present) {
+            why = "a profile file is wanted";
+            return std::nullopt;
+        }
+        name = Narrow(file);
+        std::string suffix = name.size() > 4 ? name.substr(name.size() - 4) : std::string();
+        std::transform(suffix.begin(), suffix.end(), suffix.begin(), [](char c) {
+            return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        });
+        std::optional<std::filesystem::path> path;
+        if (suffix == ".xml" && name.size() <= 200 && name[0] != '.' &&
+            name.find_first_of("/\\:") == std::string::npos) {
+            path = InsideFolder(options.dataFolder,
+                                Narrow(CAircraftProfiles::kFolderName) + "/" + name);
+        }
+        if (!path) {
+            why = "a profile is a file name ending in .xml in the data folder's aircraft folder";
+        }
+        return path;
+    }
+
+    // The profile at file as read, or a new one's text where there is none; no check.
+    bool ReadProfile(const std::filesystem::path& file, Reading& reading) {
+        std::error_code error;
+        if (std::filesystem::exists(file, error)) {
+            std::string bytes;
+            if (!ReadFileBytes(file, bytes)) {
+                reading.why = "the file cannot be read";
+                return false;
+            }
+            reading.bytes = bytes;
+            Read(file, reading, false, false);
+            return true;
+        }
+        CPendingFile writer(scratch / "new-profile.xml");
+        if (!writer.Write(kNewProfileFile, reading.why)) {
+            return false;
+        }
+        Read(writer.Temporary(), reading, false, false);
+        reading.editable = reading.text.Read(kNewProfileFile, reading.why);
+        return true;
+    }
+
+    // The root's child a finding's line concerns.
+    static size_t RootChildOnLine(const CXmlText& text, uint32_t line) {
+        size_t element = ElementOnLine(text, line);
+        const auto& elements = text.Elements();
+        while (element != CXmlText::kNone && elements[element].parent != CXmlText::kNone &&
+               elements[elements[element].parent].parent != CXmlText::kNone) {
+            element = elements[element].parent;
+        }
+        return element;
+    }
+
+    // Findings (of the file shown so, named so on the page) and notes placed beside the entries
+    // they concern.
+    json ProfileFindings(const CHECKTOOL::CFindings& findings, const std::string& shown,
+                         const std::string& named, const Reading& reading,
+                         const ProfileModel& model) const {
+        json list = json::array();
+        for (const json& item : FindingsJson(
+                 findings,
+                 [&](const CHECKTOOL::Finding& f) -> json {
+                     const size_t element = RootChildOnLine(reading.text, f.line);
+                     for (size_t k = 0; k < model.matches.size(); ++k) {
+                         if (model.matches[k].ref == element) {
+                             return {{"match", k}};
+                         }
+                     }
+                     for (size_t k = 0; k < model.uses.size(); ++k) {
+                         if (model.uses[k].ref == element) {
+                             return {{"use", k}};
+                         }
+                     }
+                     return nullptr;
+                 },
+                 [](const std::string& f) { return f; })) {
+            if (item["file"] == shown) {
+                list.push_back(item);
+                list.back()["file"] = named;
+            }
+        }
+        return list;
+    }
+
+    static json ProfileJson(const ProfileModel& model) {
+        const auto entries = [](const std::vector<ProfileEntry>& list) {
+            json items = json::array();
+            for (const ProfileEntry& entry : list) {
+                json item{{"ref", entry.ref}, {"element", Narrow(entry.element)}};
+                for (const auto& [name, value] : entry.attributes) {
+                    item[Narrow(name)] = Narrow(value);
+                }
+                items.push_back(std::move(item));
+            }
+            return items;
+        };
+        return {{"name", model.name ? json(Narrow(*model.name)) : json(nullptr)},
+                {"matches", entries(model.matches)},
+                {"uses", entries(model.uses)}};
+    }
+
+    bool ParseProfile(const json& body, const ProfileModel& current, ProfileModel& model,
+                      std::string& why) const {
+        const json profile = body.value("profile", json());
+        std::wstring name;
+        bool present = false;
+        if (!profile.is_object() || !GetText(profile, "name", name, present)) {
+            why = "a profile is an object with a name";
+            return false;
+        }
+        if (present) {
+            model.name = name;
+        }
+        for (const auto& [key, have, list] :
+             {std::tuple{"matches", &current.matches, &model.matches},
+              std::tuple{"uses", &current.uses, &model.uses}}) {
+            const json items = profile.value(key, json());
+            if (!items.is_array() || items.size() > kMaxEntries) {
+                why = std::string(key) + " must be a list";
+                return false;
+            }
+            std::vector<size_t> known;
+            std::vector<size_t> used;
+            for (const ProfileEntry& entry : *have) {
+                known.push_back(entry.ref);
+            }
+            for (const json& item : items) {
+                ProfileEntry entry;
+                bool named = false;
+                const bool matches = std::string(key) == "matches";
+                if (!item.is_object() || !ParseRef(item, known, used, entry.ref) ||
+                    !GetText(item, "element", entry.element, named) ||
+                    (matches ? entry.element != L"Match"
+                             : entry.element != L"Command" && entry.element != L"DataRef")) {
+                    why = std::string("an entry of ") + key + " is malformed";
+                    return false;
+                }
+                for (const std::wstring& attribute : ProfileAttributes(entry.element)) {
+                    std::wstring value;
+                    if (!GetText(item, Narrow(attribute).c_str(), value, present)) {
+                        why = "an attribute is no text: " + Narrow(attribute);
+                        return false;
+                    }
+                    if (present) {
+                        entry.attributes[attribute] = value;
+                    }
+                }
+                list->push_back(std::move(entry));
+            }
+        }
+        return true;
+    }
+
+    // One profile for the page: its entries, its findings and what it changes.
+    json ProfileState(const std::string& name, const std::filesystem::path& file,
+                      const Reading& reading, const CHECKTOOL::CFindings& findings,
+                      const std::filesystem::path& readFrom) {
+        const ProfileModel model =
+            reading.loaded ? ReadProfileModel(reading.document) : ProfileModel{};
+        CHECKTOOL::CFindings notes;
+        CHECKTOOL::CConfigurationCheck configuration(notes);
+        const std::string shown = TOOLS::ShownPath(readFrom);
+        if (reading.loaded) {
+            const std::unique_ptr<CAircraftProfile> profile =
+                CAircraftProfile::Read(readFrom, TOOLS::WideOfPath(readFrom));
+            if (profile->Readable()) {
+                CHECKTOOL::CProfileCheck(notes, configuration).Describe(*profile, shown);
+            }
+        }
+        return {
+            {"file", name},
+            {"shown", TOOLS::ShownPath(file)},
+            {"exists", reading.bytes.has_value()},
+            {"version", VersionOf(reading.bytes)},
+            {"readable", reading.loaded},
+            {"editable", reading.editable},
+            {"why", reading.why},
+            {"profile", ProfileJson(model)},
+            {"findings", ProfileFindings(findings, shown, TOOLS::ShownPath(file), reading, model)},
+            {"notes", ProfileFindings(notes, shown, TOOLS::ShownPath(file), reading, model)}};
+    }
+
+    HttpResponse Profiles() {
+        CHECKTOOL::CFindings findings;
+        CheckProfiles(findings);
+        json profiles = json::array();
+        for (const CAircraftProfiles::Candidate& candidate :
+             CAircraftProfiles::Candidates(TOOLS::WideOfPath(options.dataFolder), {})) {
+            std::string name = Narrow(TOOLS::WideOfPath(candidate.file.filename()));
+            std::string why;
+            const std::optional<std::filesystem::path> file =
+                ProfileFile({{"file", name}}, name, why);
+            Reading reading;
+            if (!file || !ReadProfile(*file, reading)) {
+                continue;  // a link out of the folder, or unreadable
+            }
+            profiles.push_back(ProfileState(name, *file, reading, findings, *file));
+        }
+        json commands = json::array();
+        json dataRefs = json::array();
+        for (const SimCommandPath& row : SimCommandPaths()) {
+            commands.push_back(row.path);
+        }
+        for (const SimDataRefPath& row : SimDataRefPaths()) {
+            dataRefs.push_back(row.path);
+        }
+        std::sort(commands.begin(), commands.end());
+        std::sort(dataRefs.begin(), dataRefs.end());
+        commands.erase(std::unique(commands.begin(), commands.end()), commands.end());
+        dataRefs.erase(std::unique(dataRefs.begin(), dataRefs.end()), dataRefs.end());
+        return Json(200, {{"profiles", profiles},
+                          {"commands", commands},
+                          {"dataRefs", dataRefs},
+                          {"folder",
+                           TOOLS::ShownPath(options.dataFolder / CAircraftProfiles::kFolderName)}});
+    }
+
+    // Checks (save: saves) a draft of one profile.
+    HttpResponse Profile(const json& body, bool save) {
+        std::string name;
+        std::string why;
+        const std::optional<std::filesystem::path> file = ProfileFile(body, name, why);
+        if (!file) {
+            return Refuse(403, why);
+        }
+        std::wstring version;
+        bool present = false;
+        if (save && (!GetText(body, "version", version, present) || !present)) {
+            return Refuse(400, "a save names the version it was made from");
+        }
+        Reading current;
+        if (!ReadProfile(*file, current)) {
+            return Refuse(500, current.why);
+        }
+        if (!current.loaded || !current.editable) {
+            return Refuse(409, "the file cannot be edited here: " + current.why);
+        }
+        ProfileModel wanted;
+        if (!ParseProfile(body, ReadProfileModel(current.document), wanted, why)) {
+            return Refuse(400, why);
+        }
+        std::string composed;
+        if (!ComposeProfile(current.text, current.document, wanted, composed, why)) {
+            return Refuse(409, why);
+        }
+        if (save && Narrow(version) != VersionOf(current.bytes)) {
+            return Json(
+                409, {{"error", "the file changed on disk since it was read"}, {"changed", true}});
+        }
+        const std::string bytes = current.text.Encode(composed);
+        std::error_code made;
+        std::filesystem::create_directories(save ? file->parent_path() : scratch / "aircraft",
+                                            made);
+        CPendingFile pending(save ? *file : scratch / "aircraft" / file->filename());
+        if (!pending.Write(bytes, why)) {
+            return Refuse(500, why);
+        }
+        Reading result;
+        result.bytes = bytes;
+        Read(pending.Temporary(), result, false, false);
+        CHECKTOOL::CFindings findings;
+        CHECKTOOL::CConfigurationCheck configuration(findings);
+        CHECKTOOL::CProfileCheck(findings, configuration)
+            .CheckFile(pending.Temporary(), options.dataFolder, false);
+        json state = ProfileState(name, *file, result, findings, pending.Temporary());
+        if (!save) {
+            return Json(200, state);
+        }
+        if (!result.loaded || !ReadProfileModel(result.document).SameReading(wanted)) {
+            return Refuse(500, "the file as composed would not read as meant; nothing was written");
+        }
+        const bool confirmed =
+            body.contains("confirm") && body["confirm"].is_boolean() && body["confirm"].get<bool>();
+        if (findings.Errors() != 0 && !confirmed) {
+            return Json(422, {{"error", "the plug-in would misread the file as saved"},
+                              {"confirm", true},
+                              {"findings", state["findings"]}});
+        }
+        if (!pending.Commit(current.bytes, why)) {
+            return Refuse(500, why);
+        }
+        return Profiles();
+    }
 };
 
 CStudio::CStudio(StudioOptions options, std::string page, std::function<void()> quit)
@@ -1024,6 +1334,12 @@ HttpResponse CStudio::Handle(const HttpRequest& request) {
     }
     if (post && (path == "/api/gauge" || path == "/api/gauge/picture")) {
         return impl_->Gauge(body, path == "/api/gauge/picture");
+    }
+    if (get && path == "/api/profiles") {
+        return impl_->Profiles();
+    }
+    if (post && (path == "/api/profiles/check" || path == "/api/profiles/save")) {
+        return impl_->Profile(body, path == "/api/profiles/save");
     }
     if (post && path == "/api/hotas/lines") {
         return impl_->HotasLines(body);

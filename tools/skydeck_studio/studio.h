@@ -13,6 +13,9 @@
 //   POST /api/gauge                a gauge's name and variables
 //   POST /api/gauge/picture        the screen panel's picture of a gauge (PNG; LEDs in X-Leds)
 //   POST /api/hotas/lines          the stick display's lines of pages for chosen values
+//   GET  /api/profiles             the aircraft profiles: entries, findings, what each changes,
+//                                  and the registry's paths
+//   POST /api/profiles/check, /save  as for the lamp, one profile file named by "file"
 //   POST /api/quit                 ends the studio
 // Answers are JSON (UTF-8) unless said otherwise; a refused request gets 4xx with a message.
 #pragma once

@@ -32,6 +32,7 @@ const S = {
   lamp: null, panels: [], serial: 0, lens: 0, lit: new Set(),
   config: null, gauges: [], pages: [], gauge: 0,
   values: {}, variables: [], hotasValues: {},
+  profiles: [], profileIndex: 0,
   findings: { lamp: [], config: [] },
 };
 window.studioTimings = [];
@@ -117,6 +118,7 @@ for (const button of document.querySelectorAll('#tabs button')) {
     for (const page of document.querySelectorAll('.page')) page.classList.toggle('hidden', page.id !== 'page-' + button.dataset.page);
     if (button.dataset.page === 'hotas') refreshHotas();
     if (button.dataset.page === 'gauges') selectGauge(S.gauge);
+    if (button.dataset.page === 'profiles') loadProfiles();
   });
 }
 
@@ -574,6 +576,132 @@ $('add-page').addEventListener('click', () => {
   changedConfig();
 });
 $('hotas-save').addEventListener('click', () => save('hotas'));
+
+// ---- aircraft profiles ------------------------------------------------------------------------
+
+const MATCH_FIELDS = ['File', 'PathContains', 'Icao'];
+function profile() { return S.profiles[S.profileIndex]; }
+
+async function loadProfiles(keep = profile() && profile().file) {
+  const { status: code, data } = await call('/api/profiles');
+  if (code !== 200) { status('profile-status', data.error || 'the profiles cannot be read', 'bad'); return; }
+  adoptProfiles(data, keep);
+}
+
+function adoptProfiles(data, keep) {
+  $('names-dataref').replaceChildren(...data.dataRefs.map((n) => el('option', { value: n })));
+  S.profileFolder = data.folder;
+  S.profiles = data.profiles.map((p) => ({ ...p, draft: clone(p.profile) }));
+  S.profileIndex = Math.max(0, S.profiles.findIndex((p) => p.file === keep));
+  renderProfiles();
+}
+
+// A row's fields: each edits one attribute of entry (an emptied field drops it).
+function entryField(entry, name, attrs) {
+  const input = el('input', { type: 'text', value: entry[name] ?? '', 'data-field': name, ...attrs });
+  input.addEventListener('input', () => { if (input.value === '') delete entry[name]; else entry[name] = input.value; changedProfile(false); });
+  return input;
+}
+
+function inline(items, where, index) {
+  return items.filter((f) => f.where && f.where[where] === index).map((f) => el('div', { class: 'inline-finding ' + f.severity }, f.text));
+}
+
+function renderProfiles() {
+  const current = profile();
+  $('profile-tabs').replaceChildren(...S.profiles.map((p, index) => el('button', {
+    class: index === S.profileIndex ? 'active' : '', onclick: () => { S.profileIndex = index; renderProfiles(); },
+  }, p.file.replace(/\.xml$/i, ''), p.findings.some((f) => f.severity === 'error') ? el('span', { class: 'badge' }, '!') : null)));
+  if (!S.profiles.length) $('profile-tabs').append(el('span', { class: 'status' }, 'No aircraft profile yet: add one.'));
+  $('profile-save').disabled = !current || !current.editable;
+  $('profile-file').textContent = current ? (current.exists ? '' : 'New file: ') + current.shown + (current.editable ? '' : ' — read only: ' + current.why) : S.profileFolder || '';
+  const draft = current ? current.draft : { name: null, matches: [], uses: [] };
+  $('profile-name').value = draft.name ?? '';
+  $('match-rows').replaceChildren(...draft.matches.map((match, index) => el('tr', { 'data-match': index },
+    MATCH_FIELDS.map((name) => el('td', {}, entryField(match, name, { placeholder: 'any' }))),
+    el('td', {}, el('button', { class: 'mini quiet', title: 'Remove', onclick: () => { draft.matches.splice(index, 1); changedProfile(); } }, '✕'),
+      inline(current.findings, 'match', index)))));
+  $('use-rows').replaceChildren(...draft.uses.map((use, index) => {
+    const kind = el('select', { 'data-field': 'element' }, el('option', { value: 'Command' }, 'Command'), el('option', { value: 'DataRef' }, 'DataRef'));
+    kind.value = use.element;
+    kind.addEventListener('change', () => { use.element = kind.value; changedProfile(); });
+    return el('tr', { 'data-use': index }, el('td', {}, kind),
+      el('td', {}, entryField(use, 'Path', { list: use.element === 'Command' ? 'names-command' : 'names-dataref', placeholder: 'sim/…' }),
+        inline(current.findings, 'use', index), inline(current.notes, 'use', index)),
+      el('td', {}, entryField(use, 'Use', { placeholder: 'the aircraft\'s path' })),
+      el('td', {}, el('button', { class: 'mini quiet', title: 'Remove', onclick: () => { draft.uses.splice(index, 1); changedProfile(); } }, '✕')));
+  }));
+  const rest = (items) => (current ? items.filter((f) => !f.where) : []);
+  $('profile-notes').replaceChildren(...rest(current ? current.notes : []).map((f) => el('p', { class: 'note' }, f.text)));
+  if (current && !rest(current.notes).length) $('profile-notes').append(el('p', { class: 'status' }, 'Nothing else: the shared programming stays.'));
+  showFindings('profile-findings', rest(current ? current.findings : []));
+}
+
+const checkProfile = debounce(async () => {
+  const current = profile();
+  if (!current) return;
+  const { status: code, data } = await call('/api/profiles/check', { file: current.file, profile: current.draft });
+  if (code !== 200 || current !== profile()) return;
+  current.findings = data.findings;
+  current.notes = data.notes;
+  const focused = document.activeElement;
+  const row = focused && focused.closest('tr');
+  const at = focused && focused.selectionStart;
+  const place = row && (row.dataset.match !== undefined ? `tr[data-match="${row.dataset.match}"]` : `tr[data-use="${row.dataset.use}"]`);
+  renderProfiles();
+  const again = place && document.querySelector(`${place} [data-field="${focused.dataset.field}"]`);
+  if (again) { again.focus(); if (at !== undefined && again.setSelectionRange) again.setSelectionRange(at, at); }
+}, 350);
+
+function changedProfile(redraw = true) {
+  status('profile-status', 'Unsaved changes');
+  if (redraw) renderProfiles();
+  checkProfile();
+}
+
+async function saveProfile(confirm = false) {
+  const current = profile();
+  status('profile-status', 'Saving…');
+  const { status: code, data } = await call('/api/profiles/save', { file: current.file, profile: current.draft, version: current.version, confirm });
+  if (code === 200) { adoptProfiles(data, current.file); status('profile-status', 'Saved', 'good'); return; }
+  if (code === 422 && data.confirm) {
+    current.findings = data.findings;
+    renderProfiles();
+    const ok = await ask('The plug-in would misread this file', [
+      'As saved, the plug-in would ignore, skip or misread this:',
+      el('div', {}, data.findings.filter((f) => f.severity === 'error').slice(0, 6).map(findingNode)),
+      'Save it all the same?'], 'Save anyway');
+    if (ok) return saveProfile(true);
+    status('profile-status', 'Not saved', 'bad');
+    return;
+  }
+  if (code === 409 && data.changed) {
+    status('profile-status', 'The file changed on disk', 'bad');
+    if (await ask('The file changed on disk', 'Another program changed it since the studio read it. Reload it? Your unsaved changes here are lost.', 'Reload')) {
+      await loadProfiles(current.file);
+      status('profile-status', 'Reloaded');
+    }
+    return;
+  }
+  status('profile-status', data.error || 'Not saved', 'bad');
+}
+
+$('profile-name').addEventListener('input', () => { if (profile()) { profile().draft.name = $('profile-name').value || null; changedProfile(false); } });
+$('add-match').addEventListener('click', () => { if (profile()) { profile().draft.matches.push({ ref: null, element: 'Match' }); changedProfile(); } });
+$('add-use').addEventListener('click', () => { if (profile()) { profile().draft.uses.push({ ref: null, element: 'Command' }); changedProfile(); } });
+$('profile-save').addEventListener('click', () => saveProfile());
+$('add-profile').addEventListener('click', async () => {
+  const name = await ask('Add an aircraft profile', 'The file\'s name in the aircraft folder (profiles are tried in name order):', 'Add', '');
+  if (name === null || name.trim() === '') return;
+  const file = /\.xml$/i.test(name.trim()) ? name.trim() : name.trim() + '.xml';
+  const found = S.profiles.findIndex((p) => p.file.toLowerCase() === file.toLowerCase());
+  if (found < 0) {
+    const draft = { name: file.replace(/\.xml$/i, ''), matches: [{ ref: null, element: 'Match' }], uses: [] };
+    S.profiles.push({ file, shown: file, exists: false, version: '', editable: true, profile: draft, draft: clone(draft), findings: [], notes: [] });
+  }
+  S.profileIndex = found < 0 ? S.profiles.length - 1 : found;
+  changedProfile();
+});
 
 // ---- start ------------------------------------------------------------------------------------
 
