@@ -14,6 +14,8 @@
 #include "configuration_document.h"
 #include "http_server.h"
 #include "lens_document.h"
+#include "profile_document.h"
+#include "sim/aircraft_profile.h"
 #include "studio.h"
 #include "studio_tool.h"
 #include "tool_text.h"
@@ -209,6 +211,43 @@ TEST_F(StudioTest, ConfigurationTakesTheListWantedAndKeepsTheRest) {
     EXPECT_EQ(composed.find('\r'), std::string::npos);
 }
 
+TEST_F(StudioTest, ProfileTakesTheEntriesWantedAndKeepsTheRest) {
+    Write("p.xml",
+          "<AircraftProfile>\r\n"
+          "  <!-- mine -->\r\n"
+          "  <Match Icao=\"B738\" Note=\"x\"/>\r\n"
+          "  <Match File=\"b738.acf\"/>\r\n"
+          "  <Knobs Acceleration=\"on\"/>\r\n"
+          "</AircraftProfile>\r\n");
+    PLATFORM::CXmlDocument document;
+    CXmlText text;
+    Load("p.xml", document, text);
+    ProfileModel wanted = ReadProfileModel(document);
+    ASSERT_EQ(wanted.matches.size(), 2u);
+    wanted.name = L"Mine & co";
+    wanted.matches[0].attributes = {{L"PathContains", L"Boeing"}};
+    wanted.matches.erase(wanted.matches.begin() + 1);
+    wanted.uses = {{CXmlText::kNone, L"Command", {{L"Path", L"sim/autopilot/heading"}}},
+                   {CXmlText::kNone, L"DataRef", {{L"Use", L"b/alt[0]"}}}};
+    std::string composed;
+    std::string why;
+    ASSERT_TRUE(ComposeProfile(text, document, wanted, composed, why)) << why;
+    Write("composed.xml", composed);
+    const auto profile = CAircraftProfile::Read(folder_ / "composed.xml", L"composed.xml");
+    EXPECT_EQ(profile->Name(), L"Mine & co");
+    ASSERT_EQ(profile->Matches().size(), 1u);
+    EXPECT_EQ(profile->Matches()[0].pathContains, L"Boeing");
+    EXPECT_TRUE(profile->Matches()[0].icao.empty());
+    EXPECT_EQ(composed,
+              "<AircraftProfile Name=\"Mine &amp; co\">\r\n"
+              "  <!-- mine -->\r\n"
+              "  <Match Note=\"x\" PathContains=\"Boeing\"/>\r\n"
+              "  <Command Path=\"sim/autopilot/heading\"/>\r\n"
+              "  <DataRef Use=\"b/alt[0]\"/>\r\n"
+              "  <Knobs Acceleration=\"on\"/>\r\n"
+              "</AircraftProfile>\r\n");
+}
+
 // The interface, as the page and others reach it.
 class StudioServerTest : public CheckFolderTest {
 protected:
@@ -312,6 +351,18 @@ TEST_F(StudioServerTest, RefusesWhatIsNotTheUsersPage) {
          {{"file", "gauges/x.xml"}},
          {},
          403},
+        {"a profile outside its folder",
+         "POST",
+         "/api/profiles/check",
+         {{"file", "..\\XVarlenSkydeck.xml"}},
+         {},
+         403},
+        {"a profile that is no XML file",
+         "POST",
+         "/api/profiles/check",
+         {{"file", "a.txt"}},
+         {},
+         403},
         {"a save without its version",
          "POST",
          "/api/lamp/save",
@@ -377,6 +428,24 @@ TEST_F(StudioServerTest, SavesOnlyWhatReadsAsMeantAndNeverOverAChangedFile) {
     ASSERT_EQ(Send("POST", "/api/lamp/save", confirmed).status, 200);
     EXPECT_EQ(ReadAll(file.string() + ".bak"), before);
     EXPECT_NE(ReadAll(file).find("<Colour>green</Colour>"), std::string::npos);
+
+    // A new profile: a path the panels do not use is saved only when confirmed; once saved, a
+    // draft made before is refused; what it changes is told beside its entry.
+    const json draft = {{"file", "New.xml"},
+                        {"version", ""},
+                        {"profile",
+                         {{"name", "N"},
+                          {"matches", {{{"element", "Match"}, {"Icao", "X"}}}},
+                          {"uses", {{{"element", "Command"}, {"Path", "sim/no"}, {"Use", "a"}}}}}}};
+    EXPECT_EQ(Send("POST", "/api/profiles/save", draft).status, 422);
+    json mended = draft;
+    mended["profile"]["uses"][0]["Path"] = "sim/autopilot/heading";
+    ASSERT_EQ(Send("POST", "/api/profiles/save", mended).status, 200);
+    EXPECT_EQ(Send("POST", "/api/profiles/save", mended).status, 409);
+    const json listed = Get("/api/profiles")["profiles"];
+    ASSERT_EQ(listed.size(), 3u);  // in name order, between the two shipped ones
+    EXPECT_EQ(listed[1]["profile"]["uses"][0]["Path"], "sim/autopilot/heading");
+    EXPECT_EQ(listed[1]["notes"][0]["where"], json({{"use", 0}}));
 
     // The configuration: a broken binding is found beside its button.
     json config = Get("/api/config")["configuration"];
