@@ -251,6 +251,12 @@ CLampPanel::Report CLampPanel::LightByHand(const Programming& programmed,
             set(name, lit(name));
         }
     }
+    // Conditions of aircraft profiles come after the built-in ones.
+    for (const auto& [name, tile] : programmed) {
+        if (std::find(kTileNames.begin(), kTileNames.end(), name) == kTileNames.end()) {
+            SetLens(tile, lit(name), report, warning, caution);
+        }
+    }
     // The master step, as the frame's: a master lens programmed red or amber raises a flag too.
     set(L"MasterCaution", caution != 0);
     set(L"MasterWarning", warning != 0);

@@ -208,7 +208,8 @@ public:
     // The lens report of a frame in which exactly the conditions lit(name) says hold, for an
     // aircraft with that engine count, with the tiles programmed so (tiles missing from it are
     // unprogrammed): every tile the frame writes for such an aircraft, in kWriteOrder, then the
-    // master step. For trying a programming without an aircraft.
+    // aircraft profiles' conditions programmed (by name), then the master step. For trying a
+    // programming without an aircraft.
     static Report LightByHand(const Programming& programmed,
                               const std::function<bool(std::wstring_view)>& lit, int32_t engines,
                               bool helicopter);

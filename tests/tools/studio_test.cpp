@@ -429,6 +429,21 @@ TEST_F(StudioServerTest, SavesOnlyWhatReadsAsMeantAndNeverOverAChangedFile) {
     EXPECT_EQ(ReadAll(file.string() + ".bak"), before);
     EXPECT_NE(ReadAll(file).find("<Colour>green</Colour>"), std::string::npos);
 
+    // A condition an aircraft profile defines is programmed and lit like a built-in one.
+    panels = {{{"serial", "A"},
+               {"tiles",
+                {{"ApuFire", {{"colour", "Red"}, {"lens", 5}}},
+                 {"MasterWarning", {{"colour", "Red"}, {"lens", 6}}}}}}};
+    saved = Send("POST", "/api/lamp/save",
+                 {{"panels", panels}, {"version", Get("/api/lamp")["version"]}, {"confirm", true}});
+    ASSERT_EQ(saved.status, 200) << saved.body;
+    EXPECT_EQ(json::parse(saved.body)["panels"], panels);
+    const json lenses =
+        json::parse(Send("POST", "/api/lamp/light", {{"panel", panels[0]}, {"lit", {"ApuFire"}}})
+                        .body)["lenses"];
+    EXPECT_EQ(lenses[5], "red");
+    EXPECT_EQ(lenses[6], "red");
+
     // A new profile: a path the panels do not use is saved only when confirmed; once saved, a
     // draft made before is refused; what it changes is told beside its entry.
     const json draft = {{"file", "New.xml"},

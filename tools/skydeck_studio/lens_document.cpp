@@ -53,7 +53,20 @@ bool LensPanel::operator==(const LensPanel& other) const {
     return true;
 }
 
-LensModel ReadLensModel(const PLATFORM::CXmlDocument& document) {
+namespace {
+
+// The built-in conditions, then the profiles'.
+std::vector<std::wstring> ConditionNames(const std::vector<std::wstring>& conditions) {
+    std::vector<std::wstring> names(Panel::kTileNames.begin(), Panel::kTileNames.end());
+    names.insert(names.end(), conditions.begin(), conditions.end());
+    return names;
+}
+
+}  // namespace
+
+LensModel ReadLensModel(const PLATFORM::CXmlDocument& document,
+                        const std::vector<std::wstring>& conditions) {
+    const std::vector<std::wstring> names = ConditionNames(conditions);
     LensModel model;
     for (const PLATFORM::CXmlNode& programming : ProgrammingsOf(document)) {
         const std::optional<std::wstring> serial = programming.GetAttribute(L"Id");
@@ -70,8 +83,7 @@ LensModel ReadLensModel(const PLATFORM::CXmlDocument& document) {
         for (const PLATFORM::CXmlNode& lense : lenses) {
             const Panel::LenseReading reading = Panel::ReadLense(
                 lense, [](Panel::LenseFault, const PLATFORM::CXmlNode&, const std::wstring&) {});
-            if (std::find(Panel::kTileNames.begin(), Panel::kTileNames.end(), reading.name) ==
-                Panel::kTileNames.end()) {
+            if (std::find(names.begin(), names.end(), reading.name) == names.end()) {
                 continue;
             }
             Panel::Tile& tile = panel.tiles[reading.name];
@@ -87,14 +99,15 @@ LensModel ReadLensModel(const PLATFORM::CXmlDocument& document) {
 }
 
 bool ComposeLens(const CXmlText& text, const PLATFORM::CXmlDocument& document,
-                 const LensModel& wanted, std::string& composed, std::string& why) {
+                 const LensModel& wanted, std::string& composed, std::string& why,
+                 const std::vector<std::wstring>& conditions) {
     const auto& elements = text.Elements();
     const auto lenseMarkup = [&](const Panel::Tile& tile) {
         return "<Lense><Id>" + text.Escape(tile.name, 0) + "</Id><Colour>" +
                TOOLS::Narrow(ColourWord(tile.colour)) + "</Colour><Assignment>" +
                std::to_string(tile.lens) + "</Assignment></Lense>";
     };
-    const LensModel current = ReadLensModel(document);
+    const LensModel current = ReadLensModel(document, conditions);
     const std::vector<PLATFORM::CXmlNode> programmings = ProgrammingsOf(document);
     std::vector<TextEdit> edits;
 
@@ -140,7 +153,7 @@ bool ComposeLens(const CXmlText& text, const PLATFORM::CXmlDocument& document,
         document.SelectNodes(Panel::LenseXPathFor(panel.serial), lenses);
         std::vector<size_t> removed;
         std::vector<std::string> added;
-        for (const wchar_t* name : Panel::kTileNames) {
+        for (const std::wstring& name : ConditionNames(conditions)) {
             const auto want = panel.tiles.find(std::wstring_view(name));
             const Panel::Tile* have = nullptr;
             if (known != current.end()) {

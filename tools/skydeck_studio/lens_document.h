@@ -24,13 +24,16 @@ struct LensPanel {
 };
 using LensModel = std::vector<LensPanel>;  // in the order the file first names each serial
 
-// How the plug-in reads a loaded lens file.
-LensModel ReadLensModel(const PLATFORM::CXmlDocument& document);
+// How the plug-in reads a loaded lens file; conditions: those the aircraft profiles define,
+// programmed like the built-in ones.
+LensModel ReadLensModel(const PLATFORM::CXmlDocument& document,
+                        const std::vector<std::wstring>& conditions = {});
 
 // The text of the file for wanted. document: the file's reading, text: where its elements stand
 // (SameElements). False, with why, when the file offers no place for a new panel.
 bool ComposeLens(const CXmlText& text, const PLATFORM::CXmlDocument& document,
-                 const LensModel& wanted, std::string& composed, std::string& why);
+                 const LensModel& wanted, std::string& composed, std::string& why,
+                 const std::vector<std::wstring>& conditions = {});
 
 // The text of a new lens file before anything is programmed.
 inline constexpr char kNewLensFile[] =

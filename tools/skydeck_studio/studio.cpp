@@ -160,21 +160,36 @@ struct CStudio::Impl {
         }
         if (check) {
             if (lens) {
-                CHECKTOOL::CFindings ignored;
                 CHECKTOOL::CLensCheck(reading.findings)
-                    .Check(path, TOOLS::ShownPath(path), CheckProfiles(ignored));
+                    .Check(path, TOOLS::ShownPath(path), ProfileConditions());
             } else {
                 CHECKTOOL::CConfigurationCheck(reading.findings).Check(options.dataFolder, path);
             }
         }
     }
 
-    // Checks every profile of the data folder into findings; the conditions they define.
-    std::vector<std::wstring> CheckProfiles(CHECKTOOL::CFindings& findings) const {
+    // Checks every profile of the data folder into findings.
+    void CheckProfiles(CHECKTOOL::CFindings& findings) const {
         CHECKTOOL::CConfigurationCheck configuration(findings);
-        CHECKTOOL::CProfileCheck check(findings, configuration);
-        check.CheckFolder(options.dataFolder);
-        return check.ConditionNames();
+        CHECKTOOL::CProfileCheck(findings, configuration).CheckFolder(options.dataFolder);
+    }
+
+    // The lamp conditions the aircraft profiles define (each once, in the order the plug-in
+    // tries the profiles), which the lens file may program like the built-in ones.
+    std::vector<std::wstring> ProfileConditions() const {
+        std::vector<std::wstring> names;
+        for (const CAircraftProfiles::Candidate& candidate :
+             CAircraftProfiles::Candidates(TOOLS::WideOfPath(options.dataFolder), {})) {
+            const auto profile = CAircraftProfile::Read(candidate.file, candidate.shown);
+            for (const CLampCondition& condition : profile->Conditions()) {
+                const auto& builtIn = CLampPanel::kTileNames;
+                if (std::find(builtIn.begin(), builtIn.end(), condition.name) == builtIn.end() &&
+                    std::find(names.begin(), names.end(), condition.name) == names.end()) {
+                    names.push_back(condition.name);
+                }
+            }
+        }
+        return names;
     }
 
     // The current file (or a new one's text where there is none).
@@ -227,6 +242,7 @@ struct CStudio::Impl {
     }
 
     bool ParseLens(const json& body, LensModel& model, std::string& why) const {
+        const std::vector<std::wstring> conditions = ProfileConditions();
         if (!body.is_object() || !body.contains("panels") || !body["panels"].is_array() ||
             body["panels"].size() > 100) {
             why = "panels must be a list";
@@ -247,11 +263,12 @@ struct CStudio::Impl {
             }
             for (const auto& [name, value] : item["tiles"].items()) {
                 const std::wstring tile = Widen(name);
-                const auto known =
-                    std::find(CLampPanel::kTileNames.begin(), CLampPanel::kTileNames.end(), tile);
+                const bool known =
+                    std::find(CLampPanel::kTileNames.begin(), CLampPanel::kTileNames.end(), tile) !=
+                        CLampPanel::kTileNames.end() ||
+                    std::find(conditions.begin(), conditions.end(), tile) != conditions.end();
                 std::wstring colour;
-                if (known == CLampPanel::kTileNames.end() ||
-                    !GetText(value, "colour", colour, present) || !present ||
+                if (!known || !GetText(value, "colour", colour, present) || !present ||
                     !value.contains("lens") || !value["lens"].is_number_integer()) {
                     why = "unknown condition or incomplete lens: " + name;
                     return false;
@@ -491,8 +508,9 @@ struct CStudio::Impl {
                    {"why", reading.why}};
         const std::string shown = TOOLS::ShownPath(lens ? LensFile() : ConfigurationFile());
         if (lens) {
-            state["panels"] =
-                reading.loaded ? LensPanels(ReadLensModel(reading.document)) : json::array();
+            state["panels"] = reading.loaded
+                                  ? LensPanels(ReadLensModel(reading.document, ProfileConditions()))
+                                  : json::array();
             state["findings"] = FindingsJson(
                 reading.findings,
                 [&](const CHECKTOOL::Finding& f) { return LensPlace(f, reading); },
@@ -528,7 +546,10 @@ struct CStudio::Impl {
             if (!ParseLens(body, wanted, why)) {
                 return 400;
             }
-            return ComposeLens(current.text, current.document, wanted, composed, why) ? 0 : 409;
+            return ComposeLens(current.text, current.document, wanted, composed, why,
+                               ProfileConditions())
+                       ? 0
+                       : 409;
         }
         ConfigurationModel wanted;
         if (!ParseConfiguration(body, ReadConfigurationModel(current.document), wanted, why)) {
@@ -546,7 +567,8 @@ struct CStudio::Impl {
         std::string why;
         if (lens) {
             LensModel wanted;
-            return ParseLens(body, wanted, why) && ReadLensModel(result.document) == wanted;
+            return ParseLens(body, wanted, why) &&
+                   ReadLensModel(result.document, ProfileConditions()) == wanted;
         }
         ConfigurationModel wanted;
         return ParseConfiguration(body, ReadConfigurationModel(current.document), wanted, why) &&
@@ -693,6 +715,9 @@ struct CStudio::Impl {
         json tiles = json::array();
         for (const CLampPanel::TileWrite& write : CLampPanel::kWriteOrder) {
             tiles.push_back({{"name", Narrow(write.name)}, {"engines", write.engines}});
+        }
+        for (const std::wstring& name : ProfileConditions()) {
+            tiles.push_back({{"name", Narrow(name)}, {"profile", true}});
         }
         json gaugeFiles = json::array();
         std::error_code error;

@@ -205,7 +205,7 @@ function renderEditor() {
   const list = $('conditions');
   list.replaceChildren();
   for (const tile of S.names.tiles) {
-    const text = EXPLAIN[tile.name] || '';
+    const text = EXPLAIN[tile.name] || (tile.profile ? 'an aircraft profile\'s condition' : '');
     if (filter && !tile.name.toLowerCase().includes(filter) && !text.toLowerCase().includes(filter)) continue;
     const where = current && current.tiles[tile.name];
     list.append(el('li', {
