@@ -4,6 +4,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -40,15 +41,11 @@ const wchar_t kDefaultDocuments[] = L"C:\\Users\\Public\\Documents";
 const wchar_t kDefaultFonts[] = L"/usr/share/fonts/truetype/liberation";
 
 // A thread that takes part in the clock: one that has waited on it, or was started through
-// PLATFORM::StartThread. It lives in the thread's own storage and leaves the clock's list when the
-// thread ends. Every member is guarded by the clock mutex; expired is also only written with the
-// waiter's mutex held, so the waiter reads it under its own mutex.
+// PLATFORM::StartThread. The clock's list owns it, and it leaves the list when the thread ends.
+// Every member is guarded by the clock mutex; expired is also only written with the waiter's
+// mutex held, so the waiter reads it under its own mutex.
 struct ClockThread {
-    ClockThread();
-    ~ClockThread();
-    ClockThread(const ClockThread&) = delete;
-    ClockThread& operator=(const ClockThread&) = delete;
-
+    std::thread::id owner;
     bool waiting = false;
     bool timed = false;  // a wait with a deadline; the others end only by their condition
     uint32_t start = 0;
@@ -82,7 +79,7 @@ struct Machine {
     // Guards the clock's threads. Taken before a waiter's mutex, never after.
     std::mutex clockMutex;
     std::condition_variable settled;  // a busy thread waits again or ended
-    std::vector<ClockThread*> threads;
+    std::vector<std::unique_ptr<ClockThread>> threads;
     // Threads started through StartThread that have not yet joined the list.
     int starting = 0;
     // How far the clock moved on by itself (MovedByItself).
@@ -166,7 +163,7 @@ constexpr auto kDriverLook = std::chrono::milliseconds(1);
 // waiter's mutex orders the end after the waiter's last look at its state, so none misses it.
 void ExpireWaits(Machine& m) {
     const uint32_t now = m.ticks.load();
-    for (ClockThread* thread : m.threads) {
+    for (const auto& thread : m.threads) {
         if (thread->waiting && thread->timed && !thread->expired &&
             static_cast<uint32_t>(now - thread->start) >= thread->timeout) {
             {
@@ -179,10 +176,37 @@ void ExpireWaits(Machine& m) {
     }
 }
 
+// Takes the ending thread's record off the clock's list. It reads nothing of the thread's own
+// storage: mingw-w64 frees that storage before it runs the destructors of thread_local objects,
+// so a record kept there was read by other threads after it had gone.
+struct ClockLeaver {
+    ClockLeaver() = default;
+    ClockLeaver(const ClockLeaver&) = delete;
+    ClockLeaver& operator=(const ClockLeaver&) = delete;
+    ~ClockLeaver() {
+        Machine& m = TheMachine();
+        std::lock_guard clock(m.clockMutex);
+        std::erase_if(m.threads, [id = std::this_thread::get_id()](const auto& thread) {
+            return thread->owner == id;
+        });
+        m.settled.notify_all();
+    }
+};
+
 // The calling thread's record; made on first use (takes the clock mutex).
 ClockThread& ThisThread() {
-    thread_local ClockThread self;
-    return self;
+    thread_local ClockThread* self = nullptr;
+    thread_local ClockLeaver leaver;
+    if (self == nullptr) {
+        (void)leaver;
+        Machine& m = TheMachine();
+        auto record = std::make_unique<ClockThread>();
+        record->owner = std::this_thread::get_id();
+        self = record.get();
+        std::lock_guard clock(m.clockMutex);
+        m.threads.push_back(std::move(record));
+    }
+    return *self;
 }
 
 // Returns once every thread whose wait the clock ended waits again or has ended; the thread that
@@ -190,7 +214,7 @@ ClockThread& ThisThread() {
 void Settle(Machine& m, std::unique_lock<std::mutex>& clock, const ClockThread& self) {
     m.settled.wait(clock, [&m, &self] {
         return std::none_of(m.threads.begin(), m.threads.end(),
-                            [&self](const ClockThread* t) { return t->busy && t != &self; });
+                            [&self](const auto& t) { return t->busy && t.get() != &self; });
     });
 }
 
@@ -201,8 +225,8 @@ bool AllWaitForTheClock(Machine& m, const ClockThread* except) {
     if (m.starting != 0) {
         return false;
     }
-    for (ClockThread* thread : m.threads) {
-        if (thread == except) {
+    for (const auto& thread : m.threads) {
+        if (thread.get() == except) {
             continue;
         }
         if (!thread->waiting || thread->expired || thread->busy) {
@@ -221,7 +245,7 @@ bool AllWaitForTheClock(Machine& m, const ClockThread* except) {
 std::optional<uint32_t> NearestDeadline(const Machine& m, uint32_t limit) {
     std::optional<uint32_t> nearest;
     const uint32_t now = m.ticks.load();
-    for (const ClockThread* thread : m.threads) {
+    for (const auto& thread : m.threads) {
         if (!thread->waiting || !thread->timed || thread->expired) {
             continue;
         }
@@ -311,19 +335,6 @@ bool ClockWait(std::unique_lock<std::mutex>& lock, std::condition_variable& cond
 
 }  // namespace
 
-ClockThread::ClockThread() {
-    Machine& m = TheMachine();
-    std::lock_guard clock(m.clockMutex);
-    m.threads.push_back(this);
-}
-
-ClockThread::~ClockThread() {
-    Machine& m = TheMachine();
-    std::lock_guard clock(m.clockMutex);
-    m.threads.erase(std::find(m.threads.begin(), m.threads.end(), this));
-    m.settled.notify_all();
-}
-
 // Waits until every other thread that takes part waits for something only the clock can bring:
 // time moves on only between what threads do, never in the middle of it.
 void AwaitStill(Machine& m, std::unique_lock<std::mutex>& clock, const ClockThread& self) {
@@ -382,9 +393,8 @@ uint64_t MovedByItself() {
 int TimedWaiters() {
     Machine& m = TheMachine();
     std::lock_guard lock(m.clockMutex);
-    return static_cast<int>(
-        std::count_if(m.threads.begin(), m.threads.end(),
-                      [](const ClockThread* t) { return t->waiting && t->timed; }));
+    return static_cast<int>(std::count_if(m.threads.begin(), m.threads.end(),
+                                          [](const auto& t) { return t->waiting && t->timed; }));
 }
 
 void UntimedWait(std::unique_lock<std::mutex>& lock, std::condition_variable& condition,
