@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """skydeck-studio.exe under Wine: it starts, serves its page to a request with its key, refuses
-one without, saves a lens programming file, and ends when asked.
+one without, saves a lens programming file and an aircraft profile, and ends when asked.
 
   studio_wine_test.py --wine WINE --studio skydeck-studio.exe --data DATA
 """
@@ -68,6 +68,15 @@ def main():
             assert "<Assignment>5</Assignment>" in f.read()
         with open(lens_file + ".bak", encoding="utf-8") as f:
             assert f.read() == first
+        # An aircraft profile renamed in the data folder's aircraft folder.
+        status, listed = call(address, "/api/profiles", key)
+        kestrel = next(p for p in json.loads(listed)["profiles"] if p["file"] == "Kestrel K40.xml")
+        kestrel["profile"]["name"] = "Kestrel (Wine)"
+        status, saved = call(address, "/api/profiles/save", key,
+                             {"file": kestrel["file"], "profile": kestrel["profile"], "version": kestrel["version"]})
+        assert status == 200, f"profile save: {status} {saved[:300]}"
+        with open(os.path.join(data, "aircraft", "Kestrel K40.xml"), encoding="utf-8") as f:
+            assert '<AircraftProfile Name="Kestrel (Wine)">' in f.read()
         call(address, "/api/quit", key, {})
         studio.wait(60)
         print("studio saved under Wine")
