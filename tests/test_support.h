@@ -1,16 +1,24 @@
-// Small helpers shared by the tests: captured trace lines and device specs.
+// Small helpers shared by the tests: captured trace lines, device specs, a folder of each test's
+// own, and a fixture of the virtual world.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "backends/virtual/virtual_devices.h"
 #include "backends/virtual/virtual_platform.h"
+#include "gauge/bmp_file.h"
+#include "glasslink/glasslink_lookup.h"
 #include "sim/sim_registry.h"
 #include "vsim/vsim.h"
 
@@ -75,9 +83,61 @@ inline std::vector<std::string> TakeJournal() {
     return lines;
 }
 
-// One panel of class P driven over the virtual bus and simulator, both fresh for each test.
-template <class P>
-class PanelFixture : public ::testing::Test {
+// A folder of the running test's own under the temporary folder, empty at the start and removed
+// with the object. Named by a hash of the test's name and a random number: unique when tests run
+// as parallel processes (also of other checkouts), and free of words the code under test looks
+// for in paths.
+class CTestFolder {
+public:
+    CTestFolder() {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        const std::string name = std::string(info->test_suite_name()) + "." + info->name();
+        path_ = std::filesystem::temp_directory_path() /
+                ("xvs-" + std::to_string(std::hash<std::string>{}(name)) + "-" +
+                 std::to_string(std::random_device{}()));
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+    }
+    ~CTestFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    CTestFolder(const CTestFolder&) = delete;
+    CTestFolder& operator=(const CTestFolder&) = delete;
+    const std::filesystem::path& Path() const { return path_; }
+    // A file in it, as a Windows user names it: the folder, a backslash, then relative.
+    std::wstring Windows(const std::wstring& relative) const {
+        return path_.wstring() + L"\\" + relative;
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+// The device manager as a panel sees it: the links filed by key.
+class CLinkTable : public IGlasslinkLookup {
+public:
+    std::shared_ptr<CGlasslink> GetGlasslink(const std::wstring& key) override {
+        std::lock_guard hold(lock_);
+        const auto found = links_.find(key);
+        return found == links_.end() ? nullptr : found->second;
+    }
+    void File(const std::wstring& key, std::shared_ptr<CGlasslink> link) {
+        std::lock_guard hold(lock_);
+        links_[key] = std::move(link);
+    }
+    void Clear() {
+        std::lock_guard hold(lock_);
+        links_.clear();
+    }
+
+private:
+    std::mutex lock_;
+    std::map<std::wstring, std::shared_ptr<CGlasslink>> links_;
+};
+
+// A fresh virtual platform, bus and simulator for each test; no device file is left open.
+class VirtualTest : public ::testing::Test {
 protected:
     void SetUp() override {
         VIRTUAL::ResetPlatform();
@@ -86,11 +146,20 @@ protected:
         ResolveSimRegistry();
     }
     void TearDown() override {
-        panel_.reset();
-        EXPECT_EQ(VIRTUAL::OpenFileCount(), 0);
+        EXPECT_EQ(VIRTUAL::OpenFileCount(), 0) << "a device file was left open";
         VIRTUAL::ResetDevices();
         VIRTUAL::ResetPlatform();
         VSIM::Reset();
+    }
+};
+
+// One panel of class P driven over the virtual bus and simulator, both fresh for each test.
+template <class P>
+class PanelFixture : public VirtualTest {
+protected:
+    void TearDown() override {
+        panel_.reset();
+        VirtualTest::TearDown();
     }
     // Attaches the device and initialises a panel on it; the journal starts empty.
     P& Start(const VIRTUAL::DeviceSpec& device) {

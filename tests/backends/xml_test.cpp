@@ -4,12 +4,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "platform/xml.h"
+#include "test_support.h"
 
 using namespace XPL::PLATFORM;
 namespace fs = std::filesystem;
@@ -18,22 +18,10 @@ namespace {
 
 class XmlTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        const size_t hash =
-            std::hash<std::string>{}(std::string(info->test_suite_name()) + "." + info->name());
-        root_ = fs::temp_directory_path() / ("xvs-xml-" + std::to_string(hash));
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "sub");
-        ASSERT_TRUE(document_.Create());
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-    }
+    void SetUp() override { ASSERT_TRUE(document_.Create()); }
     // Writes bytes to root/sub/name; returns the path spelled with backslashes after the root.
     std::wstring Write(const std::string& name, const std::string& bytes) {
-        std::ofstream(root_ / "sub" / name, std::ios::binary) << bytes;
+        XPL::TEST::WriteFile(root_ / "sub" / name, bytes);
         return root_.wstring() + L"\\sub\\" + std::wstring(name.begin(), name.end());
     }
     std::vector<std::wstring> Names(const std::wstring& xpath) {
@@ -46,7 +34,8 @@ protected:
         return names;
     }
 
-    fs::path root_;
+    XPL::TEST::CTestFolder test_;
+    const fs::path& root_ = test_.Path();
     CXmlDocument document_;
 };
 
@@ -119,21 +108,18 @@ std::string Nested(int depth) {
 
 TEST_F(XmlTest, FilesThatDoNotHoldAWellFormedDocumentFailAndLeaveItEmpty) {
     ASSERT_TRUE(document_.LoadText(L"<Old/>"));
+    // (Unclosed elements, two roots, a bare &, a repeated attribute and "--" in a comment: the
+    // line test below.)
     const std::vector<std::string> bad = {
         "",
-        "<Lamp><Lense></Lamp>",
         "just text",
         "<Lamp>\xC3</Lamp>",  // an 8-bit byte in a file that declares no encoding
         "<?xml version=\"1.0\"?>",
-        "<Lamp/>\r\n<Lamp/>",
         "<Lamp/>trailing",
-        "<Lamp>A & B</Lamp>",
         "<Lamp>&nbsp;</Lamp>",
-        "<Lamp a=\"1\" a=\"2\"/>",
         "<Lamp>&#0;</Lamp>",
         "<Lamp>\x01</Lamp>",
         std::string("<Lamp>\0</Lamp>", 15),
-        "<Lamp><!-- a -- b --></Lamp>",
         "<Lamp><?xml version=\"1.0\"?></Lamp>",
         Nested(10000),
     };
@@ -202,20 +188,6 @@ TEST_F(XmlTest, SelectionIsInDocumentOrderAndLeavesAttributesOut) {
     ASSERT_TRUE(x.SelectNodes(L"Lamp/P", relative));
     ASSERT_EQ(relative.size(), 1u);
     EXPECT_EQ(relative[0].GetAttribute(L"n"), std::optional<std::wstring>(L"p3"));
-}
-
-TEST_F(XmlTest, MalformedExpressionsFailWithAReason) {
-    ASSERT_TRUE(document_.LoadText(L"<r><a/></r>"));
-    const std::vector<std::wstring> expressions = {L"//a[@Id='x]", L"//a[[",
-                                                   std::wstring(L"//a\0b", 5)};
-    for (const std::wstring& xpath : expressions) {
-        std::vector<CXmlNode> nodes{document_.DocumentElement()};
-        const XmlStatus selected = document_.SelectNodes(xpath, nodes);
-        EXPECT_FALSE(selected);
-        EXPECT_FALSE(selected.message.empty());
-        EXPECT_TRUE(nodes.empty());
-        EXPECT_TRUE(document_.SelectSingleNode(xpath).IsNull());
-    }
 }
 
 // Serial numbers as a device may report them: the literal must match exactly that value.
@@ -333,21 +305,6 @@ TEST_F(XmlTest, EventReaderTellsTheLineWhereEachStartTagEnds) {
     const std::vector<std::pair<std::wstring, uint32_t>> expected = {
         {L"a", 4}, {L"b", 5}, {L"c", 8}, {L"d", 10}, {L"e", 11}};
     EXPECT_EQ(sink.lines, expected);
-}
-
-TEST_F(XmlTest, NullNodesAndAnUncreatedDocumentAreHarmless) {
-    const CXmlNode null;
-    EXPECT_EQ(null.Name(), L"");
-    EXPECT_EQ(null.Text(), L"");
-    EXPECT_TRUE(null.Children().empty());
-    EXPECT_EQ(null.GetAttribute(L"a"), std::nullopt);
-    std::vector<CXmlNode> nodes;
-    EXPECT_FALSE(null.SelectNodes(L"//a", nodes));
-
-    CXmlDocument uncreated;
-    EXPECT_FALSE(uncreated.LoadText(L"<a/>"));
-    EXPECT_TRUE(uncreated.DocumentElement().IsNull());
-    EXPECT_TRUE(uncreated.CreateElement(L"a").IsNull());
 }
 
 }  // namespace

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "bmp_file.h"
 #include "gauge/gauge_document.h"
 #include "gauge/gauge_variables.h"
+#include "test_support.h"
 
 using namespace XPL;
 namespace fs = std::filesystem;
@@ -22,17 +22,10 @@ uint32_t Grey(int32_t, int32_t) {
 class GaugeDocumentTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = fs::temp_directory_path() / (std::string("xvs-doc-") + info->name());
-        fs::remove_all(folder_);
         TEST::WriteFile(folder_ / "1024" / "Face.bmp", TEST::BmpFile(24, 20, 24, false, Grey));
         // Stored top-down (a negative height), as many paint programs write.
         TEST::WriteFile(folder_ / "1024" / "needle.bmp", TEST::BmpFile(10, 40, 24, true, Grey));
         TEST::WriteFile(folder_ / "face.bmp", TEST::BmpFile(12, 10, 24, false, Grey));
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
     }
     // Writes the gauge text to gauge.xml and loads it (the path written the Windows way).
     bool Load(const std::string& text) {
@@ -41,7 +34,8 @@ protected:
     }
     const CGaugeElement& Element(size_t index) const { return *document_.elements.at(index); }
 
-    fs::path folder_;
+    TEST::CTestFolder test_;
+    const fs::path& folder_ = test_.Path();
     CGaugeVariables variables_;
     CGaugeDocument document_;
 };
@@ -212,31 +206,6 @@ TEST_F(GaugeDocumentTest, PastItsBoundsAGaugeKeepsNoMoreMouseAreasAndSaysOnceWha
                   L"(neither this one nor any after it is loaded)");
 }
 
-TEST_F(GaugeDocumentTest, AnUnknownChildOfTheRootMakesTheGaugeUnusableButIsReadOn) {
-    EXPECT_FALSE(Load("<Gauge><Elements/><Element/><Sound/></Gauge>"));
-    EXPECT_EQ(document_.elements.size(), 1u);
-    EXPECT_EQ(document_.loadFailure,
-              L"the root holds an element Elements (only Image, Element and Mouse belong there)");
-}
-
-TEST_F(GaugeDocumentTest, ClassicMouseAreasStopAtTheFirstCursorWithoutType) {
-    EXPECT_TRUE(Load(R"(<Gauge><Mouse>
-  <Area>
-    <Area><Cursor Type="UpArrow"/><Click>1 (&amp;gt;A:up,number)</Click></Area>
-    <Area><Cursor Type="DownArrow"/><Click Event="KEY">ignored</Click></Area>
-  </Area>
-  <Area><Area><Click>2</Click></Area><Area><Cursor Type="UpArrow"/></Area></Area>
-  <Area><Area><Cursor/></Area></Area>
-  <Area><Area><Cursor Type="UpArrow"/><Click>3</Click></Area></Area>
-</Mouse></Gauge>)"));
-    ASSERT_EQ(document_.mouseAreas.size(), 2u);
-    EXPECT_EQ(document_.mouseAreas[0].upScript, L"1 (&gt;A:up,number)");
-    EXPECT_EQ(document_.mouseAreas[0].downScript, L"");
-    EXPECT_EQ(document_.mouseAreas[1].downScript, L"2");
-    EXPECT_EQ(document_.mouseAreas[1].upScript, L"");
-    EXPECT_EQ(variables_.Count(), 0u);  // mouse scripts register nothing
-}
-
 TEST_F(GaugeDocumentTest, ReadsADocumentDialectGaugeSizedByItsBackground) {
     ASSERT_TRUE(Load(R"(<SimBase.Document Type="AceXML">
   <Descr>ignored</Descr>
@@ -286,29 +255,15 @@ TEST_F(GaugeDocumentTest, ReadsADocumentDialectGaugeSizedByItsBackground) {
     EXPECT_EQ(variables_.Count(), 3u);
 }
 
-TEST_F(GaugeDocumentTest, FilesThatAreNoGaugeFailWithTheReason) {
-    struct Case {
-        std::string text;
-        const wchar_t* reason;  // the start of it
-    };
+// Other roots, files that are no XML, unknown children of the root and missing files: the gauge
+// check's cases and the screen panel's gauge list.
+TEST_F(GaugeDocumentTest, AGaugeOfMoreThan1024ElementsIsRefused) {
     std::string crowded = "<Gauge>";
     for (size_t i = 0; i <= CGaugeDocument::kMaxElements; ++i) {
         crowded += "<Element/>";
     }
-    crowded += "</Gauge>";
-    const std::vector<Case> cases = {
-        {"<Panel/>", L"the root element Panel is neither Gauge nor SimBase.Document"},
-        {"<Gauge>", L"the file does not read as XML: "},
-        {crowded, L"the gauge has more than 1024 elements"},
-    };
-    for (const Case& c : cases) {
-        CGaugeDocument document;
-        TEST::WriteFile(folder_ / "gauge.xml", c.text);
-        EXPECT_FALSE(document.Load(variables_, folder_.wstring() + L"\\gauge.xml"));
-        EXPECT_EQ(document.loadFailure.rfind(c.reason, 0), 0u)
-            << std::string(document.loadFailure.begin(), document.loadFailure.end());
-    }
-    EXPECT_FALSE(document_.Load(variables_, folder_.wstring() + L"\\none.xml"));
+    EXPECT_FALSE(Load(crowded + "</Gauge>"));
+    EXPECT_EQ(document_.loadFailure, L"the gauge has more than 1024 elements");
 }
 
 }  // namespace

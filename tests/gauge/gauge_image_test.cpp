@@ -1,10 +1,10 @@
-// Gauge bitmaps: Windows file names, and what does not load.
+// Gauge bitmaps: what does not load, and bounded reading. Windows file names and the first
+// bitmap staying: the gauge document's tests.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
-#include "bmp_file.h"
 #include "gauge/gauge_image.h"
 #include "test_support.h"
 #include "trace/trace.h"
@@ -16,33 +16,14 @@ namespace {
 
 class GaugeImageTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = fs::temp_directory_path() / (std::string("xvs-image-") + info->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
-    std::wstring Folder() const { return folder_.wstring(); }
-    fs::path folder_;
+    std::wstring Folder() const { return test_.Path().wstring(); }
+    TEST::CTestFolder test_;
+    const fs::path& folder_ = test_.Path();
 };
 
 uint32_t Pattern(int32_t x, int32_t y) {
     return (static_cast<uint32_t>(x * 40) << 16) | (static_cast<uint32_t>(y * 50) << 8) |
            static_cast<uint32_t>(x + y);
-}
-
-TEST_F(GaugeImageTest, NamesResolveAsOnWindowsAndTheFirstBitmapStays) {
-    TEST::WriteFile(folder_ / "1024" / "Needle.BMP", TEST::BmpFile(2, 2, 24, false, Pattern));
-    TEST::WriteFile(folder_ / "other.bmp", TEST::BmpFile(4, 4, 24, false, Pattern));
-    CGaugeImage image;
-    EXPECT_TRUE(image.Load(Folder() + L"\\1024", L"needle.bmp", 0, 0, false));
-    EXPECT_FALSE(image.Load(Folder(), L"other.bmp", 0, 0, false));
-    EXPECT_EQ(image.Width(), 2);
-    EXPECT_TRUE(image.Failure().empty());
 }
 
 TEST_F(GaugeImageTest, ABitmapThatDoesNotLoadLeavesTheImageEmptyWithAMessage) {

@@ -2,15 +2,12 @@
 // MSXML 6 SAX reader under Wine, so both readers give gauges the same texts.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "gauge/xml_node.h"
 
 using namespace XPL;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -132,21 +129,6 @@ TEST(XmlNodeTest, WhatIsNotWellFormedGivesNoTreeAndAReason) {
         EXPECT_EQ(CXmlNode::ParseXmlBytes(bytes, &error), nullptr);
         EXPECT_EQ(error.rfind(reason, 0), 0u) << std::string(error.begin(), error.end());
     }
-}
-
-TEST(XmlNodeTest, FilesAreFoundAsWindowsFindsThem) {
-    const fs::path folder = fs::temp_directory_path() / "xvs-xml-node" / "Gauges";
-    fs::create_directories(folder);
-    std::ofstream(folder / "Speed.XML", std::ios::binary) << "<Gauge Name='speed'/>";
-    const std::wstring base = (folder.parent_path()).wstring();
-    std::wstring error;
-    const std::unique_ptr<CXmlNode> root =
-        CXmlNode::ParseXmlFile(base + L"\\gauges\\speed.xml", &error);
-    ASSERT_NE(root, nullptr) << std::string(error.begin(), error.end());
-    EXPECT_EQ(*root->GetAttribute(L"Name"), L"speed");
-    EXPECT_EQ(CXmlNode::ParseXmlFile(base + L"\\gauges\\missing.xml", &error), nullptr);
-    EXPECT_EQ(error, L"the file cannot be found");
-    fs::remove_all(folder.parent_path());
 }
 
 }  // namespace

@@ -68,10 +68,6 @@ TEST_F(GlasslinkScreenTest, RequestsCarryTheirBigEndianHeaderThenThePayload) {
     const std::vector<Bytes> sent = VIRTUAL::DisplayRequests(kScreen);
     EXPECT_EQ(sent, (std::vector<Bytes>{Header(230400, 6, 0, 0), picture, Header(0, 24, 3, 1),
                                         Header(0, 24, 8, 1), Header(0, 24, 3, 0)}));
-    // As the bytes go out: payload length 230400, command 6; command 24, LED 3, on.
-    EXPECT_EQ(Bytes(sent[0].begin() + 8, sent[0].begin() + 12), (Bytes{0x00, 0x03, 0x84, 0x00}));
-    EXPECT_EQ(Bytes(sent[2].begin() + 20, sent[2].begin() + 36),
-              (Bytes{0, 0, 0, 0x18, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 1}));
     const VIRTUAL::DisplayView view = VIRTUAL::ViewDisplay(kScreen);
     EXPECT_EQ(view.leds, 1u << 8);
     EXPECT_EQ(view.picture, picture);
@@ -117,66 +113,27 @@ INSTANTIATE_TEST_SUITE_P(ExtraBytes, ScreenReplyTest,
                                            std::pair<int32_t, size_t>{1500, 3},
                                            std::pair<int32_t, size_t>{-5, 1}));
 
-// On the clock, which the test's waits move on by themselves: a write that does not complete in
-// time is cancelled and nothing is read; a reply that never comes ends the exchange after ten
-// reads; a driver that never ends a cancelled request costs one cancel wait more and the link is
-// given up; a reply counting very many bytes is read until the exchange's time is up.
-struct TimeOutCase {
-    const char* name;
-    std::vector<VIRTUAL::Fault> faults;
-    uint32_t took;
-    const wchar_t* failure;
-    size_t failures;
-};
-
-void PrintTo(const TimeOutCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-class ScreenTimeOutTest : public GlasslinkScreenTest,
-                          public ::testing::WithParamInterface<TimeOutCase> {};
-
-TEST_P(ScreenTimeOutTest, AnExchangeEndsWithinItsTimeOuts) {
-    const TimeOutCase& c = GetParam();
-    for (const VIRTUAL::Fault fault : c.faults) {
+// A reply counting very many bytes, each read slow, is read until the exchange's time is up and
+// the next exchange goes. A write that is not taken, a reply that never comes and a driver that
+// never ends a cancelled request: tests/scenarios/screen_unresponsive.sim.
+TEST_F(GlasslinkScreenTest, AnEndlessReplyEndsWhenTheExchangesTimeIsUp) {
+    const VIRTUAL::Fault faults[] = {VIRTUAL::Fault::Slow, VIRTUAL::Fault::ExtraBytes};
+    for (const VIRTUAL::Fault fault : faults) {
         VIRTUAL::SetFault(kScreen, fault, true);
     }
     VIRTUAL::SetReplyExtraBytes(kScreen, 1 << 20);
     const uint32_t before = PLATFORM::GetTickCount();
     SendPicture(Picture(2));
-    EXPECT_EQ(PLATFORM::GetTickCount() - before, c.took);
-    EXPECT_EQ(CountLines(TakeTraceTexts(1), c.failure), c.failures);
-    const bool givenUp = VIRTUAL::RequestsInFlight(kScreen) != 0;
-    EXPECT_EQ(givenUp, c.took == 1000) << "left to the driver";
-    for (const VIRTUAL::Fault fault : c.faults) {
+    EXPECT_EQ(PLATFORM::GetTickCount() - before, 6000u);
+    EXPECT_EQ(
+        CountLines(TakeTraceTexts(1), L"The exchange has not ended within 6000 ms; it is given up"),
+        1u);
+    EXPECT_EQ(VIRTUAL::RequestsInFlight(kScreen), 0);
+    for (const VIRTUAL::Fault fault : faults) {
         VIRTUAL::SetFault(kScreen, fault, false);
     }
-    EXPECT_EQ(SendPicture(Picture(3)), !givenUp);
+    EXPECT_TRUE(SendPicture(Picture(3)));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Faults, ScreenTimeOutTest,
-    ::testing::Values(
-        TimeOutCase{"WritePending",
-                    {VIRTUAL::Fault::WritePending},
-                    500,
-                    L"The write request failed due to 258",
-                    1},
-        TimeOutCase{
-            "NoReply", {VIRTUAL::Fault::Reply}, 5000, L"The read request failed due to 258", 10},
-        TimeOutCase{
-            "CancelNeverEnds",
-            {VIRTUAL::Fault::Reply, VIRTUAL::Fault::Stuck},
-            1000,
-            L"The device \\\\?\\glasslink#screen#7 has not ended a cancelled request within "
-            L"500 ms; the link is given up",
-            1},
-        TimeOutCase{"EndlessReply",
-                    {VIRTUAL::Fault::Slow, VIRTUAL::Fault::ExtraBytes},
-                    6000,
-                    L"The exchange has not ended within 6000 ms; it is given up",
-                    1}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // The picture the device accepted last is not sent again; after an exchange that failed, the
 // device may show anything, so the next one goes out. A retired link makes no exchange.

@@ -1,29 +1,22 @@
 // The stick panel over the virtual bus and simulator: the page list read from the configuration
-// file (and its errors), a stick without pages, and the current page shown through the link of
-// the stick's key. Paging and the cursor buttons end to end: tests/scenarios/hotas.sim.
+// file and its errors. Paging, the cursor buttons and the lines shown through the stick's link
+// end to end: tests/scenarios/hotas.sim; a stick without its link: displays.sim; a configuration
+// that does not read: unreadable_files.sim.
 #include "hotas/hotas_panel.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "devices/products.h"
-#include "glasslink/glasslink.h"
-#include "glasslink/glasslink_hotas.h"
-#include "glasslink/glasslink_lookup.h"
 #include "hotas/page.h"
 #include "test_support.h"
 #include "trace/trace.h"
 
 using namespace XPL;
 using namespace XPL::TEST;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -32,46 +25,19 @@ const std::wstring kLinkKey = L"\\device\\usbpdo-17";
 using Texts = std::vector<std::wstring>;
 using Kinds = std::vector<std::string>;
 
-// The device manager as the panel sees it: hands out one link (or none) and notes the keys asked.
-class CLinks : public IGlasslinkLookup {
-public:
-    std::shared_ptr<CGlasslink> GetGlasslink(const std::wstring& key) override {
-        keys.push_back(key);
-        return link;
-    }
-    std::shared_ptr<CGlasslink> link;
-    std::vector<std::wstring> keys;
-};
-
-class HotasPanelTest : public ::testing::Test {
+class HotasPanelTest : public VirtualTest {
 protected:
     void SetUp() override {
-        VIRTUAL::ResetPlatform();
-        VIRTUAL::ResetDevices();
-        VSIM::Reset();
-        ResolveSimRegistry();
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        const size_t hash =
-            std::hash<std::string>{}(std::string(info->test_suite_name()) + "." + info->name());
-        root_ = fs::temp_directory_path() / ("xvs-hotas-" + std::to_string(hash));
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "XVarlenSkydeck" / "data");
-        VIRTUAL::SetModuleFilePath(root_.wstring() + L"\\XVarlenSkydeck\\64\\win.xpl");
+        VirtualTest::SetUp();
+        VIRTUAL::SetModuleFilePath(root_.Windows(L"XVarlenSkydeck\\64\\win.xpl"));
         VIRTUAL::EnableTrace(1, TRACEKW::kHotas);
     }
     void TearDown() override {
         panel_.reset();
-        EXPECT_EQ(VIRTUAL::OpenFileCount(), 0);
-        VIRTUAL::ResetDevices();
-        VIRTUAL::ResetPlatform();
-        VSIM::Reset();
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
+        VirtualTest::TearDown();
     }
-
     void WriteFile(const std::string& bytes) {
-        std::ofstream(root_ / "XVarlenSkydeck" / "data" / "XVarlenSkydeck.xml", std::ios::binary)
-            << bytes;
+        TEST::WriteFile(root_.Path() / "XVarlenSkydeck" / "data" / "XVarlenSkydeck.xml", bytes);
     }
     // A configuration whose Hotas element holds pages.
     void Configure(const std::string& pages) {
@@ -99,25 +65,9 @@ protected:
         }
         return titles;
     }
-    void Frame(const std::set<uint16_t>& on) {
-        VIRTUAL::QueueInputReport(kPath, on);
-        panel_->Notify();
-    }
-    // Presses and releases buttons, one frame each.
-    void Press(std::initializer_list<uint16_t> usages) {
-        for (const uint16_t usage : usages) {
-            Frame({usage});
-            Frame({});
-        }
-    }
-    std::wstring FilePath() const {
-        std::wstring folder;
-        CGlasslink::GetConfigureFilePath(folder);
-        return folder + L"XVarlenSkydeck.xml";
-    }
 
-    fs::path root_;
-    CLinks links_;
+    CTestFolder root_;
+    CLinkTable links_;
     std::unique_ptr<CHotasPanel> panel_;
     Texts startTexts_;
 };
@@ -169,9 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
         ListCase{"UnknownPageNamesAreReported",
                  "<Radar/><dme/><Xpndr><Extra/></Xpndr>",
                  {kXpndr, kDefault},
-                 {L"It's an invalid page Radar", L"It's an invalid page dme"}},
-        ListCase{"CommentsAndTextAreNoPages", "<!-- radios --> text <Dme/>", {kDme, kDefault}, {}},
-        ListCase{"NoPagesGivesTheDefaultAlone", "", {kDefault}, {}}),
+                 {L"It's an invalid page Radar", L"It's an invalid page dme"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The names the configuration check accepts are the ones that make pages.
@@ -186,54 +134,6 @@ TEST_F(HotasPanelTest, EveryPublishedPageNameMakesAPage) {
     Start();
     EXPECT_EQ(panel_->GetPageCount(), CHotasPanel::kPageNames.size() + 1);
     EXPECT_EQ(startTexts_, Texts{});
-}
-
-TEST_F(HotasPanelTest, UnreadableFileLeavesNoPagesAndButtonsDoNothing) {
-    for (const char* content : {"", "<GaugeList><Hotas><Dme/></GaugeList>"}) {
-        SCOPED_TRACE(content);
-        if (*content != '\0') {
-            WriteFile(content);
-        }
-        Start();
-        EXPECT_EQ(panel_->GetPageCount(), 0u);
-        EXPECT_EQ(startTexts_, Texts{L"Failed in loading the XML file " + FilePath()});
-        Press({CHotasPanel::kPreviousPage, CHotasPanel::kNextPage, CHotasPanel::kCursorUp,
-               CHotasPanel::kCursorDown, CHotasPanel::kCursorSelect});
-        EXPECT_EQ(panel_->GetCurrentPage(), 0u);
-        EXPECT_EQ(TakeJournal(), std::vector<std::string>{});
-        panel_.reset();
-        VIRTUAL::ResetDevices();
-    }
-}
-
-// ---- Display ----
-
-TEST_F(HotasPanelTest, ShowsTheCurrentPageThroughTheLinkOfItsKey) {
-    const std::wstring display = L"\\\\?\\glasslink#stick#17";
-    VIRTUAL::AttachDevice(DisplayDevice(VIRTUAL::DeviceKind::StickDisplay, display, kLinkKey, L""));
-    auto link = std::make_shared<CGlasslinkHotas>(display);
-    ASSERT_TRUE(link->Initialize());
-    links_.link = link;
-    VSIM::SetInt("sim/cockpit/radios/transponder_code", 7000);
-    Configure("<Xpndr/><Dme/>");
-    Start();
-    const auto shown = [&] { return VIRTUAL::ViewDisplay(display).lines; };
-    using Shown = std::array<std::string, 3>;
-
-    Frame({});
-    EXPECT_EQ(shown(), (Shown{" Transponder", ">7000", ""}));
-    // Nothing changed: nothing is sent.
-    const size_t requests = VIRTUAL::DisplayRequests(display).size();
-    Frame({});
-    EXPECT_EQ(VIRTUAL::DisplayRequests(display).size(), requests);
-    // Without the link the frame is skipped: the page change does not show.
-    links_.link.reset();
-    Frame({CHotasPanel::kNextPage});
-    EXPECT_EQ(panel_->GetCurrentPage(), 1u);
-    EXPECT_EQ(shown()[0], " Transponder");
-    EXPECT_EQ(links_.keys, Texts(3, kLinkKey));
-    panel_.reset();
-    link->Uninitialize();
 }
 
 }  // namespace

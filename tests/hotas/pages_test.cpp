@@ -29,32 +29,14 @@ using CPage = CHotasPanel::CPage;
 using Texts = std::vector<std::string>;
 using Values = std::vector<std::pair<std::string, double>>;
 
-enum class Kind { ComNav1, ComNav2, Adf, Dme, Xpndr, VorHdg, Autopilot, Select, Default };
-
-std::unique_ptr<CPage> Make(Kind kind) {
-    const SimRegistry& r = GetSimRegistry();
-    switch (kind) {
-        case Kind::ComNav1:
-        case Kind::ComNav2:
-            return std::make_unique<CComNavPage>(
-                r, kind == Kind::ComNav1 ? CComNavPage::kRadio1 : CComNavPage::kRadio2);
-        case Kind::Adf:
-            return std::make_unique<CAdfPage>(r);
-        case Kind::Dme:
-            return std::make_unique<CDmePage>(r);
-        case Kind::Xpndr:
-            return std::make_unique<CXpndrPage>(r);
-        case Kind::VorHdg:
-            return std::make_unique<CVorHdgPage>(r);
-        case Kind::Autopilot:
-            return std::make_unique<CAutopilotPage>(r);
-        case Kind::Select:
-            return std::make_unique<CAutopilotSelectPage>(r);
-        case Kind::Default:
-            return std::make_unique<CDefaultPage>(r);
-    }
-    return nullptr;
+// Makes a page of class P over the registry, with the constructor's further arguments.
+using Maker = std::unique_ptr<CPage> (*)();
+template <class P, auto... arguments>
+std::unique_ptr<CPage> Make() {
+    return std::make_unique<P>(GetSimRegistry(), arguments...);
 }
+constexpr Maker kComNav1 = Make<CComNavPage, CComNavPage::kRadio1>;
+constexpr Maker kComNav2 = Make<CComNavPage, CComNavPage::kRadio2>;
 
 // Cursor operations by letter: U up, D down, S select.
 void Press(CPage& page, const std::string& keys) {
@@ -86,12 +68,10 @@ void Set(const Values& values) {
     }
 }
 
-class PageTest : public ::testing::Test {
+class PageTest : public VirtualTest {
 protected:
     void SetUp() override {
-        VIRTUAL::ResetPlatform();
-        VSIM::Reset();
-        ResolveSimRegistry();
+        VirtualTest::SetUp();
         // An aircraft in flight; cases change what they look at.
         const std::pair<const char*, int> ints[] = {
             {"sim/cockpit/radios/com1_freq_hz", 11800},
@@ -120,14 +100,13 @@ protected:
              {"sim/cockpit/autopilot/altitude", 12000.0},
              {"sim/cockpit/autopilot/vertical_velocity", -700.9}});
     }
-    void TearDown() override { VSIM::Reset(); }
 };
 
 // ---- Lines ----
 
 struct LineCase {
     const char* name;
-    Kind kind;
+    Maker make;
     const char* keys;    // pressed before the lines are composed
     const char* lines;   // the three, joined by '|'; '}' stands for 0xFC, '{' for 0xFB
     Values values = {};  // changed from the fixture's
@@ -138,7 +117,7 @@ class PageLinesTest : public PageTest, public ::testing::WithParamInterface<Line
 TEST_P(PageLinesTest, ShowsItsValuesAndMarks) {
     const LineCase& c = GetParam();
     Set(c.values);
-    std::unique_ptr<CPage> page = Make(c.kind);
+    std::unique_ptr<CPage> page = c.make();
     Press(*page, c.keys);
     std::string expected = c.lines;
     std::replace(expected.begin(), expected.end(), '}', CPage::kEditingRight);
@@ -151,46 +130,51 @@ const char kAdfStandby[] = "sim/cockpit/radios/adf1_stdby_freq_hz";
 const char kDirector[] = "sim/cockpit2/autopilot/flight_director_mode";
 const char kDistance[] = "sim/cockpit2/radios/indicators/nav1_dme_distance_nm";
 
+// The first page's lines and the plug-in's own page: tests/scenarios/hotas.sim.
 INSTANTIATE_TEST_SUITE_P(
     Pages, PageLinesTest,
     ::testing::Values(
-        LineCase{"ComNav", Kind::ComNav1, "", "  COM1    NAV1  |[118.00] 110.30 | 121.50  113.90 "},
-        LineCase{"ComNavEditing", Kind::ComNav1, "US",
+        LineCase{"ComNavEditing", kComNav1, "US",
                  "  COM1    NAV1  | 118.00  110.30 | 121.50  113.90{"},
-        LineCase{"ComNav2Nav", Kind::ComNav2, "UUU",
+        LineCase{"ComNav2Nav", kComNav2, "UUU",
                  "  COM2    NAV2  | 132.97 [108.00]| 124.55  117.95 "},
-        LineCase{"AdfTens", Kind::Adf, "DDD", " ADF   ON | 362 | 3>62", {{kAdfStandby, 362}}},
+        LineCase{"AdfTens", Make<CAdfPage>, "DDD", " ADF   ON | 362 | 3>62", {{kAdfStandby, 362}}},
         LineCase{"AdfEditingShortStandby",
-                 Kind::Adf,
+                 Make<CAdfPage>,
                  "US",
                  " ADF   OFF | 362 | 03}5",
                  {{kAdfStandby, 35}, {"sim/cockpit2/radios/actuators/audio_selection_adf1", 2}}},
-        LineCase{"AdfLongStandby", Kind::Adf, "D", " ADF   ON |[362]| 175", {{kAdfStandby, 1750}}},
-        LineCase{"DmeReceiver2", Kind::Dme, "SUD", " DME    [R2]|0004.0 NM|095 KT"},
         LineCase{
-            "DmeBeyond999", Kind::Dme, "", " DME    [R1]|1234.5 NM|120 KT", {{kDistance, 1234.56}}},
-        LineCase{"XpndrEditing", Kind::Xpndr, "S", " Transponder|}1200|"},
+            "AdfLongStandby", Make<CAdfPage>, "D", " ADF   ON |[362]| 175", {{kAdfStandby, 1750}}},
+        LineCase{"DmeReceiver2", Make<CDmePage>, "SUD", " DME    [R2]|0004.0 NM|095 KT"},
+        LineCase{"DmeBeyond999",
+                 Make<CDmePage>,
+                 "",
+                 " DME    [R1]|1234.5 NM|120 KT",
+                 {{kDistance, 1234.56}}},
+        LineCase{"XpndrEditing", Make<CXpndrPage>, "S", " Transponder|}1200|"},
         LineCase{"XpndrTens",
-                 Kind::Xpndr,
+                 Make<CXpndrPage>,
                  "DD",
                  " Transponder| 00>70|",
                  {{"sim/cockpit/radios/transponder_code", 70}}},
-        LineCase{"VorHdgEditing", Kind::VorHdg, "DS", " VOR     HDG| 090    }275|"},
-        LineCase{"Autopilot", Kind::Autopilot, "", " ALT     12000<| VS      -700 | AP      ON "},
+        LineCase{"VorHdgEditing", Make<CVorHdgPage>, "DS", " VOR     HDG| 090    }275|"},
+        LineCase{"Autopilot", Make<CAutopilotPage>, "",
+                 " ALT     12000<| VS      -700 | AP      ON "},
         LineCase{"AutopilotCutEditing",
-                 Kind::Autopilot,
+                 Make<CAutopilotPage>,
                  "DS",
                  " ALT     12345 | VS      -1200{| AP      FD ",
                  {{"sim/cockpit/autopilot/altitude", 123456.0},
                   {"sim/cockpit/autopilot/vertical_velocity", -12000.0},
                   {kDirector, 1}}},
         LineCase{"AutopilotOddDirector",
-                 Kind::Autopilot,
+                 Make<CAutopilotPage>,
                  "U",
                  " ALT     12000 | VS      -700 | AP      OFF<",
                  {{kDirector, 7}}},
-        LineCase{"Select", Kind::Select, "U", " HDG  NAV  IAS | ALT  VS   APR | REV [<<<]"},
-        LineCase{"Default", Kind::Default, "UDS", "Mode 1||No Profile"}),
+        LineCase{"Select", Make<CAutopilotSelectPage>, "U",
+                 " HDG  NAV  IAS | ALT  VS   APR | REV [<<<]"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Cursor operations ----
@@ -205,7 +189,7 @@ struct Position {
 
 struct CommandCase {
     const char* name;
-    Kind kind;
+    Maker make;
     std::vector<Position> positions;
 };
 
@@ -242,7 +226,7 @@ TEST_P(PageCommandsTest, EveryPositionActsAsItsRowSays) {
     for (uint8_t p = 0; p < c.positions.size(); ++p) {
         SCOPED_TRACE("position " + std::to_string(p));
         const Position& row = c.positions[p];
-        std::unique_ptr<CPage> page = Make(c.kind);
+        std::unique_ptr<CPage> page = c.make();
         const uint8_t count = page->GetCursorCount();
         // Outside editing the buttons only move the cursor.
         Press(*page, std::string(p, 'D'));
@@ -274,10 +258,10 @@ TEST_P(PageCommandsTest, EveryPositionActsAsItsRowSays) {
 INSTANTIATE_TEST_SUITE_P(
     Pages, PageCommandsTest,
     ::testing::Values(
-        CommandCase{"ComNav1", Kind::ComNav1, ComNav('1')},
-        CommandCase{"ComNav2", Kind::ComNav2, ComNav('2')},
+        CommandCase{"ComNav1", kComNav1, ComNav('1')},
+        CommandCase{"ComNav2", kComNav2, ComNav('2')},
         CommandCase{"Adf",
-                    Kind::Adf,
+                    Make<CAdfPage>,
                     {{"audio_panel/monitor_audio_adf1", "", ""},
                      {"radios/adf1_standy_flip", "", ""},
                      {"", "radios/stby_adf1_hundreds_up", "radios/stby_adf1_hundreds_down"},
@@ -285,21 +269,21 @@ INSTANTIATE_TEST_SUITE_P(
                      {"", "radios/stby_adf1_ones_up", "radios/stby_adf1_ones_down"}}},
         CommandCase{
             "Xpndr",
-            Kind::Xpndr,
+            Make<CXpndrPage>,
             {{"", "transponder/transponder_thousands_up", "transponder/transponder_thousands_down"},
              {"", "transponder/transponder_hundreds_up", "transponder/transponder_hundreds_down"},
              {"", "transponder/transponder_tens_up", "transponder/transponder_tens_down"},
              {"", "transponder/transponder_ones_up", "transponder/transponder_ones_down"}}},
         CommandCase{"VorHdg",
-                    Kind::VorHdg,
+                    Make<CVorHdgPage>,
                     {{"", "radios/obs1_up", "radios/obs1_down"},
                      {"", "autopilot/heading_up", "autopilot/heading_down"}}},
         CommandCase{"Autopilot",
-                    Kind::Autopilot,
+                    Make<CAutopilotPage>,
                     {{"", "autopilot/altitude_up", "autopilot/altitude_down"},
                      {"", "autopilot/vertical_speed_up", "autopilot/vertical_speed_down"}}},
         CommandCase{"Select",
-                    Kind::Select,
+                    Make<CAutopilotSelectPage>,
                     {{"autopilot/heading", "", ""},
                      {"autopilot/NAV", "", ""},
                      {"autopilot/level_change", "", ""},

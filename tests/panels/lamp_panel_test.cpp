@@ -1,12 +1,11 @@
-// The lamp panel over the virtual bus and simulator: the programming file's rules, every
-// condition group with its thresholds, the engine-count and fuel rules, the master step, the
-// lens bit layout and change-only sending.
+// The lamp panel over the virtual bus and simulator: the programming file's rules, the conditions'
+// thresholds, the engine-count and fuel rules, and the order in which a frame writes the tiles.
+// The lens planes, the master lenses and change-only sending (a refused report not again):
+// tests/scenarios/lamp.sim; a lens file that does not read: unreadable_files.sim.
 #include "panels/lamp_panel.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <ostream>
@@ -22,13 +21,11 @@
 
 using namespace XPL;
 using namespace XPL::TEST;
-namespace fs = std::filesystem;
 
 namespace {
 
 const std::wstring kPath = L"\\\\?\\hid#vid_2c5d&pid_4a04#7&3c4d5e6f&0&0000#{4d1e55b2}";
 const std::wstring kSerial = L"LP-0042";
-using Bytes = std::vector<uint8_t>;
 using Texts = std::vector<std::wstring>;
 
 struct Binding {
@@ -66,13 +63,7 @@ protected:
     void SetUp() override {
         PanelFixture::SetUp();
         GetAircraftSettings() = AircraftSettings{0, 15.0f, 0.0f};
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        const size_t hash =
-            std::hash<std::string>{}(std::string(info->test_suite_name()) + "." + info->name());
-        documents_ = fs::temp_directory_path() / ("xvs-lamp-" + std::to_string(hash));
-        fs::remove_all(documents_);
-        fs::create_directories(documents_ / "Trellis Profiles");
-        VIRTUAL::SetPublicDocumentsFolder(documents_.wstring());
+        VIRTUAL::SetPublicDocumentsFolder(documents_.Path().wstring());
         VIRTUAL::EnableTrace(2, TRACEKW::kLamp);
         // Everything dark unless a test says otherwise.
         VSIM::SetFloats("sim/flightmodel2/gear/deploy_ratio", {0.5f});
@@ -81,24 +72,18 @@ protected:
     void TearDown() override {
         PanelFixture::TearDown();
         GetAircraftSettings() = AircraftSettings{};
-        std::error_code ignored;
-        fs::remove_all(documents_, ignored);
     }
 
-    std::wstring FilePath() const {
-        return documents_.wstring() + L"\\Trellis Profiles\\LampProgramming.xml";
-    }
     void WriteFile(const std::string& bytes) {
-        std::ofstream(documents_ / "Trellis Profiles" / "LampProgramming.xml", std::ios::binary)
-            << bytes;
+        TEST::WriteFile(documents_.Path() / "Trellis Profiles" / "LampProgramming.xml", bytes);
     }
-    // Attaches and initialises a panel; the lines of the start up to startLevel_ are kept.
+    // Attaches and initialises a panel; the failure lines of the start are kept.
     CLampPanel& Start(const std::wstring& serial = kSerial) {
         VIRTUAL::DeviceSpec spec = HidDevice(kPath, kLampProductId, 0);
         spec.inputReportLength = 0;
         spec.serial = serial;
         PanelFixture::Start(spec);
-        startTexts_ = TakeTraceTexts(startLevel_);
+        startTexts_ = TakeTraceTexts(1);
         return *panel_;
     }
     // Starts a panel whose serial number's programming has these bindings.
@@ -118,43 +103,9 @@ protected:
         return tile != nullptr ? std::pair{tile->colour, tile->lens} : std::pair{0u, -2};
     }
 
-    fs::path documents_;
+    CTestFolder documents_;
     Texts startTexts_;
-    int startLevel_ = 1;
 };
-
-const Bytes kBrightness = {0xB2, 0x64};
-
-TEST_F(LampPanelTest, MakesTheFiftyOneTilesUnprogrammed) {
-    CLampPanel& panel = Start();
-    for (const wchar_t* name : CLampPanel::kTileNames) {
-        EXPECT_EQ(TileOf(name), (std::pair<uint32_t, int32_t>{0, -1}));
-    }
-    EXPECT_EQ(panel.FindTile(L"gearup"), nullptr);
-}
-
-// The first frame's report goes out even when every lens is dark: the panel keeps lenses lit by
-// an earlier run while it stays powered.
-TEST_F(LampPanelTest, AFileThatCannotBeLoadedLeavesEveryLensDarkButStillSetsTheBrightness) {
-    startLevel_ = 2;  // the two failures are all the panel says, also at the notice level
-    for (const char* content : {"", "<Lamp><LampProgramming Id=\"LP-0042\"><Lense></Lamp>",
-                                "<Lamp><LampProgramming Id=\"LP-0042\"/></Lamp>\r\n<Lamp/>"}) {
-        fs::remove(documents_ / "Trellis Profiles" / "LampProgramming.xml");
-        if (*content != '\0') {
-            WriteFile(content);
-        }
-        Start();
-        EXPECT_EQ(startTexts_, (Texts{L"Failed in loading the XML file " + FilePath(),
-                                      L"Failed in updating the tiles according to the XML"}))
-            << content;
-        VSIM::SetFloats("sim/flightmodel2/gear/deploy_ratio", {1.0f});
-        Frame();
-        Frame();
-        EXPECT_EQ(Sent(), (std::vector<Bytes>{kBrightness, {0xB8, 0, 0, 0, 0, 0, 0}})) << content;
-        panel_.reset();
-        VIRTUAL::ResetDevices();
-    }
-}
 
 // Each serial number gets exactly its own programming: Ids compare case-sensitively, and XPath
 // syntax in a serial number neither breaks nor widens the selection.
@@ -203,40 +154,15 @@ TEST_F(LampPanelTest, BadColoursTagsAndLensesAreReportedAndLeaveTheirTileUnlit) 
     EXPECT_EQ(TileOf(L"StallWarning"), (std::pair<uint32_t, int32_t>{3, 0}));
 }
 
+// Ids compare case-sensitively: "gearup" programs nothing.
 TEST_F(LampPanelTest, ALaterBindingOfATileWinsAndAssignmentsReadLikeDecimalNumbers) {
-    WriteFile(File(
-        Programming("LP-0042", Lenses({{"GearUp", "Red", 1}, {"GearUp", "Amber", 7}}) +
-                                   "<Lense><Colour>Green</Colour><Assignment> +12abc</Assignment>"
-                                   "<Id>PitotHeat</Id></Lense>")));
+    WriteFile(File(Programming(
+        "LP-0042", Lenses({{"GearUp", "Red", 1}, {"GearUp", "Amber", 7}, {"gearup", "Red", 2}}) +
+                       "<Lense><Colour>Green</Colour><Assignment> +12abc</Assignment>"
+                       "<Id>PitotHeat</Id></Lense>")));
     Start();
     EXPECT_EQ(TileOf(L"GearUp"), (std::pair<uint32_t, int32_t>{3, 7}));
     EXPECT_EQ(TileOf(L"PitotHeat"), (std::pair<uint32_t, int32_t>{1, 12}));
-}
-
-TEST_F(LampPanelTest, LensBitsFollowTheTwoPlanesAndOnlyChangesAreSentOnce) {
-    Program(
-        {{"BeaconLight", "Green", 0}, {"LandingLights", "Red", 9}, {"StrobeLight", "Amber", 23}});
-    VSIM::SetInt("sim/cockpit/electrical/beacon_lights_on", 1);
-    VSIM::SetInt("sim/cockpit/electrical/landing_lights_on", 1);
-    VSIM::SetInt("sim/cockpit/electrical/strobe_lights_on", 1);
-    Frame();
-    Frame();
-    VSIM::SetInt("sim/cockpit/electrical/landing_lights_on", 0);
-    Frame();
-    EXPECT_EQ(Sent(), (std::vector<Bytes>{kBrightness,
-                                          {0xB8, 0x01, 0x00, 0x80, 0x00, 0x02, 0x80},
-                                          {0xB8, 0x01, 0x00, 0x80, 0x00, 0x00, 0x80}}));
-    // A failed send is not repeated until the lenses change.
-    VIRTUAL::SetFault(kPath, VIRTUAL::Fault::Feature, true);
-    VSIM::SetInt("sim/cockpit/electrical/beacon_lights_on", 0);
-    Frame();
-    Frame();
-    VIRTUAL::SetFault(kPath, VIRTUAL::Fault::Feature, false);
-    Frame();
-    EXPECT_EQ(Sent().size(), 3u);
-    VSIM::SetInt("sim/cockpit/electrical/strobe_lights_on", 0);
-    Frame();
-    EXPECT_EQ(Sent().back(), (Bytes{0xB8, 0, 0, 0, 0, 0, 0}));
 }
 
 TEST_F(LampPanelTest, WhereTilesShareALensTheLaterOneDecidesAndAHalfBindingNeverTouchesIt) {
@@ -256,23 +182,6 @@ TEST_F(LampPanelTest, WhereTilesShareALensTheLaterOneDecidesAndAHalfBindingNever
     EXPECT_EQ(Lens(5), 2);
     EXPECT_EQ(Lens(6), 0);
     EXPECT_EQ(Lens(7), 1);
-}
-
-TEST_F(LampPanelTest, MasterLensesFollowTheRedAndAmberLensesOfTheSameFrame) {
-    Program({{"GearDown", "Red", 0},
-             {"StrobeLight", "Amber", 1},
-             {"MasterWarning", "Red", 2},
-             {"MasterCaution", "Green", 3}});
-    VSIM::SetFloats("sim/flightmodel2/gear/deploy_ratio", {1.0f});
-    EXPECT_EQ(Lens(2), 2);
-    EXPECT_EQ(Lens(3), 0);
-    VSIM::SetFloats("sim/flightmodel2/gear/deploy_ratio", {0.0f});
-    EXPECT_EQ(Lens(2), 0) << "a red master lens does not keep itself lit";
-    VSIM::SetInt("sim/cockpit/electrical/strobe_lights_on", 1);
-    EXPECT_EQ(Lens(3), 1);
-    EXPECT_EQ(Lens(2), 0);
-    VSIM::SetInt("sim/cockpit/electrical/strobe_lights_on", 0);
-    EXPECT_EQ(Lens(3), 0);
 }
 
 // Lighting conditions by hand (the studio's try-out) lights what a frame lights when they hold,
@@ -299,7 +208,8 @@ TEST_F(LampPanelTest, ConditionsLitByHandLightWhatTheFrameLights) {
         frame);
 }
 
-// One tile programmed green on lens 7; the data set before the frame; lit or dark.
+// One tile programmed green on lens 7; the data set before the frame; lit or dark. That each tile
+// lights on its plain condition is shown by the write-order cases below; these are the edges.
 struct ConditionCase {
     const char* label;
     const wchar_t* tile;
@@ -369,55 +279,35 @@ INSTANTIATE_TEST_SUITE_P(Gear, LampConditionTest,
                                            CASE("DownNotAt099", "GearDown", false, Gear(0.99f)),
                                            CASE("UnsafeAt099", "GearUnsafe", true, Gear(0.99f)),
                                            CASE("UnsafeAt001", "GearUnsafe", true, Gear(0.01f)),
-                                           CASE("UnsafeNotDown", "GearUnsafe", false, Gear(1.0f)),
-                                           CASE("UnsafeNotUp", "GearUnsafe", false, Gear(0.0f)),
                                            CASE("UpBelow001", "GearUp", true, Gear(0.0099f)),
-                                           CASE("UpNotInTransit", "GearUp", false, Gear(0.5f)),
-                                           CASE("DownUpDown", "Down", true, Gear(1.0f)),
                                            CASE("DownUpDownInTransit", "Down", false, Gear(0.5f)),
-                                           CASE("DownUpUp", "Up", true, Gear(0.0f)),
                                            CASE("DownUpUpInTransit", "Up", false, Gear(0.5f))),
                          [](const auto& info) { return std::string(info.param.label); });
 
 INSTANTIATE_TEST_SUITE_P(
     Engines, LampConditionTest,
     ::testing::Values(
-        CASE("SingleFire", "EngineFire", true, Fires(1, {1})),
         CASE("SingleFireNotEngine1", "Engine1Fire", false, Fires(1, {1})),
-        CASE("TwinRight", "RightEngineFire", true, Fires(2, {0, 1})),
         CASE("TwinLeftQuiet", "LeftEngineFire", false, Fires(2, {0, 1})),
         CASE("TwinNotEngineFire", "EngineFire", false, Fires(2, {1, 1})),
-        CASE("TwinNotEngine2Fire", "Engine2Fire", false, Fires(2, {1, 1})),
-        CASE("FourEngine3", "Engine3Fire", true, Fires(4, {0, 0, 1, 0})),
         CASE("FourNotLeft", "LeftEngineFire", false, Fires(4, {1, 1, 1, 1})),
         CASE("ThreeEnginesFire", "Engine1Fire", false, Fires(3, {1, 1, 1})),
-        CASE("ThreeEnginesAnyFire", "EngineFire", false, Fires(3, {1, 1, 1})),
-        CASE("FiveEngines", "Engine1Fire", false, Fires(5, {1, 1, 1, 1, 1})),
         CASE("OilAnyLow", "OilPressure", true, OilPressures(2, {20, 14.9f})),
         CASE("OilEngine2Low", "Engine2OilPressure", true, OilPressures(2, {20, 14.9f})),
-        CASE("OilEngine1Fine", "Engine1OilPressure", false, OilPressures(2, {20, 14.9f})),
         CASE("OilAtGreenIsFine", "OilPressure", false, OilPressures(1, {15})),
         CASE("OilSingleUsesEngine1Only", "OilPressure", false, OilPressures(1, {20, 0})),
         CASE("OilFourEngine4", "Engine4OilPressure", true, OilPressures(4, {20, 20, 20, 1})),
-        CASE("OilTwinNoEngine3", "Engine3OilPressure", false, OilPressures(2, {0, 0, 0, 0})),
         CASE("OilZeroGreenNeverLow", "OilPressure", false, OilPressures(2, {0, 0}, 0.0f)),
         CASE("OilThreeEngines", "OilPressure", false, OilPressures(3, {0, 0, 0})),
-        CASE("TempAnyHot", "EngineOilTemp", true, OilTemperatures(4, {0, 0, 0, 101})),
-        CASE("TempEngine1Hot", "Engine1OilTemp", true, OilTemperatures(1, {101})),
         CASE("TempAtMaximumIsFine", "Engine2OilTemp", false, OilTemperatures(2, {0, 100})),
-        CASE("TempThreeEngines", "EngineOilTemp", false, OilTemperatures(3, {200, 200, 200})),
-        CASE("RotorSlow", "RotorLowRpm", true, Rotor(1, 1, {299})),
         CASE("RotorAtGreen", "RotorLowRpm", false, Rotor(1, 1, {300})),
         CASE("RotorTwinAnySlow", "RotorLowRpm", true, Rotor(1, 2, {400, 10})),
-        CASE("RotorNotHelicopter", "RotorLowRpm", false, Rotor(0, 1, {10})),
-        CASE("RotorThreeEngines", "RotorLowRpm", false, Rotor(1, 3, {0, 0, 0}))),
+        CASE("RotorNotHelicopter", "RotorLowRpm", false, Rotor(0, 1, {10}))),
     [](const auto& info) { return std::string(info.param.label); });
 
 INSTANTIATE_TEST_SUITE_P(
     Fuel, LampConditionTest,
     ::testing::Values(
-        CASE("Annunciator", "FuelLow", true,
-             VSIM::SetInt("sim/cockpit/warnings/annunciators/fuel_quantity", 1)),
         CASE("LeftLow", "LeftFuelLow", true, Tanks({0.5f, 0.5f}, {2.2f, 2.2f})),
         CASE("LeftAtTenPercent", "LeftFuelLow", false, Tanks({0.5f, 0.5f}, {2.3f, 0})),
         CASE("RightIsTheLastTank", "RightFuelLow", true, Tanks({0.4f, 0.2f, 0.4f}, {9, 9, 1})),
@@ -434,54 +324,25 @@ INSTANTIATE_TEST_SUITE_P(
              Tanks({0.33f}, {14.968536376953125f}, 1000.0f)),
         CASE("SinglePrecisionOneStepBelow", "LeftFuelLow", true,
              Tanks({0.33f}, {14.968535423278809f}, 1000.0f)),
-        CASE("PressureElement0", "LowPressure", true,
-             VSIM::SetInts("sim/cockpit/warnings/annunciators/fuel_pressure_low", {1, 0})),
         CASE("PressureOtherElement", "LowPressure", false,
-             VSIM::SetInts("sim/cockpit/warnings/annunciators/fuel_pressure_low", {0, 1})),
-        CASE("CrossFeed", "FuelCrossFeed", true,
-             VSIM::SetInt("sim/cockpit/warnings/annunciators/crossfeed_on", 1))),
+             VSIM::SetInts("sim/cockpit/warnings/annunciators/fuel_pressure_low", {0, 1}))),
     [](const auto& info) { return std::string(info.param.label); });
 
 INSTANTIATE_TEST_SUITE_P(
     Systems, LampConditionTest,
-    ::testing::Values(
-        CASE("Beacon", "BeaconLight", true, Int("sim/cockpit/electrical/beacon_lights_on", 1)()),
-        CASE("Landing", "LandingLights", true,
-             Int("sim/cockpit/electrical/landing_lights_on", 2)()),
-        CASE("Strobe", "StrobeLight", true, Int("sim/cockpit/electrical/strobe_lights_on", 1)()),
-        CASE("BrakeBelowHalf", "ParkingBrakes", false,
-             VSIM::SetFloat("sim/flightmodel/controls/parkbrake", 0.49f)),
-        CASE("BrakeHalf", "ParkingBrakes", true,
-             VSIM::SetFloat("sim/flightmodel/controls/parkbrake", 0.5f)),
-        CASE("BrakeFull", "ParkingBrakes", true,
-             VSIM::SetFloat("sim/flightmodel/controls/parkbrake", 1.0f)),
-        CASE("BrakeBeyondFull", "ParkingBrakes", false,
-             VSIM::SetFloat("sim/flightmodel/controls/parkbrake", 1.01f)),
-        CASE("PitotHeatOn", "PitotHeat", true,
-             Int("sim/cockpit2/ice/ice_pitot_heat_on_pilot", 1)()),
-        CASE("Stall", "StallWarning", true, Int("sim/flightmodel/failures/stallwarning", 1)()),
-        CASE("Door", "DoorWarning", true,
-             Int("sim/cockpit/warnings/annunciators/cabin_door_open", 1)()),
-        CASE("Vacuum", "VacLow", true, Int("sim/cockpit/warnings/annunciators/low_vacuum", 1)()),
-        CASE("AutoPilot", "AutoPilot", true, Int("sim/cockpit2/autopilot/autopilot_on", 1)()),
-        CASE("APMaster", "APMaster", true, Int("sim/cockpit2/autopilot/autopilot_on", 1)()),
-        CASE("APMasterOff", "APMaster", false, Int("sim/cockpit2/autopilot/autopilot_on", 0)()),
-        CASE("Nav1", "NAV1", true, VSIM::SetInt(std::string(kAudio) + "nav1", 1)),
-        CASE("Nav2", "NAV2", true, VSIM::SetInt(std::string(kAudio) + "nav2", 1)),
-        CASE("Com1", "COM1", true, VSIM::SetInt(std::string(kAudio) + "com1", 1)),
-        CASE("Com2", "COM2", true, VSIM::SetInt(std::string(kAudio) + "com2", 1)),
-        CASE("BothNeedsBoth", "Both", false, VSIM::SetInt(std::string(kAudio) + "com1", 1)),
-        CASE("Both", "Both", true, VSIM::SetInt(std::string(kAudio) + "com1", 1);
-             VSIM::SetInt(std::string(kAudio) + "com2", 1)),
-        CASE("Adf2", "ADF", true, VSIM::SetInt(std::string(kAudio) + "adf2", 1)),
-        CASE("Adf1", "ADF", true, VSIM::SetInt(std::string(kAudio) + "adf1", 1)),
-        CASE("Dme", "DME", true, Int("sim/cockpit2/radios/actuators/audio_dme_enabled", 1)()),
-        CASE("Marker", "MKR", true, Int("sim/cockpit2/radios/actuators/audio_marker_enabled", 1)()),
-        CASE("Gps", "GPS", true, Int("sim/cockpit2/radios/actuators/HSI_source_select_pilot", 2)()),
-        CASE("NavNotGps", "NAV", false,
-             Int("sim/cockpit2/radios/actuators/HSI_source_select_pilot", 2)()),
-        CASE("NavOtherSource", "NAV", true,
-             Int("sim/cockpit2/radios/actuators/HSI_source_select_pilot", 0)())),
+    ::testing::Values(CASE("Landing", "LandingLights", true,
+                           Int("sim/cockpit/electrical/landing_lights_on", 2)()),
+                      CASE("BrakeBelowHalf", "ParkingBrakes", false,
+                           VSIM::SetFloat("sim/flightmodel/controls/parkbrake", 0.49f)),
+                      CASE("BrakeHalf", "ParkingBrakes", true,
+                           VSIM::SetFloat("sim/flightmodel/controls/parkbrake", 0.5f)),
+                      CASE("BrakeBeyondFull", "ParkingBrakes", false,
+                           VSIM::SetFloat("sim/flightmodel/controls/parkbrake", 1.01f)),
+                      CASE("BothNeedsBoth", "Both", false,
+                           VSIM::SetInt(std::string(kAudio) + "com1", 1)),
+                      CASE("Adf2", "ADF", true, VSIM::SetInt(std::string(kAudio) + "adf2", 1)),
+                      CASE("NavNotGps", "NAV", false,
+                           Int("sim/cockpit2/radios/actuators/HSI_source_select_pilot", 2)())),
     [](const auto& info) { return std::string(info.param.label); });
 
 #undef CASE
@@ -526,93 +387,77 @@ std::vector<WritePair> NeighbouringWrites() {
 
 // Lights a tile of an aircraft with this many engines.
 void LightTile(const std::wstring& tile, int engines) {
-    const auto onlyEngine = [](const std::wstring& name, float on, float off) {
-        std::vector<float> values(4, off);
-        values[static_cast<size_t>(name[6] - L'1')] = on;  // "EngineN..."
-        return values;
-    };
-    const std::map<std::wstring, std::function<void()>> recipes = {
-        {L"GearUp", [] { Gear(0.0f); }},
-        {L"GearDown", [] { Gear(1.0f); }},
-        {L"GearUnsafe", [] { Gear(0.5f); }},
-        {L"Up", [] { Gear(0.0f); }},
-        {L"Down", [] { Gear(1.0f); }},
-        {L"EngineFire", [] { Fires(1, {1}); }},
-        {L"LeftEngineFire",
-         [] {
-             Fires(2, {1, 0});
-         }},
-        {L"RightEngineFire",
-         [] {
-             Fires(2, {0, 1});
-         }},
-        {L"OilPressure",
-         [=] {
-             OilPressures(engines, {1, 1, 1, 1});
-         }},
-        {L"EngineOilTemp",
-         [=] {
-             OilTemperatures(engines, {101, 101, 101, 101});
-         }},
-        {L"RotorLowRpm",
-         [=] {
-             Rotor(1, engines, {0, 0, 0, 0});
-         }},
-        {L"FuelLow", Int("sim/cockpit/warnings/annunciators/fuel_quantity", 1)},
-        {L"LeftFuelLow",
-         [] {
-             Tanks({0.4f, 0.2f, 0.4f}, {0, 9, 9});
-         }},
-        {L"CentreFuelLow",
-         [] {
-             Tanks({0.4f, 0.2f, 0.4f}, {9, 0, 9});
-         }},
-        {L"RightFuelLow",
-         [] {
-             Tanks({0.4f, 0.2f, 0.4f}, {9, 9, 0});
-         }},
-        {L"LowPressure",
-         [] { VSIM::SetInts("sim/cockpit/warnings/annunciators/fuel_pressure_low", {1}); }},
-        {L"FuelCrossFeed", Int("sim/cockpit/warnings/annunciators/crossfeed_on", 1)},
-        {L"BeaconLight", Int("sim/cockpit/electrical/beacon_lights_on", 1)},
-        {L"LandingLights", Int("sim/cockpit/electrical/landing_lights_on", 1)},
-        {L"ParkingBrakes", [] { VSIM::SetFloat("sim/flightmodel/controls/parkbrake", 1.0f); }},
-        {L"PitotHeat", Int("sim/cockpit2/ice/ice_pitot_heat_on_pilot", 1)},
-        {L"StallWarning", Int("sim/flightmodel/failures/stallwarning", 1)},
-        {L"DoorWarning", Int("sim/cockpit/warnings/annunciators/cabin_door_open", 1)},
-        {L"VacLow", Int("sim/cockpit/warnings/annunciators/low_vacuum", 1)},
-        {L"AutoPilot", Int("sim/cockpit2/autopilot/autopilot_on", 1)},
-        {L"APMaster", Int("sim/cockpit2/autopilot/autopilot_on", 1)},
-        {L"StrobeLight", Int("sim/cockpit/electrical/strobe_lights_on", 1)},
-        {L"NAV1", [] { VSIM::SetInt(std::string(kAudio) + "nav1", 1); }},
-        {L"NAV2", [] { VSIM::SetInt(std::string(kAudio) + "nav2", 1); }},
-        {L"COM1", [] { VSIM::SetInt(std::string(kAudio) + "com1", 1); }},
-        {L"COM2", [] { VSIM::SetInt(std::string(kAudio) + "com2", 1); }},
-        {L"Both",
-         [] {
-             VSIM::SetInt(std::string(kAudio) + "com1", 1);
-             VSIM::SetInt(std::string(kAudio) + "com2", 1);
-         }},
-        {L"ADF", [] { VSIM::SetInt(std::string(kAudio) + "adf1", 1); }},
-        {L"DME", Int("sim/cockpit2/radios/actuators/audio_dme_enabled", 1)},
-        {L"MKR", Int("sim/cockpit2/radios/actuators/audio_marker_enabled", 1)},
-        {L"GPS", Int("sim/cockpit2/radios/actuators/HSI_source_select_pilot", 2)},
-        {L"NAV", Int("sim/cockpit2/radios/actuators/HSI_source_select_pilot", 1)},
+    const std::string audio = kAudio;
+    // Tiles lit by one int dataref at 1.
+    const std::map<std::wstring, std::string> byInt = {
+        {L"FuelLow", "sim/cockpit/warnings/annunciators/fuel_quantity"},
+        {L"FuelCrossFeed", "sim/cockpit/warnings/annunciators/crossfeed_on"},
+        {L"BeaconLight", "sim/cockpit/electrical/beacon_lights_on"},
+        {L"LandingLights", "sim/cockpit/electrical/landing_lights_on"},
+        {L"PitotHeat", "sim/cockpit2/ice/ice_pitot_heat_on_pilot"},
+        {L"StallWarning", "sim/flightmodel/failures/stallwarning"},
+        {L"DoorWarning", "sim/cockpit/warnings/annunciators/cabin_door_open"},
+        {L"VacLow", "sim/cockpit/warnings/annunciators/low_vacuum"},
+        {L"AutoPilot", "sim/cockpit2/autopilot/autopilot_on"},
+        {L"APMaster", "sim/cockpit2/autopilot/autopilot_on"},
+        {L"StrobeLight", "sim/cockpit/electrical/strobe_lights_on"},
+        {L"NAV1", audio + "nav1"},
+        {L"NAV2", audio + "nav2"},
+        {L"COM1", audio + "com1"},
+        {L"COM2", audio + "com2"},
+        {L"ADF", audio + "adf1"},
+        {L"DME", "sim/cockpit2/radios/actuators/audio_dme_enabled"},
+        {L"MKR", "sim/cockpit2/radios/actuators/audio_marker_enabled"},
         // Lit by the amber and red lenses the test programs besides.
-        {L"MasterCaution", Int("sim/flightmodel/failures/stallwarning", 1)},
-        {L"MasterWarning", Int("sim/cockpit/warnings/annunciators/cabin_door_open", 1)},
+        {L"MasterCaution", "sim/flightmodel/failures/stallwarning"},
+        {L"MasterWarning", "sim/cockpit/warnings/annunciators/cabin_door_open"},
     };
-    if (const auto found = recipes.find(tile); found != recipes.end()) {
-        found->second();
+#define RECIPE(name, ...)              \
+    {                                  \
+        L"" name, [=] { __VA_ARGS__; } \
+    }
+    const std::map<std::wstring, std::function<void()>> recipes = {
+        RECIPE("GearUp", Gear(0.0f)),
+        RECIPE("GearDown", Gear(1.0f)),
+        RECIPE("GearUnsafe", Gear(0.5f)),
+        RECIPE("Up", Gear(0.0f)),
+        RECIPE("Down", Gear(1.0f)),
+        RECIPE("EngineFire", Fires(1, {1})),
+        RECIPE("LeftEngineFire", Fires(2, {1, 0})),
+        RECIPE("RightEngineFire", Fires(2, {0, 1})),
+        RECIPE("OilPressure", OilPressures(engines, {1, 1, 1, 1})),
+        RECIPE("EngineOilTemp", OilTemperatures(engines, {101, 101, 101, 101})),
+        RECIPE("RotorLowRpm", Rotor(1, engines, {0, 0, 0, 0})),
+        RECIPE("LeftFuelLow", Tanks({0.4f, 0.2f, 0.4f}, {0, 9, 9})),
+        RECIPE("CentreFuelLow", Tanks({0.4f, 0.2f, 0.4f}, {9, 0, 9})),
+        RECIPE("RightFuelLow", Tanks({0.4f, 0.2f, 0.4f}, {9, 9, 0})),
+        RECIPE("LowPressure",
+               VSIM::SetInts("sim/cockpit/warnings/annunciators/fuel_pressure_low", {1})),
+        RECIPE("ParkingBrakes", VSIM::SetFloat("sim/flightmodel/controls/parkbrake", 1.0f)),
+        RECIPE("Both", VSIM::SetInt(audio + "com1", 1); VSIM::SetInt(audio + "com2", 1)),
+        RECIPE("GPS", VSIM::SetInt("sim/cockpit2/radios/actuators/HSI_source_select_pilot", 2)),
+        RECIPE("NAV", VSIM::SetInt("sim/cockpit2/radios/actuators/HSI_source_select_pilot", 1)),
+    };
+#undef RECIPE
+    // "EngineN...": the engine's number.
+    const size_t engine = tile.size() > 6 ? static_cast<size_t>(tile[6] - L'1') : 0;
+    std::vector<float> levels(4, 0.0f);
+    if (const auto found = byInt.find(tile); found != byInt.end()) {
+        VSIM::SetInt(found->second, 1);
+    } else if (const auto recipe = recipes.find(tile); recipe != recipes.end()) {
+        recipe->second();
     } else if (tile.find(L"Fire") != std::wstring::npos) {
         std::vector<int> fires(4, 0);
-        fires[static_cast<size_t>(tile[6] - L'1')] = 1;
+        fires[engine] = 1;
         Fires(4, fires);
     } else if (tile.find(L"OilPressure") != std::wstring::npos) {
-        OilPressures(engines, onlyEngine(tile, 1, 20));
+        levels.assign(4, 20.0f);
+        levels[engine] = 1.0f;
+        OilPressures(engines, levels);
     } else {
         ASSERT_NE(tile.find(L"OilTemp"), std::wstring::npos) << "no recipe";
-        OilTemperatures(engines, onlyEngine(tile, 101, 0));
+        levels[engine] = 101.0f;
+        OilTemperatures(engines, levels);
     }
 }
 

@@ -1,4 +1,6 @@
-// The configuration's button bindings of one gauge entry, as the plug-in and the check read them.
+// The configuration's button bindings of one gauge entry, as the plug-in and the check read them:
+// which Ids bind and what a repeated one replaces. The Type words and Visible values: the
+// configuration check's tests and the screen panel gauge's event tests.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -79,29 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
                     L"<B Id=\"3\" Name=\"NAV\" Event=\"a\" Type=\"Key\" Visible=\"no\"/>"
                     L"<Other Id=\"3\" Event=\"b\"/><B Id=\"3\" Type=\"Button\"/>",
                     {{3, L"NAV", L"b", kEventButton, 0}},
-                    {BindingNote::NotVisible, BindingNote::RepeatedId, BindingNote::RepeatedId}},
-        BindingCase{"TypeWordsAreExactAndUnknownOnesStillBind",
-                    L"<B Id=\"1\" Type=\"Key\"/><B Id=\"2\" Type=\"Button\"/>"
-                    L"<B Id=\"3\" Type=\"Command\"/><B Id=\"4\" Type=\"VInput\"/>"
-                    L"<B Id=\"5\" Type=\"String\"/><B Id=\"6\" Type=\"command\"/>"
-                    L"<B Id=\"7\" Name=\"only a label\"/>",
-                    {{1, L"", L"", kEventKey, 1},
-                     {2, L"", L"", kEventButton, 1},
-                     {3, L"", L"", kEventCommand, 1},
-                     {4, L"", L"", kEventVInput, 1},
-                     {5, L"", L"", kEventString, 1},
-                     {6, L"", L"", kEventNone, 1},
-                     {7, L"only a label", L"", kEventNone, 1}},
-                    {BindingNote::UnknownType, BindingNote::NoType}},
-        BindingCase{"VisibleIsOneOnlyForExactlyYesOrNothing",
-                    L"<B Id=\"1\" Visible=\"yes\" Type=\"Key\"/>"
-                    L"<B Id=\"2\" Visible=\"Yes\" Type=\"Key\"/>"
-                    L"<B Id=\"3\" Visible=\"\" Type=\"Key\"/><B Id=\"4\" Type=\"Key\"/>",
-                    {{1, L"", L"", kEventKey, 1},
-                     {2, L"", L"", kEventKey, 0},
-                     {3, L"", L"", kEventKey, 0},
-                     {4, L"", L"", kEventKey, 1}},
-                    {BindingNote::NotVisible, BindingNote::NotVisible}}),
+                    {BindingNote::NotVisible, BindingNote::RepeatedId, BindingNote::RepeatedId}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

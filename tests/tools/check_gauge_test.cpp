@@ -48,58 +48,49 @@ TEST_P(CheckScriptTest, ReportsWhatTheEvaluatorSkipsOrMisreads) {
 const std::string kIn = "3: error: the visibility script: ";
 const std::string kWarn = "3: warning: the visibility script: ";
 
+// Each finding by the start of its text.
 INSTANTIATE_TEST_SUITE_P(
     Scripts, CheckScriptTest,
     ::testing::Values(
         ScriptCase{"Clean", "(A:sim/volts,volts) 10 &amp;gt; if{ 1 } els{ 0 }", {}},
-        ScriptCase{"Fraction",
-                   "0.5",
-                   {kIn + "\"0.5\" is skipped: numbers are whole: write 5 10 "
-                          "/ for 0.5"}},
-        ScriptCase{"Negative",
-                   "-30",
-                   {kIn + "\"-30\" is skipped: numbers have no sign: write 0 "
-                          "30 - for -30"}},
-        ScriptCase{"BareComparison",
-                   "1 &gt; 0",
-                   {kIn + "\">\" is skipped: comparisons are written &gt; in the script, that is "
-                          "&amp;gt; in the gauge file"}},
+        ScriptCase{
+            "Fraction", "0.5", {kIn + "\"0.5\" is skipped: numbers are whole: write 5 10 /"}},
+        ScriptCase{
+            "Negative", "-30", {kIn + "\"-30\" is skipped: numbers have no sign: write 0 30"}},
+        ScriptCase{
+            "BareComparison", "1 &gt; 0", {kIn + "\">\" is skipped: comparisons are written"}},
         ScriptCase{"WordInOtherCase",
                    "1 2 MIN",
-                   {kIn + "\"MIN\" is skipped: the evaluator knows "
-                          "no such word; did you mean \"min\"?"}},
-        ScriptCase{"UnknownWord",
-                   "1 foo",
-                   {kIn + "\"foo\" is skipped: the evaluator knows no "
-                          "such word"}},
+                   {kIn + "\"MIN\" is skipped: the evaluator knows no"
+                          " such word; did you mean \"min\"?"}},
         ScriptCase{
-            "LineBreak",
-            "1\n2 +",
-            {kIn + "\"1\\n2\" is skipped: only a single space separates words",
-             "4: error: the visibility script: \"+\" needs 2 values but never has any here"}},
+            "UnknownWord", "1 foo", {kIn + "\"foo\" is skipped: the evaluator knows no such"}},
+        // The second word of a line break is on the next line.
+        ScriptCase{"LineBreak",
+                   "1\n2 +",
+                   {kIn + "\"1\\n2\" is skipped: only a single space separates",
+                    "4: error: the visibility script: \"+\" needs 2 values but never has any"}},
         ScriptCase{"OperandsNeverThere",
                    "1 + if{ 2 }",
-                   {kIn + "\"+\" needs 2 values but never has more than 1 here, so it is skipped"}},
-        ScriptCase{"BlockOnEmptyStack",
-                   "if{ 2 } 1",
-                   {kIn + "\"if{ 2 }\" needs a value but never "
-                          "has any here"}},
+                   {kIn + "\"+\" needs 2 values but never has more than 1"}},
+        ScriptCase{
+            "BlockOnEmptyStack", "if{ 2 } 1", {kIn + "\"if{ 2 }\" needs a value but never has"}},
         ScriptCase{"OperandsOnlySometimes", "1 if{ 2 } els{ 3 } +", {}},
         ScriptCase{"BlockChecksItsOwnStack",
                    "1 if{ + }",
-                   {kIn + "\"+\" needs 2 values but never has any here"}},
+                   {kIn + "\"+\" needs 2 values but never has any"}},
         ScriptCase{"UnbalancedParentheses",
                    "(A:sim/volts,volts 10 +",
-                   {kIn + "unbalanced parentheses (1 \"(\", 0 \")\")"}},
+                   {kIn + "unbalanced parentheses (1"}},
         ScriptCase{
             "UnbalancedBraces", "1 if{ 2 3 +", {kIn + "unbalanced braces (1 \"{\", 0 \"}\")"}},
         ScriptCase{"IgnoredLetter",
                    "(L:sim/volts,volts)",
-                   {kIn + "\"(L:sim/volts,volts)\" always reads 0: only the letters A, E and P"}},
+                   {kIn + "\"(L:sim/volts,volts)\" always reads 0"}},
         ScriptCase{"WriteNobodyReads",
                    "1 (&amp;gt;A:sim/x,bool)",
-                   {kWarn + "\"(&gt;A:sim/x,bool)\" writes a variable that no script of the "
-                            "gauge reads"}},
+                   {kWarn + "\"(&gt;A:sim/x,bool)\" writes a"
+                            " variable that no script of the"}},
         ScriptCase{"WriteThenRead", "1 (&amp;gt;A:sim/x,bool) (A:sim/x,bool) +", {}},
         ScriptCase{"ElseWithoutIf", "els{ 1 }", {kWarn + "\"els{\" has no \"if{\" before it"}},
         ScriptCase{"DoubleSpace", "1  2 +", {kWarn + "a leading space or two spaces in a row"}}),
@@ -132,12 +123,6 @@ INSTANTIATE_TEST_SUITE_P(
 </Gauge>)",
                   true,
                   {}},
-        GaugeCase{"DocumentDialect",
-                  R"(<SimBase.Document><SimGauge.Gauge>
-<Image Name="Face.bmp"/>
-</SimGauge.Gauge></SimBase.Document>)",
-                  true,
-                  {}},
         GaugeCase{"NotXml",
                   "<Gauge Name=\"G\">\n<Element>\n</Gauge>\n",
                   false,
@@ -159,13 +144,6 @@ INSTANTIATE_TEST_SUITE_P(
                   R"(<Gauge Name="G">
 <Image Name="Face.bmp" ImageSizes="240,240,240,240"/>
 <Element><Image Name="Gone.bmp"/></Element>
-</Gauge>)",
-                  true,
-                  {"3: error: a bitmap does not load, so it is not drawn: "}},
-        GaugeCase{"UnreadableBitmap",
-                  R"(<Gauge Name="G">
-<Image Name="Face.bmp" ImageSizes="240,240,240,240"/>
-<Element><MaskImage Name="Text.bmp"/></Element>
 </Gauge>)",
                   true,
                   {"3: error: a bitmap does not load, so it is not drawn: "}},

@@ -5,32 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "findings.h"
-#include "gauge/bmp_file.h"
+#include "test_support.h"
 
 namespace XPL::TEST {
 
 class CheckFolderTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string("xvs-check-") + info->test_suite_name() + "-" + info->name();
-        for (char& c : name) {
-            c = std::isalnum(static_cast<unsigned char>(c)) || c == '-' ? c : '_';
-        }
-        folder_ = std::filesystem::temp_directory_path() / name;
-        std::filesystem::remove_all(folder_);
-        std::filesystem::create_directories(folder_);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
     void Write(const std::string& name, const std::string& text) const {
         WriteFile(folder_ / name, text);
     }
@@ -59,7 +44,8 @@ protected:
         return lines;
     }
 
-    std::filesystem::path folder_;
+    CTestFolder test_;
+    const std::filesystem::path& folder_ = test_.Path();
 };
 
 // Each expected finding is a prefix of the finding at its place, or the whole finding when it

@@ -11,8 +11,8 @@
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb_image.h>
 
-#include "../gauge/bmp_file.h"
 #include "gauge_tool.h"
+#include "test_support.h"
 
 using namespace XPL;
 
@@ -64,9 +64,8 @@ INSTANTIATE_TEST_SUITE_P(
         EvalCase{{"eval", "--double", "a=1", "1"}, 2, ""}, EvalCase{{"draw", "x.xml"}, 2, ""}));
 
 TEST(GaugeToolShowTest, TellsWhatTheGaugeFileSaysAndWhetherItIsUsable) {
-    namespace fs = std::filesystem;
-    const fs::path folder = fs::temp_directory_path() / "xvs-gauge-tool";
-    fs::remove_all(folder);
+    const TEST::CTestFolder test;
+    const std::filesystem::path& folder = test.Path();
     TEST::WriteFile(folder / "1024" / "face.bmp",
                     TEST::BmpFile(4, 3, 24, false, [](int32_t, int32_t) { return 0u; }));
     TEST::WriteFile(folder / "good.xml",
@@ -91,13 +90,11 @@ TEST(GaugeToolShowTest, TellsWhatTheGaugeFileSaysAndWhetherItIsUsable) {
     EXPECT_EQ(GAUGETOOL::Run({"show", (folder / "bad.xml").string()}, out, err), 1);
     EXPECT_NE(out.str().find("not usable: the root holds an element Sound"), std::string::npos);
     EXPECT_EQ(GAUGETOOL::Run({"show"}, out, err), 2);
-    fs::remove_all(folder);
 }
 
 TEST(GaugeToolRenderTest, DrawsTheGaugeOverTheGivenValuesWithLabelsAsPng) {
-    namespace fs = std::filesystem;
-    const fs::path folder = fs::temp_directory_path() / "xvs-gauge-render";
-    fs::remove_all(folder);
+    const TEST::CTestFolder test;
+    const std::filesystem::path& folder = test.Path();
     TEST::WriteFile(folder / "1024" / "face.bmp",
                     TEST::BmpFile(8, 6, 24, false, [](int32_t, int32_t) { return 0x404040u; }));
     TEST::WriteFile(folder / "1024" / "dot.bmp",
@@ -163,7 +160,6 @@ TEST(GaugeToolRenderTest, DrawsTheGaugeOverTheGivenValuesWithLabelsAsPng) {
     err.str("");
     EXPECT_EQ(GAUGETOOL::Run({"render", (folder / "bad.xml").string(), "-o", png}, out, err), 1);
     EXPECT_NE(err.str().find("the root holds an element Sound"), std::string::npos) << err.str();
-    fs::remove_all(folder);
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+// The virtual cockpit journal's matching: the oldest unmatched line of a kind, trace texts, and
+// what a failed expectation names. Kinds, counts and a long run: tests/scenarios/journal.sim.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -55,33 +57,6 @@ TEST(SimJournalTest, AFullTraceLineMatchesTheOldestEqualLine) {
     EXPECT_TRUE(journal.ExpectEvent("trace 3 0x1 >>FlightLoop", got));
     EXPECT_FALSE(journal.ExpectEvent("trace 3 0x1 >>FlightLoop", got));
     EXPECT_NE(got.find("MsgThreadRoutine"), std::string::npos) << got;
-}
-
-// A long run keeps equal lines in a row once, and drops the oldest runs of a kind beyond the
-// bound while the counts stay exact.
-TEST(SimJournalTest, ALongRunStaysBoundedAndCountsExactly) {
-    CSimJournal journal(true);
-    const uint64_t runs = CSimJournal::kMostRunsPerStream + 10;
-    for (uint64_t i = 0; i < runs; ++i) {
-        journal.Add("trace 3 0x4 >>Enter");
-        journal.Add("trace 3 0x4 >>Enter");
-        journal.Add("trace 3 0x4 <<Leave");
-        journal.Add("cmd once sim/every_frame");
-    }
-    std::string sample;
-    EXPECT_EQ(journal.CountUnmatched("trace", sample), runs * 3);
-    EXPECT_EQ(journal.CountUnmatched("trace 3", sample), runs * 3);
-    EXPECT_EQ(journal.CountUnmatched("cmd once", sample), runs);
-    EXPECT_EQ(sample, "cmd once sim/every_frame");
-    EXPECT_EQ(journal.CountUnmatched("feature", sample), 0u);
-    EXPECT_TRUE(sample.empty());
-    std::string got;
-    // The oldest cmd lines are all held; the oldest trace lines are gone.
-    EXPECT_TRUE(journal.ExpectEvent("cmd once sim/every_frame", got));
-    EXPECT_FALSE(journal.ExpectEvent("trace 3 0x4 >>Enter", got));
-    EXPECT_NE(got.find("were dropped"), std::string::npos) << got;
-    EXPECT_TRUE(journal.ExpectTrace("<<Leave", got));
-    EXPECT_EQ(journal.CountUnmatched("trace", sample), runs * 3 - 1);
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
-// Failures in the simulator's log: which messages reach it, when, in which form, and the limit
-// per message format.
+// Failures in the simulator's log: which messages reach it, when and in which form. The limit
+// per message format and the messages of other threads: tests/scenarios/simulator_log.sim.
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "backends/virtual/virtual_platform.h"
@@ -75,44 +74,6 @@ TEST_F(SimulatorLogTest, LinesWaitForTheFlushAndEndWithALineEnd) {
     VSIM::ClearJournal();
     CSimulatorLog::Get().Flush();
     EXPECT_TRUE(VSIM::Journal().empty());
-}
-
-TEST_F(SimulatorLogTest, EachFormatIsWrittenTenTimesThenSuppressedOnce) {
-    for (int i = 1; i <= 14; ++i) {
-        TraceWrite(kTraceFailure, TRACEKW::kLamp, kTraceMessage, L"It's an invalid color %s",
-                   std::to_wstring(i));
-        if (i == 3) {
-            TraceWrite(kTraceFailure, TRACEKW::kLamp, kTraceMessage, L"It's an invalid tag %s",
-                       L"Color");
-        }
-    }
-    std::vector<std::string> expected;
-    for (int i = 1; i <= 10; ++i) {
-        expected.push_back("log \"XVarlenSkydeck: It's an invalid color " + std::to_string(i) +
-                           "\"");
-        if (i == 3) {
-            expected.push_back("log \"XVarlenSkydeck: It's an invalid tag Color\"");
-        }
-    }
-    expected.push_back(
-        "log \"XVarlenSkydeck: further messages like \\\"It's an invalid color %s\\\" are "
-        "suppressed\"");
-    EXPECT_EQ(Flushed(), expected);
-
-    // A new run counts afresh.
-    CSimulatorLog::Get().Reset();
-    TraceWrite(kTraceFailure, TRACEKW::kLamp, kTraceMessage, L"It's an invalid color %s", L"x");
-    EXPECT_EQ(Flushed(),
-              std::vector<std::string>{"log \"XVarlenSkydeck: It's an invalid color x\""});
-}
-
-TEST_F(SimulatorLogTest, MessagesOfOtherThreadsWaitForTheSimulatorsThread) {
-    std::thread writer([] {
-        TraceWrite(kTraceFailure, TRACEKW::kScreen, kTraceMessage, L"Failed on %s", L"I/O");
-    });
-    writer.join();
-    EXPECT_TRUE(VSIM::Journal().empty());
-    EXPECT_EQ(Flushed(), std::vector<std::string>{"log \"XVarlenSkydeck: Failed on I/O\""});
 }
 
 TEST_F(SimulatorLogTest, TextsReachTheLogAsUtf8) {
