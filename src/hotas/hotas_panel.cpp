@@ -54,6 +54,12 @@ bool ReadPage(const PLATFORM::CXmlNode& element, std::wstring& name, bool& radio
     return true;
 }
 
+void TraceBadPage(bool unknownPage, const std::wstring& value) {
+    TraceWrite(kTraceFailure, kKeyword, kTraceMessage,
+               unknownPage ? L"It's an invalid page %s" : L"It's an invalid attribution text %s",
+               value);
+}
+
 }  // namespace
 
 CHotasPanel::CHotasPanel(const std::wstring& devicePath, const std::wstring& linkKey,
@@ -103,33 +109,34 @@ void CHotasPanel::InitPages() {
         return;
     }
     std::vector<PLATFORM::CXmlNode> elements;
-    document.SelectNodes(L"//GaugeList/Hotas/*", elements);
+    document.SelectNodes(kPageXPath, elements);
     for (const PLATFORM::CXmlNode& element : elements) {
         PageSpec spec;
-        if (ReadPage(element, spec.name, spec.radio1,
-                     [](bool unknownPage, const std::wstring& value) {
-                         TraceWrite(kTraceFailure, kKeyword, kTraceMessage,
-                                    unknownPage ? L"It's an invalid page %s"
-                                                : L"It's an invalid attribution text %s",
-                                    value);
-                     })) {
+        if (ReadPage(element, spec.name, spec.radio1, TraceBadPage)) {
             filePages.push_back(std::move(spec));
         }
     }
     BuildPages(filePages);
 }
 
+std::unique_ptr<CHotasPanel::CPage> CHotasPanel::MakePage(const PLATFORM::CXmlNode& element,
+                                                          const SimRegistry& registry) {
+    PageSpec spec;
+    return ReadPage(element, spec.name, spec.radio1, TraceBadPage) ? PageOf(spec, registry)
+                                                                   : nullptr;
+}
+
 void CHotasPanel::BuildPages(const std::vector<PageSpec>& specs) {
     pages.clear();
     currentPage = 0;
     for (const PageSpec& spec : specs) {
-        pages.push_back(MakePage(spec));
+        pages.push_back(PageOf(spec, *registry));
     }
     pages.push_back(std::make_unique<CDefaultPage>(*registry));
 }
 
-std::unique_ptr<CHotasPanel::CPage> CHotasPanel::MakePage(const PageSpec& spec) const {
-    const SimRegistry& sim = *registry;
+std::unique_ptr<CHotasPanel::CPage> CHotasPanel::PageOf(const PageSpec& spec,
+                                                        const SimRegistry& sim) {
     if (spec.name == L"ComNav") {
         return std::make_unique<CComNavPage>(
             sim, spec.radio1 ? CComNavPage::kRadio1 : CComNavPage::kRadio2);

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "panels/panel.h"
+#include "platform/xml.h"
 
 namespace XPL {
 
@@ -41,6 +42,8 @@ public:
     static constexpr uint16_t kCursorSelect = 39;
 
     static constexpr const wchar_t* kConfigurationFileName = L"XVarlenSkydeck.xml";
+    // The page elements of the configuration file, in display order.
+    static constexpr const wchar_t* kPageXPath = L"//GaugeList/Hotas/*";
     // The element names of the pages.
     static constexpr std::array<std::wstring_view, 6> kPageNames = {
         L"ComNav", L"Adf", L"Dme", L"Xpndr", L"Autopilot", L"VorHdg"};
@@ -54,6 +57,11 @@ public:
     // Builds the page list from the configuration file: the configured pages in file order,
     // then the default page. A file that cannot be found or read leaves the list empty (traced).
     void InitPages();
+
+    // The page a page element of the configuration names, or null after its message (an
+    // unknown name, a radio1 other than "true" or "false") or silently (a ComNav without radio1).
+    static std::unique_ptr<CPage> MakePage(const PLATFORM::CXmlNode& element,
+                                           const SimRegistry& registry);
 
     size_t GetPageCount() const { return pages.size(); }
     size_t GetCurrentPage() const { return currentPage; }
@@ -79,7 +87,7 @@ private:
         bool radio1 = true;
     };
     // The page of a spec.
-    std::unique_ptr<CPage> MakePage(const PageSpec& spec) const;
+    static std::unique_ptr<CPage> PageOf(const PageSpec& spec, const SimRegistry& sim);
     // The configured pages, then the default page, from scratch (the cursor on the first page).
     void BuildPages(const std::vector<PageSpec>& specs);
 

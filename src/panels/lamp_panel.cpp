@@ -166,12 +166,9 @@ bool CLampPanel::UpdateTilesFromXML() {
         return false;
     }
 
-    // The serial number goes into the expression as a literal, so no text in it can change
-    // what the expression selects.
     serialNumber = GetSerialNumberString();
     const std::wstring& serial = serialNumber;
-    const std::wstring xpath = std::wstring(kProgrammingXPath) + L"[@Id=" +
-                               PLATFORM::XPathStringLiteral(serial) + L"]/" + kLenseXPath;
+    const std::wstring xpath = LenseXPathFor(serial);
     std::vector<PLATFORM::CXmlNode> lenses;
     const PLATFORM::XmlStatus selected = document.SelectNodes(xpath, lenses);
     if (!selected) {
@@ -206,14 +203,64 @@ bool CLampPanel::UpdateTilesFromXML() {
             // Kept for an aircraft profile's condition of that name.
             fileOtherProgramming.insert_or_assign(reading.name, Tile{reading.name});
         }
-        // A lens needs both a colour and a place: a half binding leaves the tile inert, so it
-        // cannot darken a lens that another tile lights either.
-        Tile& tile = found != tiles.end() ? *found->second : fileOtherProgramming[reading.name];
-        const bool complete = reading.colour != kUnprogrammed && reading.lens != -1;
-        tile.colour = complete ? reading.colour : kUnprogrammed;
-        tile.lens = complete ? reading.lens : -1;
+        Program(found != tiles.end() ? *found->second : fileOtherProgramming[reading.name],
+                reading);
     }
     return true;
+}
+
+void CLampPanel::Program(Tile& tile, const LenseReading& reading) {
+    // A lens needs both a colour and a place: a half binding leaves the tile inert, so it cannot
+    // darken a lens that another tile lights either.
+    const bool complete = reading.colour != kUnprogrammed && reading.lens != -1;
+    tile.colour = complete ? reading.colour : kUnprogrammed;
+    tile.lens = complete ? reading.lens : -1;
+}
+
+std::wstring CLampPanel::LenseXPathFor(std::wstring_view serial) {
+    // The serial number goes into the expression as a literal, so no text in it can change what
+    // the expression selects.
+    return std::wstring(kProgrammingXPath) + L"[@Id=" + PLATFORM::XPathStringLiteral(serial) +
+           L"]/" + kLenseXPath;
+}
+
+CLampPanel::Report CLampPanel::LightByHand(const Programming& programmed,
+                                           const std::function<bool(std::wstring_view)>& lit,
+                                           int32_t engines, bool helicopter) {
+    Report report{kReportId, 0, 0, 0, 0, 0, 0};
+    uint32_t warning = 0;
+    uint32_t caution = 0;
+    const uint8_t engineBit = engines == 1   ? kOneEngine
+                              : engines == 2 ? kTwoEngines
+                              : engines == 4 ? kFourEngines
+                                             : 0;
+    const auto set = [&](std::wstring_view name, bool on) {
+        if (const auto found = programmed.find(name); found != programmed.end()) {
+            SetLens(found->second, on, report, warning, caution);
+        }
+    };
+    for (const TileWrite& write : kWriteOrder) {
+        const std::wstring_view name = write.name;
+        if (name == L"MasterCaution" || name == L"MasterWarning") {
+            continue;
+        }
+        const bool written =
+            (write.engines == kAnyEngineCount || (write.engines & engineBit) != 0) &&
+            (name != L"RotorLowRpm" || helicopter);
+        if (written) {
+            set(name, lit(name));
+        }
+    }
+    // Conditions of aircraft profiles come after the built-in ones.
+    for (const auto& [name, tile] : programmed) {
+        if (std::find(kTileNames.begin(), kTileNames.end(), name) == kTileNames.end()) {
+            SetLens(tile, lit(name), report, warning, caution);
+        }
+    }
+    // The master step, as the frame's: a master lens programmed red or amber raises a flag too.
+    set(L"MasterCaution", caution != 0);
+    set(L"MasterWarning", warning != 0);
+    return report;
 }
 
 CLampPanel::LenseReading CLampPanel::ReadLense(const PLATFORM::CXmlNode& lense,
@@ -398,6 +445,11 @@ void CLampPanel::OnNotify() {
 
 void CLampPanel::FillLenseReport(const Tile& tile, bool on, Report& report) {
     CTraceScope scope(kKeyword, "XPL::CLampPanel::FillLenseReport");
+    SetLens(tile, on, report, warningLit, cautionLit);
+}
+
+void CLampPanel::SetLens(const Tile& tile, bool on, Report& report, uint32_t& warning,
+                         uint32_t& caution) {
     if (tile.lens < 0 || tile.lens >= kLensCount) {
         return;
     }
@@ -418,12 +470,12 @@ void CLampPanel::FillLenseReport(const Tile& tile, bool on, Report& report) {
         case kRed:
             green &= static_cast<uint8_t>(~bit);
             red |= bit;
-            warningLit = 1;
+            warning = 1;
             break;
         case kAmber:
             green |= bit;
             red |= bit;
-            cautionLit = 1;
+            caution = 1;
             break;
         default:
             break;

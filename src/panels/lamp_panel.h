@@ -196,8 +196,23 @@ public:
         bool hasAssignment = false;
     };
     static LenseReading ReadLense(const PLATFORM::CXmlNode& lense, const LenseFaultFn& onFault);
+    // Programs tile as a Lense read so says: a binding needs both a colour and a lens, else the
+    // tile is left inert (unprogrammed, no lens), so it cannot darken a lens another tile lights.
+    static void Program(Tile& tile, const LenseReading& reading);
+    // The expression that selects the Lense elements for a panel of that serial number.
+    static std::wstring LenseXPathFor(std::wstring_view serial);
 
     using Report = std::array<uint8_t, kReportLength>;
+    using Programming = std::map<std::wstring, Tile, std::less<>>;
+
+    // The lens report of a frame in which exactly the conditions lit(name) says hold, for an
+    // aircraft with that engine count, with the tiles programmed so (tiles missing from it are
+    // unprogrammed): every tile the frame writes for such an aircraft, in kWriteOrder, then the
+    // aircraft profiles' conditions programmed (by name), then the master step. For trying a
+    // programming without an aircraft.
+    static Report LightByHand(const Programming& programmed,
+                              const std::function<bool(std::wstring_view)>& lit, int32_t engines,
+                              bool helicopter);
 
     explicit CLampPanel(const std::wstring& devicePath);
     ~CLampPanel() override;
@@ -261,6 +276,9 @@ private:
     void FillLenseReportForHsiSrcSel(Report& report);
     void FillLenseReportForMaster(Report& report);
 
+    // FillLenseReport's rule, raising warning or caution as a lit red or amber lens does.
+    static void SetLens(const Tile& tile, bool on, Report& report, uint32_t& warning,
+                        uint32_t& caution);
     // FillLenseReport for a tile by its place in kTileNames (nothing before InitTiles).
     void Fill(TileIndex index, bool on, Report& report);
     // Fills a group's "any engine" tile and its Engine1.. tiles from per-engine flags.

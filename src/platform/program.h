@@ -1,6 +1,6 @@
 // Seam: what a tool program needs from its OS: its own file (to find the folders beside it), its
-// arguments and its console as UTF-8 text. Each OS has its own small backend, used by the tools
-// whatever other backends they link.
+// arguments and its console as UTF-8 text, and the user's web browser. Each OS has its own small
+// backend, used by the tools whatever other backends they link.
 #pragma once
 
 #include <filesystem>
@@ -11,6 +11,10 @@ namespace XPL::PLATFORM {
 
 // The running program's file as an absolute path; empty when the OS does not tell.
 std::filesystem::path GetProgramFilePath();
+
+// Asks the desktop to open address (an http URL) in the user's default browser, without waiting
+// for it. False when no browser could be started.
+bool OpenInBrowser(const std::string& address);
 
 // The program's arguments after its own name, as UTF-8 whatever the system's code page: Windows
 // hands the narrow argv over in its ANSI code page, so the wide command line is read instead;

@@ -343,7 +343,7 @@ void CScreenPanel::InitGauges() {
         return;
     }
     std::vector<PLATFORM::CXmlNode> entries;
-    document.SelectNodes(L"//GaugeList/Gauge", entries);
+    document.SelectNodes(kGaugeXPath, entries);
     for (const PLATFORM::CXmlNode& entry : entries) {
         const std::optional<std::wstring> file = entry.GetAttribute(L"File");
         GaugeEntry& read = fileEntries.emplace_back();

@@ -77,6 +77,8 @@ public:
     static constexpr size_t kMaxGauges = 32767;
     static constexpr const wchar_t* kConfigurationFileName = L"XVarlenSkydeck.xml";
     static constexpr const wchar_t* kMemoryFileName = L"XVarlenScreen.xml";
+    // The gauge entries of the configuration file, in display order.
+    static constexpr const wchar_t* kGaugeXPath = L"//GaugeList/Gauge";
     // An unreadable memory file is kept under this suffix before a new one is started.
     static constexpr const wchar_t* kBadFileSuffix = L".bad";
 

@@ -89,6 +89,13 @@ std::vector<float> GetFloats(const std::string& path);
 // readings.
 std::uint64_t DataRefReads();
 
+// Recording of which datarefs the plug-in reads (tools ask what a page shows): from on, every
+// dataref read through a handle is noted once with the type read (Int, Float, IntArray,
+// FloatArray), in the order first read; off stops it. RecordedReads gives what was noted since
+// the last on; Reset does not clear it.
+void RecordReads(bool on);
+std::vector<std::pair<std::string, DataType>> RecordedReads();
+
 // The journal of what the plug-in did, oldest first.
 const std::vector<Event>& Journal();
 void ClearJournal();

@@ -186,9 +186,41 @@ std::uint64_t DataRefReads() {
     return g_dataRefReads.load(std::memory_order_relaxed);
 }
 
+void RecordReads(bool on) {
+    SimState& state = State();
+    const std::lock_guard lock(state.mutex);
+    state.recordingReads = on;
+    if (on) {
+        state.recordedReads.clear();
+    }
+}
+
+std::vector<std::pair<std::string, DataType>> RecordedReads() {
+    SimState& state = State();
+    const std::lock_guard lock(state.mutex);
+    return state.recordedReads;
+}
+
 }  // namespace XPL::VSIM
 
 using namespace XPL::VSIM;
+
+namespace {
+
+// Notes a read while recording; the caller holds the lock.
+const DataRefRecord* Read(XPLMDataRef handle, DataType type) {
+    CountRead();
+    const DataRefRecord* record = AsDataRef(handle);
+    SimState& state = State();
+    if (state.recordingReads && record != nullptr &&
+        std::none_of(state.recordedReads.begin(), state.recordedReads.end(),
+                     [&](const auto& read) { return read.first == record->path; })) {
+        state.recordedReads.emplace_back(record->path, type);
+    }
+    return record;
+}
+
+}  // namespace
 
 XPLMDataRef XPLMFindDataRef(const char* inDataRefName) {
     const std::string_view path = inDataRefName != nullptr ? inDataRefName : "";
@@ -223,22 +255,19 @@ XPLMDataTypeID XPLMGetDataRefTypes(XPLMDataRef inDataRef) {
 
 int XPLMGetDatai(XPLMDataRef inDataRef) {
     const std::lock_guard lock(State().mutex);
-    CountRead();
-    const DataRefRecord* record = AsDataRef(inDataRef);
+    const DataRefRecord* record = Read(inDataRef, DataType::Int);
     return record != nullptr && record->type == DataType::Int ? record->intValue : 0;
 }
 
 float XPLMGetDataf(XPLMDataRef inDataRef) {
     const std::lock_guard lock(State().mutex);
-    CountRead();
-    const DataRefRecord* record = AsDataRef(inDataRef);
+    const DataRefRecord* record = Read(inDataRef, DataType::Float);
     return record != nullptr && record->type == DataType::Float ? record->floatValue : 0.0f;
 }
 
 int XPLMGetDatavi(XPLMDataRef inDataRef, int* outValues, int inOffset, int inMax) {
     const std::lock_guard lock(State().mutex);
-    CountRead();
-    const DataRefRecord* record = AsDataRef(inDataRef);
+    const DataRefRecord* record = Read(inDataRef, DataType::IntArray);
     if (record == nullptr || record->type != DataType::IntArray) {
         return 0;
     }
@@ -247,8 +276,7 @@ int XPLMGetDatavi(XPLMDataRef inDataRef, int* outValues, int inOffset, int inMax
 
 int XPLMGetDatavf(XPLMDataRef inDataRef, float* outValues, int inOffset, int inMax) {
     const std::lock_guard lock(State().mutex);
-    CountRead();
-    const DataRefRecord* record = AsDataRef(inDataRef);
+    const DataRefRecord* record = Read(inDataRef, DataType::FloatArray);
     if (record == nullptr || record->type != DataType::FloatArray) {
         return 0;
     }

@@ -67,6 +67,9 @@ struct SimState {
     std::vector<FlightLoopRegistration> registrations;
     int frameCounter = 0;
     bool running = false;
+    // While recording: each dataref read, once, with the type it was read as, in first-read order.
+    bool recordingReads = false;
+    std::vector<std::pair<std::string, DataType>> recordedReads;
 };
 
 SimState& State();

@@ -184,6 +184,30 @@ TEST_F(LampPanelTest, WhereTilesShareALensTheLaterOneDecidesAndAHalfBindingNever
     EXPECT_EQ(Lens(7), 1);
 }
 
+// Lighting conditions by hand (the studio's try-out) lights what a frame lights when they hold,
+// a master lens programmed red or amber raising the other master's flag included.
+TEST_F(LampPanelTest, ConditionsLitByHandLightWhatTheFrameLights) {
+    Program({{"StrobeLight", "Amber", 1},
+             {"MasterCaution", "Red", 3},
+             {"MasterWarning", "Amber", 2},
+             {"GearUp", "Amber", 4},
+             {"Up", "Green", 4}});
+    CLampPanel::Programming programmed;
+    for (const wchar_t* name :
+         {L"StrobeLight", L"MasterCaution", L"MasterWarning", L"GearUp", L"Up"}) {
+        programmed[name] = *panel_->FindTile(name);
+    }
+    VSIM::SetInt("sim/cockpit/electrical/strobe_lights_on", 1);
+    VSIM::SetFloats("sim/flightmodel2/gear/deploy_ratio", {0.0f});
+    const CLampPanel::Report frame = Frame();
+    EXPECT_EQ(LensColour(frame, 2), 3);
+    const std::set<std::wstring, std::less<>> lit = {L"StrobeLight", L"GearUp", L"Up"};
+    EXPECT_EQ(
+        CLampPanel::LightByHand(
+            programmed, [&](std::wstring_view name) { return lit.count(name) != 0; }, 2, false),
+        frame);
+}
+
 // One tile programmed green on lens 7; the data set before the frame; lit or dark. That each tile
 // lights on its plain condition is shown by the write-order cases below; these are the edges.
 struct ConditionCase {

@@ -21,7 +21,7 @@ endif()
 # DLLs that every Windows installation carries (matched without case).
 set(system_dll_pattern
     "^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|setupapi|hid|msimg32|msvcrt|ntdll|\
-shlwapi|comctl32|comdlg32|cfgmgr32|version|ws2_32|bcrypt|crypt32|winmm|imm32|msxml6|uxtheme|\
+shlwapi|comctl32|comdlg32|cfgmgr32|version|ws2_32|mswsock|bcrypt|crypt32|winmm|imm32|msxml6|uxtheme|\
 api-ms-win-.*|ext-ms-win-.*)\\.dll$")
 
 string(REPLACE ";" "\\;" dump "${dump}")

@@ -65,7 +65,11 @@ std::wstring TypeWords() {
 }  // namespace
 
 void CConfigurationCheck::Check(const std::filesystem::path& dataFolder) {
-    const std::filesystem::path file = dataFolder / CScreenPanel::kConfigurationFileName;
+    Check(dataFolder, dataFolder / CScreenPanel::kConfigurationFileName);
+}
+
+void CConfigurationCheck::Check(const std::filesystem::path& dataFolder,
+                                const std::filesystem::path& file) {
     shown_ = ShownPath(file);
     findings_.Reading(shown_);
     if (!IsFile(file)) {
@@ -149,7 +153,7 @@ void CConfigurationCheck::CheckList(const PLATFORM::CXmlDocument& document,
     }
     gaugeNames_.clear();
     std::vector<PLATFORM::CXmlNode> gauges;
-    document.SelectNodes(L"//GaugeList/Gauge", gauges);
+    document.SelectNodes(CScreenPanel::kGaugeXPath, gauges);
     for (const PLATFORM::CXmlNode& gauge : gauges) {
         CheckGauge(gauge, folderText);
         CheckButtons(gauge);
@@ -340,7 +344,7 @@ void CConfigurationCheck::CheckEvent(const ButtonBinding& binding, uint32_t line
 
 void CConfigurationCheck::CheckPages(const PLATFORM::CXmlDocument& document) {
     std::vector<PLATFORM::CXmlNode> pages;
-    document.SelectNodes(L"//GaugeList/Hotas/*", pages);
+    document.SelectNodes(CHotasPanel::kPageXPath, pages);
     std::vector<std::wstring> names(CHotasPanel::kPageNames.begin(), CHotasPanel::kPageNames.end());
     for (const PLATFORM::CXmlNode& page : pages) {
         const uint32_t line = lines_->LineOf(page);

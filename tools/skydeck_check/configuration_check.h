@@ -22,6 +22,8 @@ public:
 
     // The configuration file of dataFolder, which must exist.
     void Check(const std::filesystem::path& dataFolder);
+    // The configuration file at file (a draft, say) as if it were dataFolder's.
+    void Check(const std::filesystem::path& dataFolder, const std::filesystem::path& file);
     // The GaugeList of an aircraft profile (document, read with lines): its gauges and pages.
     void CheckProfile(const PLATFORM::CXmlDocument& document, const CXmlLines& lines,
                       const std::string& shown, const std::filesystem::path& dataFolder);

@@ -38,6 +38,9 @@ public:
     void DescribeAircraft(const std::filesystem::path& acf,
                           const std::filesystem::path& dataFolder);
 
+    // What profile changes, as notes at the lines that say so (shown names it).
+    void Describe(const CAircraftProfile& profile, const std::string& shown);
+
     // The conditions the profiles checked define (each name once, in the order met).
     const std::vector<std::wstring>& ConditionNames() const { return conditionNames_; }
 
@@ -47,7 +50,6 @@ public:
 
 private:
     void CheckOverlaps(const std::vector<std::shared_ptr<CAircraftProfile>>& profiles);
-    void Describe(const CAircraftProfile& profile, const std::string& shown);
 
     CFindings& findings_;
     CConfigurationCheck& configuration_;

@@ -1,5 +1,5 @@
 // Program seam on Windows: the file of the process's executable module, the wide command line,
-// and consoles written as wide text.
+// consoles written as wide text, and the shell's default handler of http addresses.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -116,6 +116,14 @@ std::filesystem::path GetProgramFilePath() {
         }
         buffer.resize(size * 2);
     }
+}
+
+bool OpenInBrowser(const std::string& address) {
+    const std::wstring wide(address.begin(), address.end());  // an http address is ASCII
+    const HINSTANCE result =
+        ::ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    // ShellExecute reports success by a value above 32.
+    return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
 std::vector<std::string> GetProgramArguments(int argc, char** argv) {
