@@ -34,7 +34,8 @@
 // - gaugeLock guards currentGauge's changes, dirty, and the drawing (scripts write the gauge's
 //   working values while it draws, the frame's fetch overwrites them). The gauge list is built
 //   before the thread starts; while it runs, the list changes only on the simulator's thread
-//   under gaugeLock, the one place the I/O thread touches it.
+//   under gaugeLock, the one place the I/O thread touches it, but for the LEDs it turns off at
+//   the stop, when no frame runs any more.
 // - An aircraft profile may give a gauge list of its own (a GaugeList with Gauge elements, read
 //   as in the configuration file); without one the configuration's list applies. The new list is
 //   read from memory on the simulator's thread, its gauge files are loaded by the I/O thread, and

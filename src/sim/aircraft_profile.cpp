@@ -26,16 +26,6 @@ std::wstring Quote(std::wstring_view text) {
     return L"\"" + std::wstring(text) + L"\"";
 }
 
-size_t CountElements(const PLATFORM::CXmlNode& node) {
-    size_t count = 0;
-    for (const PLATFORM::CXmlNode& child : node.Children()) {
-        if (child.Type() == PLATFORM::XmlNodeType::Element) {
-            count += 1 + CountElements(child);
-        }
-    }
-    return count;
-}
-
 // A decimal number ("0.5", "-3", "+2"); false for anything else, blanks around it allowed.
 bool ParseNumber(std::wstring_view text, double& value) {
     const std::string narrow = UTILITY::ToUtf8(PLATFORM::TrimXmlWhiteSpace(text));

@@ -33,6 +33,8 @@ private:
     uint32_t line_ = 0;
 };
 
+}  // namespace
+
 size_t CountElements(const PLATFORM::CXmlNode& node) {
     size_t count = 0;
     for (const PLATFORM::CXmlNode& child : node.Children()) {
@@ -42,8 +44,6 @@ size_t CountElements(const PLATFORM::CXmlNode& node) {
     }
     return count;
 }
-
-}  // namespace
 
 bool CXmlLines::Read(const std::filesystem::path& file, const PLATFORM::CXmlDocument& document) {
     std::ifstream in(file, std::ios::binary);

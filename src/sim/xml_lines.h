@@ -16,6 +16,10 @@
 
 namespace XPL {
 
+// The elements below node, at any depth (node itself not counted): how far an element's subtree
+// moves the document-order index on.
+size_t CountElements(const PLATFORM::CXmlNode& node);
+
 class CXmlLines {
 public:
     // Reads file for document (loaded from it). False when the event reader does not read the

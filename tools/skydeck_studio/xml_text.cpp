@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/utf8.h"
+#include "platform/xml_declaration.h"
 
 namespace XPL::STUDIO {
 
@@ -23,43 +24,6 @@ bool StartsWith(std::string_view bytes, std::string_view prefix) {
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-std::string Lower(std::string text) {
-    for (char& c : text) {
-        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    }
-    return text;
-}
-
-// The encoding an 8-bit file's declaration names, lower-cased; "" without one.
-std::string DeclaredEncoding(std::string_view bytes) {
-    if (!StartsWith(bytes, "<?xml")) {
-        return {};
-    }
-    const std::string_view declaration = bytes.substr(0, bytes.find("?>"));
-    size_t at = declaration.find("encoding");
-    if (at == std::string_view::npos) {
-        return {};
-    }
-    at += 8;
-    while (at < declaration.size() && IsBlank(declaration[at])) {
-        ++at;
-    }
-    if (at >= declaration.size() || declaration[at] != '=') {
-        return {};
-    }
-    ++at;
-    while (at < declaration.size() && IsBlank(declaration[at])) {
-        ++at;
-    }
-    if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\'')) {
-        return {};
-    }
-    const char quote = declaration[at++];
-    const size_t close = declaration.find(quote, at);
-    return close == std::string_view::npos ? std::string()
-                                           : Lower(std::string(declaration.substr(at, close - at)));
 }
 
 // The next code point of UTF-8 text at i (advanced past it); false at a malformed sequence.
@@ -189,7 +153,7 @@ bool CXmlText::Read(std::string_view bytes, std::string& why) {
         mark_ = "\xEF\xBB\xBF";
         text_ = std::string(bytes.substr(3));
     } else {
-        const std::string declared = DeclaredEncoding(bytes);
+        const std::string declared = PLATFORM::DeclaredXmlEncoding(bytes);
         if (declared.empty() || declared == "utf-8" || declared == "utf8" ||
             declared == "us-ascii" || declared == "ascii") {
             encoding_ = TextEncoding::Utf8;

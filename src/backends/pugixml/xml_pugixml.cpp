@@ -17,6 +17,7 @@
 
 #include "platform/utf8.h"
 #include "platform/xml.h"
+#include "platform/xml_declaration.h"
 
 namespace XPL::PLATFORM {
 
@@ -57,10 +58,6 @@ std::filesystem::path FilePath(std::wstring_view path) {
 
 XmlStatus Failure(std::wstring message) {
     return XmlStatus{false, 0, std::move(message)};
-}
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
 // True when bytes are well-formed UTF-8 (no overlongs, surrogates or values past U+10FFFF).
@@ -129,45 +126,6 @@ std::string EightBitToUtf8(const std::string& bytes, bool latin1) {
         }
     }
     return out;
-}
-
-// The encoding named by the declaration of an 8-bit document, lower-cased; "" without one.
-std::string DeclaredEncoding(const std::string& bytes) {
-    if (bytes.compare(0, 5, "<?xml") != 0) {
-        return {};
-    }
-    const size_t end = bytes.find("?>");
-    const std::string declaration = bytes.substr(0, end);
-    size_t at = declaration.find("encoding");
-    if (at == std::string::npos) {
-        return {};
-    }
-    at += 8;
-    while (at < declaration.size() && IsBlank(declaration[at])) {
-        ++at;
-    }
-    if (at >= declaration.size() || declaration[at] != '=') {
-        return {};
-    }
-    ++at;
-    while (at < declaration.size() && IsBlank(declaration[at])) {
-        ++at;
-    }
-    if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\'')) {
-        return {};
-    }
-    const char quote = declaration[at++];
-    const size_t close = declaration.find(quote, at);
-    if (close == std::string::npos) {
-        return {};
-    }
-    std::string name = declaration.substr(at, close - at);
-    for (char& c : name) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return name;
 }
 
 bool StartsWith(const std::string& bytes, std::initializer_list<unsigned char> prefix) {
@@ -518,7 +476,7 @@ struct XmlBackend {
             }
             return Parse(document, bytes, raw);
         }
-        const std::string encoding = DeclaredEncoding(bytes);
+        const std::string encoding = PLATFORM::DeclaredXmlEncoding(bytes);
         if (encoding.empty() || encoding == "utf-8" || encoding == "utf8" ||
             encoding == "us-ascii" || encoding == "ascii") {
             if (!IsUtf8(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size())) {
