@@ -216,6 +216,16 @@ int ConvertedGetDatai(const SimDataRef& ref) {
 }
 
 float ConvertedGetDataf(const SimDataRef& ref) {
+    // The frequent cases first: an element of a float array, a whole number.
+    if (ref.element != SimDataRef::kWhole && Offers(ref, xplmType_FloatArray)) {
+        float value = 0.0f;
+        XPLMGetDatavf(ref.handle, &value, ref.element, 1);
+        return value;
+    }
+    if (ref.element == SimDataRef::kWhole && Offers(ref, xplmType_Int) &&
+        !Offers(ref, xplmType_Float)) {
+        return static_cast<float>(XPLMGetDatai(ref.handle));
+    }
     return static_cast<float>(ReadValue(ref, false));
 }
 
