@@ -96,6 +96,17 @@ std::string InvalidValue(std::string_view option, std::string_view value, std::s
     return "invalid " + std::string(option) + " " + std::string(value) + ": " + std::string(reason);
 }
 
+std::optional<int> CToolUsage::Answered(const CommandLine& line, std::ostream& out,
+                                        std::ostream& err) const {
+    if (line.help) {
+        return Help(out);
+    }
+    if (!line.error.empty()) {
+        return Error(err, line.error);
+    }
+    return std::nullopt;
+}
+
 int CToolUsage::Help(std::ostream& out) const {
     out << usage_;
     out.flush();

@@ -17,8 +17,7 @@
 //   constexpr TOOLS::OptionSpec kOptions[] = {{"--data", "DIR"}, {"--label", "N=TEXT", true}};
 //   const TOOLS::CToolUsage usage("skydeck-x", "usage: skydeck-x [--data DIR] FILE\n");
 //   const TOOLS::CommandLine line = TOOLS::ParseCommandLine(arguments, kOptions);
-//   if (line.help) return usage.Help(out);
-//   if (!line.error.empty()) return usage.Error(err, line.error);
+//   if (const auto status = usage.Answered(line, out, err)) return *status;
 //   for (const TOOLS::Argument& a : line.arguments) {
 //       if (a.Is("--data")) ... a.value ...;
 //       else if (a.IsOperand()) ... a.value ...;
@@ -26,6 +25,7 @@
 //   if (no FILE) return usage.Error(err, TOOLS::MissingArgument("FILE"));
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <span>
 #include <string>
@@ -80,6 +80,10 @@ public:
     int Help(std::ostream& out) const;
     // Writes "PROGRAM: MESSAGE" and the usage to err; returns kUsageStatus.
     int Error(std::ostream& err, std::string_view message) const;
+    // The status to end with when line asks for help (Help) or is wrong (Error); nothing when the
+    // tool goes on.
+    std::optional<int> Answered(const CommandLine& line, std::ostream& out,
+                                std::ostream& err) const;
 
 private:
     std::string_view program_;

@@ -141,11 +141,8 @@ std::string SetDataref(const TOOLS::Argument& argument) {
 int Eval(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     const TOOLS::CToolUsage usage(kProgram, kEvalUsage);
     const TOOLS::CommandLine line = TOOLS::ParseCommandLine(arguments, kEvalOptions);
-    if (line.help) {
-        return usage.Help(out);
-    }
-    if (!line.error.empty()) {
-        return usage.Error(err, line.error);
+    if (const auto status = usage.Answered(line, out, err)) {
+        return *status;
     }
     VSIM::Reset();
     std::optional<std::string> script;
@@ -230,11 +227,8 @@ void ShowElement(std::ostream& out, size_t number, const CGaugeElement& element)
 int Show(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     const TOOLS::CToolUsage usage(kProgram, kShowUsage);
     const TOOLS::CommandLine line = TOOLS::ParseCommandLine(arguments, {});
-    if (line.help) {
-        return usage.Help(out);
-    }
-    if (!line.error.empty()) {
-        return usage.Error(err, line.error);
+    if (const auto status = usage.Answered(line, out, err)) {
+        return *status;
     }
     const std::vector<std::string> operands = line.Operands();
     if (operands.empty()) {
@@ -299,11 +293,8 @@ bool WritePng(const CGaugeCanvas& canvas, const std::filesystem::path& file) {
 int Render(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     const TOOLS::CToolUsage usage(kProgram, kRenderUsage);
     const TOOLS::CommandLine line = TOOLS::ParseCommandLine(arguments, kRenderOptions);
-    if (line.help) {
-        return usage.Help(out);
-    }
-    if (!line.error.empty()) {
-        return usage.Error(err, line.error);
+    if (const auto status = usage.Answered(line, out, err)) {
+        return *status;
     }
     VSIM::Reset();
     std::optional<std::string> gauge;
@@ -397,11 +388,8 @@ int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
     const std::string usageText = Usage();
     const TOOLS::CToolUsage usage(kProgram, usageText);
     const TOOLS::CommandLine line = TOOLS::ParseCommandLine(arguments, {});
-    if (line.help) {
-        return usage.Help(out);
-    }
-    if (!line.error.empty()) {
-        return usage.Error(err, line.error);
+    if (const auto status = usage.Answered(line, out, err)) {
+        return *status;
     }
     return usage.Error(err, arguments.empty()
                                 ? TOOLS::MissingArgument("COMMAND (eval, show or render)")

@@ -100,11 +100,8 @@ int main(int argc, char** argv) {
     const TOOLS::CToolUsage usage("skydeck-sim", kUsage);
     const TOOLS::CommandLine line =
         TOOLS::ParseCommandLine(XPL::PLATFORM::GetProgramArguments(argc, argv), kOptions);
-    if (line.help) {
-        return usage.Help(std::cout);
-    }
-    if (!line.error.empty()) {
-        return usage.Error(std::cerr, line.error);
+    if (const auto status = usage.Answered(line, std::cout, std::cerr)) {
+        return *status;
     }
     CockpitOptions options;
     options.dataFolder = TOOLS::DefaultDataFolder(XVS_DEFAULT_DATA_DIR);

@@ -28,11 +28,8 @@ int Run(const std::vector<std::string>& arguments, const std::filesystem::path& 
         std::ostream& out, std::ostream& err) {
     const TOOLS::CToolUsage usage("skydeck-studio", kUsage);
     const TOOLS::CommandLine line = TOOLS::ParseCommandLine(arguments, kOptions);
-    if (line.help) {
-        return usage.Help(out);
-    }
-    if (!line.error.empty()) {
-        return usage.Error(err, line.error);
+    if (const auto status = usage.Answered(line, out, err)) {
+        return *status;
     }
     std::optional<std::filesystem::path> data;
     std::optional<std::filesystem::path> profile;
