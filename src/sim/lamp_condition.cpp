@@ -5,14 +5,15 @@
 
 namespace XPL {
 
-bool CLampCondition::Passes(double v) const {
+bool CLampCondition::Passes(double v, bool readAsFloat) const {
+    const double bound = readAsFloat ? static_cast<double>(static_cast<float>(value)) : value;
     switch (test) {
         case Test::Above:
-            return v > value;
+            return v > bound;
         case Test::Below:
-            return v < value;
+            return v < bound;
         case Test::Equal:
-            return v == value;
+            return v == bound;
         case Test::BitSet: {
             if (!std::isfinite(v)) {
                 return false;
@@ -31,10 +32,10 @@ bool CLampCondition::Holds() const {
     if (first == kWhole) {
         // A plain number, read as the simulator offers it (int first: exact for the bit test).
         if ((types & xplmType_Int) != 0 || types == xplmType_Unknown) {
-            return Passes(XPLMGetDatai(handle));
+            return Passes(XPLMGetDatai(handle), false);
         }
         if ((types & xplmType_Float) != 0) {
-            return Passes(XPLMGetDataf(handle));
+            return Passes(XPLMGetDataf(handle), true);
         }
     }
     // Elements; a plain number counts as an array of one.
@@ -43,6 +44,7 @@ bool CLampCondition::Holds() const {
         static_cast<int>(std::min(last == kWhole ? 0 : last - begin, kMostElements - 1)) + 1;
     double values[kMostElements];
     int got = 0;
+    bool readAsFloat = false;
     if ((types & xplmType_IntArray) != 0 || types == xplmType_Unknown) {
         int read[kMostElements];
         got = XPLMGetDatavi(handle, read, begin, count);
@@ -51,8 +53,10 @@ bool CLampCondition::Holds() const {
         float read[kMostElements];
         got = XPLMGetDatavf(handle, read, begin, count);
         std::copy_n(read, std::max(got, 0), values);
+        readAsFloat = true;
     } else if (begin == 0) {
-        values[0] = (types & xplmType_Int) != 0 ? XPLMGetDatai(handle) : XPLMGetDataf(handle);
+        readAsFloat = (types & xplmType_Int) == 0;
+        values[0] = readAsFloat ? XPLMGetDataf(handle) : XPLMGetDatai(handle);
         got = 1;
     }
     if (got <= 0) {
@@ -62,7 +66,7 @@ bool CLampCondition::Holds() const {
     bool any = false;
     bool every = got == count;
     for (int i = 0; i < got; ++i) {
-        const bool passes = Passes(values[i]);
+        const bool passes = Passes(values[i], readAsFloat);
         any = any || passes;
         every = every && passes;
     }

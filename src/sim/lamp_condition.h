@@ -38,8 +38,10 @@ public:
     // Whether the condition holds now: one read of the dataref, nothing allocated. False while
     // the dataref is not found.
     bool Holds() const;
-    // Whether one value passes the test.
-    bool Passes(double v) const;
+    // Whether one value passes the test. A value read as a float is compared with the bound as a
+    // float holds it, so that Equal="0.1" holds for a float dataref reading 0.1 (and Above="0.1"
+    // does not).
+    bool Passes(double v, bool readAsFloat) const;
 };
 
 }  // namespace XPL

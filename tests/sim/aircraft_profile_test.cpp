@@ -61,9 +61,9 @@ struct ConditionCase {
 class ProfileConditionTest : public testing::TestWithParam<ConditionCase> {};
 
 TEST_P(ProfileConditionTest, HoldsOverTheElementsItNames) {
-    // Elements 0.0, 1.0, 9.0; element 3 does not exist.
+    // Elements 0.1, 1.0, 9.0 (floats); element 3 does not exist.
     VSIM::Reset();
-    VSIM::SetFloats("t/values", {0.0f, 1.0f, 9.0f});
+    VSIM::SetFloats("t/values", {0.1f, 1.0f, 9.0f});
     const ConditionCase& c = GetParam();
     CLampCondition condition;
     condition.first = c.first;
@@ -83,6 +83,9 @@ INSTANTIATE_TEST_SUITE_P(
     Tests, ProfileConditionTest,
     testing::Values(ConditionCase{"WholeIsElement0", -1, -1, false, Test::Below, 0.5, true},
                     ConditionCase{"OneElement", 1, 1, false, Test::Equal, 1.0, true},
+                    ConditionCase{"EqualToTheFloatOfItsText", 0, 0, false, Test::Equal, 0.1, true},
+                    ConditionCase{"NotAboveTheFloatOfItsText", 0, 0, false, Test::Above, 0.1,
+                                  false},
                     ConditionCase{"AnyAbove", 0, 2, false, Test::Above, 5.0, true},
                     ConditionCase{"AllAbove", 1, 2, true, Test::Above, 0.5, true},
                     ConditionCase{"AllWithOneFailing", 0, 2, true, Test::Above, 0.5, false},
