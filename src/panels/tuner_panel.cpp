@@ -215,7 +215,6 @@ void CTunerPanel::OnButton(uint16_t usage, uint32_t state) {
     ParseRadioModeSelector(usage, state);
     ParseFrequencyAdjustRotary(usage, state);
     ParseActiveStandbySwitch(usage, state);
-    knobSteps = 1;
 }
 
 void CTunerPanel::OnAircraftProfile(const CAircraftProfiles& profiles) {
@@ -317,17 +316,20 @@ bool CTunerPanel::CountDetent(std::array<uint8_t, kModeCount>& counters, uint32_
 
 namespace {
 
-// Runs one knob step in a half's mode.
-void RunStep(SimRegistry& registry, uint32_t mode, uint32_t xpdrHighDigits, Step step) {
-    if (mode <= CTunerPanel::kModeNav2) {
-        XPLMCommandOnce(registry.cmd.*kRadioSteps[mode][step]);
-    } else if (mode == CTunerPanel::kModeAdf) {
-        const SimDataRef& standby = registry.ref.cockpit_radios_adf1_stdby_freq_hz;
-        SetDatai(standby, NextAdfFrequency(GetDatai(standby), step));
-    } else if (mode == CTunerPanel::kModeXpdr) {
-        XPLMCommandOnce(registry.cmd.*kXpdrSteps[xpdrHighDigits != 0 ? 1 : 0][step]);
+// Runs a knob step count times in a half's mode.
+void RunSteps(SimRegistry& registry, uint32_t mode, uint32_t xpdrHighDigits, Step step,
+              uint32_t count) {
+    for (uint32_t i = 0; i < count; ++i) {
+        if (mode <= CTunerPanel::kModeNav2) {
+            XPLMCommandOnce(registry.cmd.*kRadioSteps[mode][step]);
+        } else if (mode == CTunerPanel::kModeAdf) {
+            const SimDataRef& standby = registry.ref.cockpit_radios_adf1_stdby_freq_hz;
+            SetDatai(standby, NextAdfFrequency(GetDatai(standby), step));
+        } else if (mode == CTunerPanel::kModeXpdr) {
+            XPLMCommandOnce(registry.cmd.*kXpdrSteps[xpdrHighDigits != 0 ? 1 : 0][step]);
+        }
+        // DME: the knobs have nothing to tune.
     }
-    // DME: the knobs have nothing to tune.
 }
 
 }  // namespace
@@ -336,9 +338,7 @@ void CTunerPanel::AdjustFrequencyRotaryFineUp(uint32_t upper) {
     CTraceScope scope(kKeyword, "XPL::CTunerPanel::AdjustFrequencyRotaryFineUp");
     const uint32_t mode = upper != 0 ? upperMode : lowerMode;
     if (CountDetent(fineUpDetents, mode)) {
-        for (uint32_t i = 0; i < knobSteps; ++i) {
-            RunStep(*registry, mode, xpdrHighDigits, kFineUp);
-        }
+        RunSteps(*registry, mode, xpdrHighDigits, kFineUp, knobSteps);
     }
 }
 
@@ -346,9 +346,7 @@ void CTunerPanel::AdjustFrequencyRotaryFineDown(uint32_t upper) {
     CTraceScope scope(kKeyword, "XPL::CTunerPanel::AdjustFrequencyRotaryFineDown");
     const uint32_t mode = upper != 0 ? upperMode : lowerMode;
     if (CountDetent(fineDownDetents, mode)) {
-        for (uint32_t i = 0; i < knobSteps; ++i) {
-            RunStep(*registry, mode, xpdrHighDigits, kFineDown);
-        }
+        RunSteps(*registry, mode, xpdrHighDigits, kFineDown, knobSteps);
     }
 }
 
@@ -356,9 +354,7 @@ void CTunerPanel::AdjustFrequencyRotaryCoarseUp(uint32_t upper) {
     CTraceScope scope(kKeyword, "XPL::CTunerPanel::AdjustFrequencyRotaryCoarseUp");
     const uint32_t mode = upper != 0 ? upperMode : lowerMode;
     if (CountDetent(coarseUpDetents, mode)) {
-        for (uint32_t i = 0; i < knobSteps; ++i) {
-            RunStep(*registry, mode, xpdrHighDigits, kCoarseUp);
-        }
+        RunSteps(*registry, mode, xpdrHighDigits, kCoarseUp, knobSteps);
     }
 }
 
@@ -366,9 +362,7 @@ void CTunerPanel::AdjustFrequencyRotaryCoarseDown(uint32_t upper) {
     CTraceScope scope(kKeyword, "XPL::CTunerPanel::AdjustFrequencyRotaryCoarseDown");
     const uint32_t mode = upper != 0 ? upperMode : lowerMode;
     if (CountDetent(coarseDownDetents, mode)) {
-        for (uint32_t i = 0; i < knobSteps; ++i) {
-            RunStep(*registry, mode, xpdrHighDigits, kCoarseDown);
-        }
+        RunSteps(*registry, mode, xpdrHighDigits, kCoarseDown, knobSteps);
     }
 }
 

@@ -345,14 +345,19 @@ void CScreenPanel::InitGauges() {
     std::vector<PLATFORM::CXmlNode> entries;
     document.SelectNodes(kGaugeXPath, entries);
     for (const PLATFORM::CXmlNode& entry : entries) {
-        const std::optional<std::wstring> file = entry.GetAttribute(L"File");
-        GaugeEntry& read = fileEntries.emplace_back();
-        read.path = file ? dataFolder + *file : std::wstring();
-        ReadButtonBindings(entry, read.bindings);
+        fileEntries.push_back(ReadGaugeEntry(entry));
     }
     gauges = LoadGauges(fileEntries);
     TraceWrite(kTraceNotice, kKeyword, kTraceMessage, L"The screen panel has %u gauges",
                static_cast<uint32_t>(gauges.size()));
+}
+
+CScreenPanel::GaugeEntry CScreenPanel::ReadGaugeEntry(const PLATFORM::CXmlNode& element) const {
+    GaugeEntry entry;
+    const std::optional<std::wstring> file = element.GetAttribute(L"File");
+    entry.path = file ? dataFolder + *file : std::wstring();
+    ReadButtonBindings(element, entry.bindings);
+    return entry;
 }
 
 std::vector<std::unique_ptr<CScreenPanel::CGauge>> CScreenPanel::LoadGauges(
@@ -392,10 +397,7 @@ void CScreenPanel::OnAircraftProfile(const CAircraftProfiles& profiles) {
     profileList = !elements.empty();
     if (profileList) {
         for (const PLATFORM::CXmlNode& element : elements) {
-            const std::optional<std::wstring> file = element.GetAttribute(L"File");
-            GaugeEntry& entry = entries.emplace_back();
-            entry.path = file ? dataFolder + *file : std::wstring();
-            ReadButtonBindings(element, entry.bindings);
+            GaugeEntry& entry = entries.emplace_back(ReadGaugeEntry(element));
             entry.profile = profile->Shown();
             entry.line = profile->LineOf(element);
         }
@@ -441,13 +443,14 @@ void CScreenPanel::TakeLoadedGauges() {
     }
     CTraceScope scope(kKeyword, "XPL::CScreenPanel::TakeLoadedGauges");
     const auto current = static_cast<size_t>(currentGauge.load());
-    const std::wstring shown = current < gauges.size() ? gauges[current]->Name() : std::wstring();
-    // The old list stays behind for the I/O thread to free.
+    // The old list stays behind for the I/O thread to free, so the shown gauge's name stays valid
+    // (no copy on the frame).
+    const std::wstring* shown = current < gauges.size() ? &gauges[current]->Name() : nullptr;
     gauges.swap(loadedGauges);
     loaded.store(false);
     int16_t next = 0;
     for (size_t index = 0; index < gauges.size(); ++index) {
-        if (gauges[index]->Name() == shown) {
+        if (shown != nullptr && gauges[index]->Name() == *shown) {
             next = static_cast<int16_t>(index);
             break;
         }

@@ -125,6 +125,8 @@ private:
         std::wstring profile;
         uint32_t line = 0;
     };
+    // A Gauge element read: its file under the data folder and its button bindings.
+    GaugeEntry ReadGaugeEntry(const PLATFORM::CXmlNode& element) const;
     // The gauges of entries that load, in order (reads their files).
     static std::vector<std::unique_ptr<CGauge>> LoadGauges(const std::vector<GaugeEntry>& entries);
     // The I/O thread: loads a list asked for.

@@ -14,14 +14,13 @@ int main(int argc, char** argv) {
     const TOOLS::CToolUsage usage("skydeck-art", "usage: skydeck-art FOLDER\n");
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const TOOLS::CommandLine line = TOOLS::ParseCommandLine(arguments, {});
-    if (line.help) {
-        return usage.Help(std::cout);
+    if (const auto status = usage.Answered(line, std::cout, std::cerr)) {
+        return *status;
     }
     const std::vector<std::string> operands = line.Operands();
-    if (!line.error.empty() || operands.size() != 1) {
-        return usage.Error(std::cerr, !line.error.empty() ? line.error
-                                      : operands.empty()  ? TOOLS::MissingArgument("FOLDER")
-                                                          : TOOLS::UnexpectedArgument(operands[1]));
+    if (operands.size() != 1) {
+        return usage.Error(std::cerr, operands.empty() ? TOOLS::MissingArgument("FOLDER")
+                                                       : TOOLS::UnexpectedArgument(operands[1]));
     }
     const std::filesystem::path folder = operands[0];
     std::error_code error;

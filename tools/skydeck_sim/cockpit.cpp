@@ -497,7 +497,9 @@ CCockpit::Outcome CCockpit::Execute(const Command& command, const fs::path& base
         VSIM::SetPathKnown(a[0].text, v == "publish");
     } else if (v == "aircraft") {
         const fs::path file = (baseFolder / TOOLS::PathOfUtf8(a[0].text)).lexically_normal();
-        VSIM::SetUserAircraft(file.filename().string(), file.string());
+        // The simulator gives its paths as UTF-8.
+        VSIM::SetUserAircraft(TOOLS::Narrow(TOOLS::WideOfPath(file.filename())),
+                              TOOLS::Narrow(TOOLS::WideOfPath(file)));
         // The simulator reports the type the aircraft file gives, unless the scenario says.
         VSIM::SetBytes(CAircraftProfiles::kIcaoDataRef,
                        a.size() == 2 ? a[1].text.substr(4 + 1) : ReadAcfIcao(file));

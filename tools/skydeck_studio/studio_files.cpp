@@ -26,7 +26,7 @@ bool Replace(const std::filesystem::path& from, const std::filesystem::path& to,
     std::error_code error;
     std::filesystem::rename(from, to, error);
     if (error) {
-        why = to.filename().string() + " cannot be replaced: " + error.message();
+        why = TOOLS::ShownPath(to.filename()) + " cannot be replaced: " + error.message();
         return false;
     }
     return true;
@@ -131,7 +131,7 @@ CPendingFile::~CPendingFile() {
 
 bool CPendingFile::Write(std::string_view bytes, std::string& why) {
     if (!XPL::STUDIO::Write(temporary_, bytes)) {
-        why = temporary_.filename().string() + " cannot be written";
+        why = TOOLS::ShownPath(temporary_.filename()) + " cannot be written";
         return false;
     }
     return true;
@@ -144,7 +144,7 @@ bool CPendingFile::Commit(const std::optional<std::string>& previous, std::strin
         std::filesystem::path backupNew = backup;
         backupNew += ".studio-new";
         if (!XPL::STUDIO::Write(backupNew, *previous)) {
-            why = backup.filename().string() + " cannot be written";
+            why = TOOLS::ShownPath(backup.filename()) + " cannot be written";
             std::error_code ignored;
             std::filesystem::remove(backupNew, ignored);
             return false;

@@ -7,24 +7,16 @@
 #include <cstring>
 #include <iostream>
 #include <streambuf>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/program.h"
+#include "platform/utf8.h"
 
 namespace XPL::PLATFORM {
 
 namespace {
-
-std::string Utf8Of(const wchar_t* text) {
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1) {
-        return {};
-    }
-    std::string utf8(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), size, nullptr, nullptr);
-    utf8.pop_back();  // the terminator
-    return utf8;
-}
 
 // A stream buffer that writes UTF-8 text to a console as wide characters. A character whose
 // bytes are split between two writes waits for the rest.
@@ -135,7 +127,9 @@ std::vector<std::string> GetProgramArguments(int argc, char** argv) {
     }
     std::vector<std::string> arguments;
     for (int i = 1; i < count; ++i) {
-        arguments.push_back(Utf8Of(wide[i]));
+        std::string argument;
+        AppendUtf8(argument, std::wstring_view(wide[i]));
+        arguments.push_back(std::move(argument));
     }
     ::LocalFree(wide);
     return arguments;
